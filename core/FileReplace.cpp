@@ -1,0 +1,73 @@
+// The platform-neutral order of a safe replace; the steps themselves are the
+// backend's.
+#include "FileIo.h"
+
+namespace quillane {
+namespace {
+
+// Gathers small writes into large ones; the output of a big file is made of
+// millions of short lines.
+class BufferedWriter {
+public:
+    explicit BufferedWriter(IWritableFile& file) : FFile(file) { FBuf.reserve(Capacity); }
+
+    bool Append(std::string_view bytes)
+    {
+        if (!FOk) return false;
+        if (FBuf.size() + bytes.size() > Capacity && !Drain()) return false;
+        if (bytes.size() >= Capacity) return FOk = FFile.Write(bytes.data(), bytes.size());
+        FBuf.append(bytes);
+        return true;
+    }
+
+    bool Drain()
+    {
+        if (FOk && !FBuf.empty()) FOk = FFile.Write(FBuf.data(), FBuf.size());
+        FBuf.clear();
+        return FOk;
+    }
+
+private:
+    static constexpr std::size_t Capacity = 1 << 16;
+    IWritableFile& FFile;
+    std::string FBuf;
+    bool FOk = true;
+};
+
+}  // namespace
+
+bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
+                          std::string_view lineBreak, IFileOps& ops)
+{
+    const std::string target = ops.ResolveTarget(path);
+    if (target.empty()) return false;
+
+    std::string tempPath;
+    std::unique_ptr<IWritableFile> file = ops.CreateTempBeside(target, tempPath);
+    if (!file) return false;
+
+    bool ok = true;
+    {
+        BufferedWriter out(*file);
+        for (auto line : lines) {
+            if (!out.Append(line) || !out.Append(lineBreak)) {
+                ok = false;
+                break;
+            }
+        }
+        ok = ok && out.Drain();
+    }
+    ok = ok && file->Flush();
+    // Close even after a failure, so the temporary file can be removed.
+    ok = file->Close() && ok;
+    file.reset();
+    if (ok) ok = ops.Replace(tempPath, target);
+    if (!ok) {
+        ops.Remove(tempPath);
+        return false;
+    }
+    ops.SyncFolderOf(target);
+    return true;
+}
+
+}  // namespace quillane
