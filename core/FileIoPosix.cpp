@@ -88,18 +88,22 @@ public:
         if (!fd.Valid()) return false;
         struct stat st {};
         if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        // Read straight into the string: no bounce buffer, one allocation
+        // when the size does not change while reading.
         bytes.clear();
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char buf[1 << 16];
+        std::size_t got = 0;
+        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
         for (;;) {
-            const ssize_t n = ::read(fd.Get(), buf, sizeof buf);
+            if (got == bytes.size()) bytes.resize(bytes.size() * 2);
+            const ssize_t n = ::read(fd.Get(), &bytes[got], bytes.size() - got);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return false;
             }
             if (n == 0) break;
-            bytes.append(buf, static_cast<std::size_t>(n));
+            got += static_cast<std::size_t>(n);
         }
+        bytes.resize(got);
         return true;
     }
 

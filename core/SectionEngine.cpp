@@ -128,8 +128,11 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
     const bool wanted = SectionWanted(settings, notSet);
     if (wanted) CheckInputs(pathUtf8, settings, notSet, markers);
 
-    const std::ptrdiff_t sFound = FindMarkerLine(lines, markers.StartMarker);
-    const std::ptrdiff_t eFound = FindMarkerLine(lines, markers.EndMarker);
+    const std::string_view sectionMarkers[] = {markers.StartMarker, markers.EndMarker};
+    std::ptrdiff_t at[2];
+    FindMarkerLines(lines, sectionMarkers, 2, at);
+    const std::ptrdiff_t sFound = at[0];
+    const std::ptrdiff_t eFound = at[1];
     // An end marker without a start marker above it has no section to
     // close; replacing "from the start to the end" would drop or repeat the
     // user's lines, so the file is left for the user to mend.
@@ -157,12 +160,11 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
             section += item;
             section.append(CrLf);
         }
-        std::vector<std::string_view> result;
-        result.reserve(s + (count - tail) + 32);
-        result.insert(result.end(), lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(s));
         const std::vector<std::string_view> sectionLines = SplitLines(section);
-        result.insert(result.end(), sectionLines.begin(), sectionLines.end());
-        result.insert(result.end(), lines.begin() + static_cast<std::ptrdiff_t>(tail), lines.end());
+        LineSpans result;
+        result.Append(lines.data(), s);
+        result.Append(sectionLines.data(), sectionLines.size());
+        result.Append(lines.data() + tail, count - tail);
         SectionSettings readBack = settings;
         ReadSectionFromLines(result, markers, readBack);
         if (!SameSettings(readBack, ExpectedReadBack(settings, notSet))) {

@@ -13,12 +13,16 @@ SectionMarkers EncodeMarkers(unsigned codePage)
                           FromUtf8(CommandsBegin, codePage),        FromUtf8(CommandsEnd, codePage)};
 }
 
-void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
-                          SectionSettings& settings)
+void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings)
 {
     settings.DefineUtils = false;
-    const std::ptrdiff_t s = FindMarkerLine(lines, markers.StartMarker);
-    const std::ptrdiff_t e = FindMarkerLine(lines, markers.EndMarker);
+    // One pass finds all four markers; the commands markers are looked up in
+    // the whole file too, not only inside the section.
+    const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
+                                       markers.CommandsEnd};
+    std::ptrdiff_t at[4];
+    FindMarkerLines(lines, wanted, 4, at);
+    const std::ptrdiff_t s = at[0], e = at[1], b = at[2], n = at[3];
     if (s == LineNotFound || e == LineNotFound) return;
 
     for (std::ptrdiff_t i = s + 1; i < e; ++i) {
@@ -28,10 +32,8 @@ void ReadSectionFromLines(const std::vector<std::string_view>& lines, const Sect
         if (IsDirective(line, markers.DefineUtilsDirective)) settings.DefineUtils = true;
     }
 
-    // The commands markers are looked up in the whole file; a missing one
-    // counts as -1, so a missing end marker still empties the text.
-    const std::ptrdiff_t b = FindMarkerLine(lines, markers.CommandsBegin);
-    const std::ptrdiff_t n = FindMarkerLine(lines, markers.CommandsEnd);
+    // A missing commands marker counts as -1, so a missing end marker still
+    // empties the text.
     if (b > s && n < e) {
         std::string commands;
         for (std::ptrdiff_t j = b + 1; j < n; ++j) {
@@ -40,6 +42,14 @@ void ReadSectionFromLines(const std::vector<std::string_view>& lines, const Sect
         }
         settings.Commands = std::move(commands);
     }
+}
+
+void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
+                          SectionSettings& settings)
+{
+    LineSpans spans;
+    spans.Append(lines.data(), lines.size());
+    ReadSectionFromLines(spans, markers, settings);
 }
 
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineModel.h"
 #include "SectionEngine.h"
 
 #include <string>
@@ -36,6 +37,9 @@ SectionMarkers EncodeMarkers(unsigned codePage);
 
 /// The reader's steps on a line list: DefineUtils off, then whatever the
 /// section mentions. Shared by LoadSection and the writer's read-back check.
+void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings);
+
+/// ReadSectionFromLines over one plain line list.
 void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
                           SectionSettings& settings);
 
