@@ -2,6 +2,8 @@
 // backend's.
 #include "FileIo.h"
 
+#include <cstring>
+
 namespace quillane {
 namespace {
 
@@ -9,28 +11,34 @@ namespace {
 // millions of short lines.
 class BufferedWriter {
 public:
-    explicit BufferedWriter(IWritableFile& file) : FFile(file) { FBuf.reserve(Capacity); }
+    explicit BufferedWriter(IWritableFile& file) : FFile(file), FBuf(new char[Capacity]) {}
 
     bool Append(std::string_view bytes)
     {
-        if (!FOk) return false;
-        if (FBuf.size() + bytes.size() > Capacity && !Drain()) return false;
+        if (bytes.size() <= Capacity - FUsed) {
+            std::memcpy(FBuf.get() + FUsed, bytes.data(), bytes.size());
+            FUsed += bytes.size();
+            return true;
+        }
+        if (!Drain()) return false;
         if (bytes.size() >= Capacity) return FOk = FFile.Write(bytes.data(), bytes.size());
-        FBuf.append(bytes);
+        std::memcpy(FBuf.get(), bytes.data(), bytes.size());
+        FUsed = bytes.size();
         return true;
     }
 
     bool Drain()
     {
-        if (FOk && !FBuf.empty()) FOk = FFile.Write(FBuf.data(), FBuf.size());
-        FBuf.clear();
+        if (FOk && FUsed > 0) FOk = FFile.Write(FBuf.get(), FUsed);
+        FUsed = 0;
         return FOk;
     }
 
 private:
     static constexpr std::size_t Capacity = 1 << 16;
     IWritableFile& FFile;
-    std::string FBuf;
+    std::unique_ptr<char[]> FBuf;
+    std::size_t FUsed = 0;
     bool FOk = true;
 };
 
