@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineModel.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +50,9 @@ IFileOps& SystemFileOps();
 /// by `lineBreak`: written to a temporary file beside the target, flushed,
 /// then moved over it. On failure the old file is unchanged and false is
 /// returned.
+bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::string_view lineBreak, IFileOps& ops);
+
+/// ReplaceFileWithLines for one plain line list.
 bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops);
 

@@ -47,6 +47,13 @@ private:
 bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops)
 {
+    LineSpans spans;
+    spans.Append(lines.data(), lines.size());
+    return ReplaceFileWithLines(path, spans, lineBreak, ops);
+}
+
+bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::string_view lineBreak, IFileOps& ops)
+{
     const std::string target = ops.ResolveTarget(path);
     if (target.empty()) return false;
 
@@ -57,12 +64,10 @@ bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string
     bool ok = true;
     {
         BufferedWriter out(*file);
-        for (auto line : lines) {
-            if (!out.Append(line) || !out.Append(lineBreak)) {
-                ok = false;
-                break;
-            }
-        }
+        lines.ForEach([&](std::size_t, std::string_view line) {
+            // After a failure the rest is skipped: Append refuses at once.
+            ok = ok && out.Append(line) && out.Append(lineBreak);
+        });
         ok = ok && out.Drain();
     }
     ok = ok && file->Flush();

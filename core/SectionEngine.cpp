@@ -182,11 +182,11 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
         }
     }
 
-    std::vector<std::string_view> out;
-    out.reserve(s + items.size() + (count - tail));
-    out.insert(out.end(), lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(s));
-    for (const std::string& item : items) out.emplace_back(item);
-    out.insert(out.end(), lines.begin() + static_cast<std::ptrdiff_t>(tail), lines.end());
+    std::vector<std::string_view> itemViews(items.begin(), items.end());
+    LineSpans out;
+    out.Append(lines.data(), s);
+    out.Append(itemViews.data(), itemViews.size());
+    out.Append(lines.data() + tail, count - tail);
 
     if (!ReplaceFileWithLines(pathUtf8, out, CrLf, ops))
         throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8));

@@ -147,7 +147,7 @@ TEST(ReplaceFileWithLinesTest, WritesEveryLineWithTheBreak)
     lines.push_back("");
     ASSERT_TRUE(ReplaceFileWithLines(path, lines, "\r\n", SystemFileOps()));
     EXPECT_EQ(ReadBytes(path), "a\r\n" + big + "\r\n\r\n");
-    ASSERT_TRUE(ReplaceFileWithLines(path, {}, "\r\n", SystemFileOps()));
+    ASSERT_TRUE(ReplaceFileWithLines(path, std::vector<std::string_view>{}, "\r\n", SystemFileOps()));
     EXPECT_EQ(ReadBytes(path), "");
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
@@ -156,7 +156,7 @@ TEST(ReplaceFileWithLinesTest, MissingFileIsNotCreated)
 {
     TempDir dir;
     const std::string path = dir.File("absent.m");
-    EXPECT_FALSE(ReplaceFileWithLines(path, {"x"}, "\r\n", SystemFileOps()));
+    EXPECT_FALSE(ReplaceFileWithLines(path, std::vector<std::string_view>{"x"}, "\r\n", SystemFileOps()));
     EXPECT_EQ(dir.EntryCount(), 0u);
 }
 
