@@ -135,8 +135,9 @@ int main(int argc, char** argv)
     settings.Commands = "Off[General::spell]\r\n";
 
     const Figures idle = InChild([] {});
-    Figures raw{1e9, 0}, rawSync{1e9, 0}, engine{1e9, 0};
-    // Best of three, each on a fresh copy of the generated file.
+    Figures raw{1e9, 0}, rawSync{1e9, 0}, engine{1e9, 0}, loadOnly{1e9, 0}, saveOnly{1e9, 0};
+    // Best of three, each on a fresh copy of the generated file (the save
+    // changes it).
     for (int round = 0; round < 3; ++round) {
         std::filesystem::copy_file(source, work, std::filesystem::copy_options::overwrite_existing);
         const Figures r = InChild([&] { WriteAllRaw(copy, ReadAllRaw(work), false); });
@@ -147,6 +148,15 @@ int main(int argc, char** argv)
             LoadSection(work, loaded, CpShiftJis, reporter);
             SaveSection(work, settings, CpShiftJis);
         });
+        const Figures l = InChild([&] {
+            SectionSettings loaded = DefaultSettings(CpShiftJis);
+            SilentReporter reporter;
+            LoadSection(work, loaded, CpShiftJis, reporter);
+        });
+        std::filesystem::copy_file(source, work, std::filesystem::copy_options::overwrite_existing);
+        const Figures sv = InChild([&] { SaveSection(work, settings, CpShiftJis); });
+        if (l.seconds < loadOnly.seconds) loadOnly = l;
+        if (sv.seconds < saveOnly.seconds) saveOnly = sv;
         if (r.seconds < raw.seconds) raw = r;
         if (rs.seconds < rawSync.seconds) rawSync = rs;
         if (e.seconds < engine.seconds) engine = e;
@@ -160,6 +170,10 @@ int main(int argc, char** argv)
                 mibOf(rawSync.peakKiB));
     std::printf("engine load + save (temp, fsync, rename): %.3f s  peak %.1f MiB\n", engine.seconds,
                 mibOf(engine.peakKiB));
+    std::printf("  of which load alone:                 %.3f s  peak %.1f MiB\n", loadOnly.seconds,
+                mibOf(loadOnly.peakKiB));
+    std::printf("  of which save alone:                 %.3f s  peak %.1f MiB\n", saveOnly.seconds,
+                mibOf(saveOnly.peakKiB));
     std::printf("ratio engine / raw copy:               %.2f (target <= 2)\n", engine.seconds / raw.seconds);
     std::printf("ratio engine / raw copy with fsync:    %.2f\n", engine.seconds / rawSync.seconds);
     std::printf("engine peak / file size:               %.2f (target <= 3); an empty child's peak is %.1f MiB\n",

@@ -114,17 +114,6 @@ INSTANTIATE_TEST_SUITE_P(Combinations, SectionLayoutTest,
                                            LayoutCase{"All", true, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SectionLayoutTest, TwoBlankLinesBetweenHomeAndUtilsBlocks)
-{
-    SectionSettings s = DefaultSettings(CpUtf8);
-    s.HomeDirectory = "x";
-    s.DefineUtils = true;
-    std::string text;
-    for (const auto& item : BuildSectionItems(s, CpUtf8)) text += item + "\r\n";
-    EXPECT_NE(text.find("SetDirectory[$HomeDirectory]\r\n\r\n\r\nMoveToNotebookDirectory::usage =\r\n"),
-              std::string::npos);
-}
-
 TEST(SectionLayoutTest, UsageTextIsEncodedInTheCodePage)
 {
     SectionSettings s = DefaultSettings(CpShiftJis);
@@ -222,18 +211,6 @@ TEST(SectionLayoutTest, HeaderKeepsTheRawHomeDirectory)
     ASSERT_GE(lines.size(), 10u);
     EXPECT_EQ(lines[2], "[HomeDirectory]C:\\\x95\x5c\"q");
     EXPECT_EQ(lines[7], "$HomeDirectory = \"C:\\\\\x95\x5c\\\"q\"");
-}
-
-TEST(ReadSectionFromLinesTest, DirectivesOnlyBetweenTheMarkers)
-{
-    const auto m = EncodeMarkers(CpUtf8);
-    SectionSettings s{"keep", true, "keep"};
-    ReadSectionFromLines({"[HomeDirectory]above", Start, "[HomeDirectory]a", "[DefineUtils]x", "[HomeDirectory]b",
-                          End, "[HomeDirectory]below"},
-                         m, s);
-    EXPECT_EQ(s.HomeDirectory, "b");
-    EXPECT_TRUE(s.DefineUtils);
-    EXPECT_EQ(s.Commands, "keep");
 }
 
 }  // namespace
