@@ -115,7 +115,9 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
     SaveSection(pathUtf8, settings, codePage, SystemFileOps());
 }
 
-void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
+namespace {
+
+void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
 {
     std::string bytes;
     if (!ops.ReadAll(pathUtf8, bytes)) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8));
@@ -190,6 +192,19 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
 
     if (!ReplaceFileWithLines(pathUtf8, out, CrLf, ops))
         throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8));
+}
+
+}  // namespace
+
+void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
+{
+    // A code page that cannot hold the section's own texts is a reason not
+    // to save, reported like the others; nothing has been written then.
+    try {
+        SaveSectionBytes(pathUtf8, settings, codePage, ops);
+    } catch (const ECodePageError& e) {
+        Refuse(pathUtf8, e.what());
+    }
 }
 
 }  // namespace quillane

@@ -320,6 +320,23 @@ TEST(SaveSectionTest, ValuesThatAreNotWrittenAreNotChecked)
     EXPECT_EQ(ReadBytes(path), OnlyUtils);
 }
 
+TEST(SaveSectionTest, CodePageWithoutTheSectionTextsRefuses)
+{
+    // Code page 1252 has no kanji for the not-set text or the usage string.
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    WriteBytes(path, "a\n");
+    EXPECT_THROW(SaveSection(path, {"h", true, "c"}, 1252), ESectionError);
+    EXPECT_EQ(ReadBytes(path), "a\n");
+    // Reading needs only the ASCII markers, so it works there.
+    WriteBytes(path, Crlf({S, "[HomeDirectory]h", E}));
+    SectionSettings s{"x", true, "y"};
+    RecordingReporter reporter;
+    LoadSection(path, s, 1252, reporter);
+    EXPECT_EQ(s.HomeDirectory, "h");
+    EXPECT_TRUE(reporter.Messages.empty());
+}
+
 struct OpenFailureCase {
     const char* name;
     std::string relative;
