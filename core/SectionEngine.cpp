@@ -57,13 +57,18 @@ std::string Replace1(std::string pattern, const std::string& value)
     throw ESectionError("ファイル " + path + " に保存できません: " + what);
 }
 
+// One-based line numbers for a message; a long list is cut, since the box
+// has to stay readable when a file holds thousands of such lines.
 std::string LineNumbers(const std::vector<std::size_t>& zeroBased)
 {
+    constexpr std::size_t shown = 10;
     std::string out;
-    for (std::size_t i = 0; i < zeroBased.size(); ++i) {
+    for (std::size_t i = 0; i < zeroBased.size() && i < shown; ++i) {
         if (i > 0) out += ", ";
         out += std::to_string(zeroBased[i] + 1);
     }
+    out += " 行目";
+    if (zeroBased.size() > shown) out += "ほか " + std::to_string(zeroBased.size() - shown) + " 行";
     return out;
 }
 
@@ -88,7 +93,7 @@ void CheckInputs(const std::string& path, const SectionSettings& settings, const
     }
     if (!bad.empty())
         Refuse(path, "コマンドの " + LineNumbers(bad) +
-                         " 行目は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません");
+                         "は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません");
 }
 
 // What the reader gives back from a correctly written section.
@@ -179,7 +184,7 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
                     strays.push_back(i);
             }
             Refuse(pathUtf8, "セクションの外にある Quillane のマーカー行 (" + LineNumbers(strays) +
-                                 " 行目) のため、保存した設定が正しく読み込めなくなります。"
+                                 ") のため、保存した設定が正しく読み込めなくなります。"
                                  "ファイルを手作業で修正してください");
         }
     }

@@ -303,6 +303,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"CommandsWithCommandsBegin", "", {NS, false, CB}, "コマンドの 1 行目"},
         RefusalCase{"CommandsWithHomeDirective", "", {"h", false, "[HomeDirectory]other"}, "コマンドの 1 行目"},
         RefusalCase{"CommandsWithUtilsDirective", "", {NS, false, "a\r\n[DefineUtils]"}, "コマンドの 2 行目"},
+        RefusalCase{"LongListOfLinesIsCut", "",
+                    {NS, false, "[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n"
+                                "[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n"
+                                "[DefineUtils]\n[DefineUtils]"},
+                    "コマンドの 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 行目ほか 2 行は"},
         RefusalCase{"StrayCommandsBeginBelow", Crlf({S, E, "a", CB, "b"}), {"h", false, NS}, "(4 行目)"},
         RefusalCase{"StrayCommandsBeginAbove", Crlf({CB, "x", S, E}), {NS, false, "c"}, "(1 行目)"},
         RefusalCase{"StrayCommandsEndAbove", Crlf({CE, S, E}), {NS, false, "c"}, "(1 行目)"}),
