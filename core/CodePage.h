@@ -27,4 +27,8 @@ std::string ToUtf8(const std::string& bytes, unsigned codePage);
 /// Encodes UTF-8 text into code page `codePage`.
 std::string FromUtf8(const std::string& utf8, unsigned codePage);
 
+/// Whether `byte` starts a two-byte character in code page `codePage`, so
+/// that the byte after it (possibly 0x5C) belongs to the same character.
+bool IsLeadByte(unsigned char byte, unsigned codePage);
+
 }  // namespace quillane

@@ -6,6 +6,8 @@
 
 namespace quillane {
 
+class IFileOps;
+
 /// The three values the managed section stores. Text fields hold bytes of
 /// the file's code page, exactly as they stand in (or go into) init.m.
 struct SectionSettings {
@@ -48,5 +50,12 @@ void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigne
 /// a whole and safely: on any failure it is left as it was.
 /// Throws ESectionError.
 void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage);
+
+/// LoadSection on the given file steps instead of the real file system.
+void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigned codePage,
+                 IReadFailureReporter& reporter, IFileOps& ops);
+
+/// SaveSection on the given file steps instead of the real file system.
+void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops);
 
 }  // namespace quillane

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "LineModel.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillane {
+
+/// A file open for writing. Closed (without error report) when destroyed.
+class IWritableFile {
+public:
+    virtual ~IWritableFile() = default;
+    /// Writes all `size` bytes; false on any failure.
+    virtual bool Write(const char* data, std::size_t size) = 0;
+    /// Forces the written bytes to the disk.
+    virtual bool Flush() = 0;
+    /// Closes the file, reporting failures of deferred writes.
+    virtual bool Close() = 0;
+};
+
+/// The file-system steps that reading and safely replacing a file take.
+/// Paths are UTF-8. A seam: tests wrap the real one to make steps fail.
+class IFileOps {
+public:
+    virtual ~IFileOps() = default;
+    /// Reads the whole regular file at `path`; false on any failure (missing,
+    /// no access, a folder or other non-regular file).
+    virtual bool ReadAll(const std::string& path, std::string& bytes) = 0;
+    /// The file that writing to `path` should replace: the final target when
+    /// `path` is a symbolic link, `path` itself otherwise; empty on failure.
+    virtual std::string ResolveTarget(const std::string& path) = 0;
+    /// Creates a new, empty file in the folder of `target`, carrying the
+    /// permissions of `target`; its path goes to `tempPath`. Null on failure.
+    virtual std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) = 0;
+    /// Puts the closed file `tempPath` in place of `target` in one step.
+    virtual bool Replace(const std::string& tempPath, const std::string& target) = 0;
+    /// Makes the replacement itself durable (the folder entry); best effort.
+    virtual void SyncFolderOf(const std::string& target) = 0;
+    /// Removes a temporary file left by a failed replace; best effort.
+    virtual void Remove(const std::string& tempPath) = 0;
+};
+
+/// The real file system of this platform.
+IFileOps& SystemFileOps();
+
+/// Replaces the contents of the file at `path` with `lines`, each followed
+/// by `lineBreak`: written to a temporary file beside the target, flushed,
+/// then moved over it. On failure the old file is unchanged and false is
+/// returned.
+bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::string_view lineBreak, IFileOps& ops);
+
+/// ReplaceFileWithLines for one plain line list.
+bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
+                          std::string_view lineBreak, IFileOps& ops);
+
+}  // namespace quillane

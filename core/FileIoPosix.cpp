@@ -1,0 +1,168 @@
+// File steps on POSIX: plain descriptors, mkstemp beside the target, fsync
+// of the file and of its folder, rename for the one-step replace.
+#include "FileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+namespace quillane {
+namespace {
+
+// Owns a descriptor.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : FFd(fd) {}
+    ~Fd() { Reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return FFd; }
+    bool Valid() const { return FFd >= 0; }
+    int Release()
+    {
+        const int fd = FFd;
+        FFd = -1;
+        return fd;
+    }
+    void Reset()
+    {
+        if (FFd >= 0) ::close(FFd);
+        FFd = -1;
+    }
+
+private:
+    int FFd;
+};
+
+class PosixWritableFile : public IWritableFile {
+public:
+    explicit PosixWritableFile(int fd) : FFd(fd) {}
+
+    bool Write(const char* data, std::size_t size) override
+    {
+        while (size > 0) {
+            const ssize_t n = ::write(FFd.Get(), data, size);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    bool Flush() override { return ::fsync(FFd.Get()) == 0; }
+
+    bool Close() override
+    {
+        if (!FFd.Valid()) return true;
+        return ::close(FFd.Release()) == 0;
+    }
+
+private:
+    Fd FFd;
+};
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+class PosixFileOps : public IFileOps {
+public:
+    bool ReadAll(const std::string& path, std::string& bytes) override
+    {
+        if (path.empty()) return false;
+        // Non-blocking open, so that a FIFO cannot hang the read; only
+        // regular files are read at all.
+        Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!fd.Valid()) return false;
+        struct stat st {};
+        if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        // Read straight into the string: no bounce buffer, one allocation
+        // when the size does not change while reading.
+        bytes.clear();
+        std::size_t got = 0;
+        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+        for (;;) {
+            if (got == bytes.size()) bytes.resize(bytes.size() * 2);
+            const ssize_t n = ::read(fd.Get(), &bytes[got], bytes.size() - got);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        return true;
+    }
+
+    std::string ResolveTarget(const std::string& path) override
+    {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) return {};
+        if (!S_ISLNK(st.st_mode)) return path;
+        char resolved[PATH_MAX];
+        if (!::realpath(path.c_str(), resolved)) return {};
+        return resolved;
+    }
+
+    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) override
+    {
+        struct stat st {};
+        if (::stat(target.c_str(), &st) != 0) return nullptr;
+        const std::string folder = FolderOf(target);
+        const std::string name = target.substr(target.find_last_of('/') + 1);
+        std::string pattern = folder + "/." + name + ".XXXXXX";
+        Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (!fd.Valid()) return nullptr;
+        tempPath = pattern;
+        // Owner first: changing it may clear set-id bits, which fchmod restores.
+        // Only root may give the file away; elsewhere it stays the user's.
+        if (::fchown(fd.Get(), st.st_uid, st.st_gid) != 0) {
+            // Keeping the owner is a courtesy; the mode below is the rule.
+        }
+        if (::fchmod(fd.Get(), st.st_mode & 07777) != 0) {
+            fd.Reset();
+            ::unlink(tempPath.c_str());
+            return nullptr;
+        }
+        return std::make_unique<PosixWritableFile>(fd.Release());
+    }
+
+    bool Replace(const std::string& tempPath, const std::string& target) override
+    {
+        return ::rename(tempPath.c_str(), target.c_str()) == 0;
+    }
+
+    void SyncFolderOf(const std::string& target) override
+    {
+        Fd dir(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.Valid()) ::fsync(dir.Get());
+    }
+
+    void Remove(const std::string& tempPath) override
+    {
+        if (!tempPath.empty()) ::unlink(tempPath.c_str());
+    }
+};
+
+}  // namespace
+
+IFileOps& SystemFileOps()
+{
+    static PosixFileOps ops;
+    return ops;
+}
+
+}  // namespace quillane

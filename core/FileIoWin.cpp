@@ -1,0 +1,215 @@
+// File steps on Windows: UTF-8 paths become UTF-16 at this edge; the
+// temporary file is flushed with FlushFileBuffers and put in place with
+// ReplaceFileW, which keeps the old file's attributes and security.
+#include "FileIo.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace quillane {
+namespace {
+
+std::wstring Wide(const std::string& utf8)
+{
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+    return w;
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string s(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+// Owns a file handle.
+class Handle {
+public:
+    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : FH(h) {}
+    ~Handle() { Reset(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return FH; }
+    bool Valid() const { return FH != INVALID_HANDLE_VALUE && FH != nullptr; }
+    HANDLE Release()
+    {
+        HANDLE h = FH;
+        FH = INVALID_HANDLE_VALUE;
+        return h;
+    }
+    void Reset()
+    {
+        if (Valid()) CloseHandle(FH);
+        FH = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE FH;
+};
+
+class WinWritableFile : public IWritableFile {
+public:
+    explicit WinWritableFile(HANDLE h) : FH(h) {}
+
+    bool Write(const char* data, std::size_t size) override
+    {
+        while (size > 0) {
+            const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+            DWORD written = 0;
+            if (!WriteFile(FH.Get(), data, chunk, &written, nullptr) || written == 0) return false;
+            data += written;
+            size -= written;
+        }
+        return true;
+    }
+
+    bool Flush() override { return FlushFileBuffers(FH.Get()) != FALSE; }
+
+    bool Close() override
+    {
+        if (!FH.Valid()) return true;
+        return CloseHandle(FH.Release()) != FALSE;
+    }
+
+private:
+    Handle FH;
+};
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const auto sep = path.find_last_of(L"\\/");
+    if (sep == std::wstring::npos) return L".";
+    // Keep the separator of a drive root ("C:\"), drop it elsewhere.
+    if (sep == 0 || (sep == 2 && path[1] == L':')) return path.substr(0, sep + 1);
+    return path.substr(0, sep);
+}
+
+class WinFileOps : public IFileOps {
+public:
+    bool ReadAll(const std::string& path, std::string& bytes) override
+    {
+        const std::wstring w = Wide(path);
+        if (w.empty()) return false;
+        Handle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.Valid()) return false;
+        if (GetFileType(h.Get()) != FILE_TYPE_DISK) return false;
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(h.Get(), &size)) return false;
+        bytes.clear();
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+        char buf[1 << 16];
+        for (;;) {
+            DWORD n = 0;
+            if (!ReadFile(h.Get(), buf, sizeof buf, &n, nullptr)) return false;
+            if (n == 0) break;
+            bytes.append(buf, n);
+        }
+        return true;
+    }
+
+    std::string ResolveTarget(const std::string& path) override
+    {
+        const std::wstring w = Wide(path);
+        if (w.empty()) return {};
+        const DWORD attrs = GetFileAttributesW(w.c_str());
+        if (attrs == INVALID_FILE_ATTRIBUTES) return {};
+        if (!(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+        // A link: replace what it points to, so the link itself stays.
+        Handle h(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.Valid()) return {};
+        std::wstring final(MAX_PATH, L'\0');
+        DWORD n = GetFinalPathNameByHandleW(h.Get(), final.data(), static_cast<DWORD>(final.size()), 0);
+        if (n >= final.size()) {
+            final.resize(n + 1);
+            n = GetFinalPathNameByHandleW(h.Get(), final.data(), static_cast<DWORD>(final.size()), 0);
+        }
+        if (n == 0 || n >= final.size()) return {};
+        final.resize(n);
+        // The answer has the \\?\ prefix; plain drive paths read better and
+        // work with every call used here.
+        if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
+            final = L"\\\\" + final.substr(8);
+        else if (final.rfind(L"\\\\?\\", 0) == 0)
+            final = final.substr(4);
+        return Utf8(final);
+    }
+
+    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) override
+    {
+        const std::wstring w = Wide(target);
+        if (w.empty()) return nullptr;
+        const std::wstring folder = FolderOf(w);
+        const std::wstring name = w.substr(w.find_last_of(L"\\/") == std::wstring::npos ? 0 : w.find_last_of(L"\\/") + 1);
+        // CREATE_NEW with a counter instead of GetTempFileNameW: the name says
+        // whose file it is, and nothing exists on disk until we own it.
+        const DWORD pid = GetCurrentProcessId();
+        for (unsigned attempt = 0; attempt < 100; ++attempt) {
+            std::wstring candidate = folder;
+            if (candidate.back() != L'\\' && candidate.back() != L'/') candidate += L'\\';
+            candidate += name + L"." + std::to_wstring(pid) + L"." + std::to_wstring(GetTickCount() + attempt) + L".tmp";
+            HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                tempPath = Utf8(candidate);
+                return std::make_unique<WinWritableFile>(h);
+            }
+            if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return nullptr;
+        }
+        return nullptr;
+    }
+
+    bool Replace(const std::string& tempPath, const std::string& target) override
+    {
+        const std::wstring from = Wide(tempPath);
+        const std::wstring to = Wide(target);
+        if (from.empty() || to.empty()) return false;
+        // With a backup name, every failure of ReplaceFileW leaves a way
+        // back: either both files keep their names, or the old one sits
+        // under the backup name and is moved back.
+        const std::wstring backup = from + L".old";
+        if (ReplaceFileW(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            DeleteFileW(backup.c_str());
+            return true;
+        }
+        const DWORD err = GetLastError();
+        if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            MoveFileExW(backup.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            return false;
+        }
+        if (err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT) return false;
+        // Other failures (file systems without ReplaceFileW support, for
+        // one) leave the target untouched: a write-through move is the
+        // fallback.
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+
+    void SyncFolderOf(const std::string&) override
+    {
+        // ReplaceFileW and MOVEFILE_WRITE_THROUGH are durable on their own.
+    }
+
+    void Remove(const std::string& tempPath) override
+    {
+        const std::wstring w = Wide(tempPath);
+        if (!w.empty()) DeleteFileW(w.c_str());
+    }
+};
+
+}  // namespace
+
+IFileOps& SystemFileOps()
+{
+    static WinFileOps ops;
+    return ops;
+}
+
+}  // namespace quillane

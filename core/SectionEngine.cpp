@@ -1,0 +1,215 @@
+#include "SectionEngine.h"
+
+#include "CodePage.h"
+#include "FileIo.h"
+#include "LineModel.h"
+#include "SectionFormat.h"
+
+#include <string>
+#include <vector>
+
+namespace quillane {
+
+const char* const NotSetTextUtf8 = "(未設定)";
+
+std::string NotSetText(unsigned codePage)
+{
+    return FromUtf8(NotSetTextUtf8, codePage);
+}
+
+SectionSettings DefaultSettings(unsigned codePage)
+{
+    SectionSettings s;
+    s.HomeDirectory = NotSetText(codePage);
+    s.Commands = NotSetText(codePage);
+    return s;
+}
+
+void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigned codePage,
+                 IReadFailureReporter& reporter)
+{
+    LoadSection(pathUtf8, settings, codePage, reporter, SystemFileOps());
+}
+
+void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigned codePage,
+                 IReadFailureReporter& reporter, IFileOps& ops)
+{
+    settings.DefineUtils = false;
+    std::string bytes;
+    if (!ops.ReadAll(pathUtf8, bytes)) {
+        reporter.ReportReadFailure(pathUtf8 + "\n" + "ファイルの読込みに失敗しました");
+        return;
+    }
+    const LineList file(std::move(bytes));
+    ReadSectionFromLines(file.Lines(), EncodeMarkers(codePage), settings);
+}
+
+namespace {
+
+std::string Replace1(std::string pattern, const std::string& value)
+{
+    const auto at = pattern.find("%s");
+    return pattern.replace(at, 2, value);
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& what)
+{
+    throw ESectionError("ファイル " + path + " に保存できません: " + what);
+}
+
+// One-based line numbers for a message; a long list is cut, since the box
+// has to stay readable when a file holds thousands of such lines.
+std::string LineNumbers(const std::vector<std::size_t>& zeroBased)
+{
+    constexpr std::size_t shown = 10;
+    std::string out;
+    for (std::size_t i = 0; i < zeroBased.size() && i < shown; ++i) {
+        if (i > 0) out += ", ";
+        out += std::to_string(zeroBased[i] + 1);
+    }
+    out += " 行目";
+    if (zeroBased.size() > shown) out += "ほか " + std::to_string(zeroBased.size() - shown) + " 行";
+    return out;
+}
+
+// Inputs that the reader would take back as something else are refused
+// before anything is written.
+void CheckInputs(const std::string& path, const SectionSettings& settings, const std::string& notSet,
+                 const SectionMarkers& m)
+{
+    if (settings.HomeDirectory != notSet &&
+        settings.HomeDirectory.find_first_of("\r\n") != std::string::npos)
+        Refuse(path, "ホームディレクトリに改行が含まれています");
+
+    if (settings.Commands.find(notSet) != std::string::npos) return;
+    const std::vector<std::string_view> lines = SplitLines(settings.Commands);
+    std::vector<std::size_t> bad;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view l = lines[i];
+        if (EqualsIgnoringCase(l, m.StartMarker) || EqualsIgnoringCase(l, m.EndMarker) ||
+            EqualsIgnoringCase(l, m.CommandsBegin) || EqualsIgnoringCase(l, m.CommandsEnd) ||
+            IsDirective(l, m.HomeDirective) || IsDirective(l, m.DefineUtilsDirective))
+            bad.push_back(i);
+    }
+    if (!bad.empty())
+        Refuse(path, "コマンドの " + LineNumbers(bad) +
+                         "は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません");
+}
+
+// What the reader gives back from a correctly written section.
+SectionSettings ExpectedReadBack(const SectionSettings& settings, const std::string& notSet)
+{
+    SectionSettings expected = settings;
+    if (settings.Commands.find(notSet) == std::string::npos) {
+        std::string withBreak = settings.Commands;
+        withBreak.append(CrLf);
+        expected.Commands = JoinLines(SplitLines(withBreak));
+    }
+    return expected;
+}
+
+bool SameSettings(const SectionSettings& a, const SectionSettings& b)
+{
+    return a.HomeDirectory == b.HomeDirectory && a.DefineUtils == b.DefineUtils && a.Commands == b.Commands;
+}
+
+}  // namespace
+
+void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage)
+{
+    SaveSection(pathUtf8, settings, codePage, SystemFileOps());
+}
+
+namespace {
+
+void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
+{
+    std::string bytes;
+    if (!ops.ReadAll(pathUtf8, bytes)) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8));
+    const LineList old(std::move(bytes));
+    const std::vector<std::string_view>& lines = old.Lines();
+    const std::size_t count = lines.size();
+
+    const SectionMarkers markers = EncodeMarkers(codePage);
+    const std::string notSet = NotSetText(codePage);
+    const bool wanted = SectionWanted(settings, notSet);
+    if (wanted) CheckInputs(pathUtf8, settings, notSet, markers);
+
+    const std::string_view sectionMarkers[] = {markers.StartMarker, markers.EndMarker};
+    std::ptrdiff_t at[2];
+    FindMarkerLines(lines, sectionMarkers, 2, at);
+    const std::ptrdiff_t sFound = at[0];
+    const std::ptrdiff_t eFound = at[1];
+    // An end marker without a start marker above it has no section to
+    // close; replacing "from the start to the end" would drop or repeat the
+    // user's lines, so the file is left for the user to mend.
+    if (eFound != LineNotFound && sFound == LineNotFound)
+        Refuse(pathUtf8, std::to_string(eFound + 1) +
+                             " 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。"
+                             "ファイルを手作業で修正してください");
+    if (eFound != LineNotFound && eFound < sFound)
+        Refuse(pathUtf8, "Quillane セクションの終わりの行 (" + std::to_string(eFound + 1) +
+                             " 行目) が始まりの行 (" + std::to_string(sFound + 1) +
+                             " 行目) より前にあります。ファイルを手作業で修正してください");
+
+    const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
+    const std::size_t e = eFound == LineNotFound ? count : static_cast<std::size_t>(eFound);
+    const std::size_t tail = e < count ? e + 1 : count;
+
+    std::vector<std::string> items;
+    if (wanted) items = BuildSectionItems(settings, codePage);
+
+    // Read the result back in memory before touching the disk: marker lines
+    // among the kept lines can make the reader see other settings.
+    {
+        std::string section;
+        for (const std::string& item : items) {
+            section += item;
+            section.append(CrLf);
+        }
+        const std::vector<std::string_view> sectionLines = SplitLines(section);
+        LineSpans result;
+        result.Append(lines.data(), s);
+        result.Append(sectionLines.data(), sectionLines.size());
+        result.Append(lines.data() + tail, count - tail);
+        SectionSettings readBack = settings;
+        ReadSectionFromLines(result, markers, readBack);
+        if (!SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
+            std::vector<std::size_t> strays;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (i >= s && i < tail) continue;
+                const std::string_view l = lines[i];
+                if (EqualsIgnoringCase(l, markers.StartMarker) || EqualsIgnoringCase(l, markers.EndMarker) ||
+                    EqualsIgnoringCase(l, markers.CommandsBegin) || EqualsIgnoringCase(l, markers.CommandsEnd))
+                    strays.push_back(i);
+            }
+            Refuse(pathUtf8, "セクションの外にある Quillane のマーカー行 (" + LineNumbers(strays) +
+                                 ") のため、保存した設定が正しく読み込めなくなります。"
+                                 "ファイルを手作業で修正してください");
+        }
+    }
+
+    std::vector<std::string_view> itemViews(items.begin(), items.end());
+    LineSpans out;
+    out.Append(lines.data(), s);
+    out.Append(itemViews.data(), itemViews.size());
+    out.Append(lines.data() + tail, count - tail);
+
+    if (!ReplaceFileWithLines(pathUtf8, out, CrLf, ops))
+        throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8));
+}
+
+}  // namespace
+
+void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
+{
+    // A code page that cannot hold the section's own texts is a reason not
+    // to save, reported like the others; nothing has been written then.
+    try {
+        SaveSectionBytes(pathUtf8, settings, codePage, ops);
+    } catch (const ECodePageError& e) {
+        Refuse(pathUtf8, e.what());
+    }
+}
+
+}  // namespace quillane

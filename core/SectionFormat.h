@@ -1,0 +1,57 @@
+#pragma once
+
+#include "LineModel.h"
+#include "SectionEngine.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillane {
+
+/// The fixed lines of the managed section, as UTF-8.
+namespace section_text {
+inline constexpr const char* StartMarker = "(*--- This section is added by Quillane ---*)";
+inline constexpr const char* EndMarker = "(*--- End of section added by Quillane ---*)";
+inline constexpr const char* CommentOpen = "(*";
+inline constexpr const char* HomeDirective = "[HomeDirectory]";
+inline constexpr const char* DefineUtilsDirective = "[DefineUtils]";
+inline constexpr const char* CommentClose = "*)";
+inline constexpr const char* CommandsBegin = "(* Quillane commands begin *)";
+inline constexpr const char* CommandsEnd = "(* Quillane commands end *)";
+}  // namespace section_text
+
+/// The marker and directive lines encoded in one code page; what the reader
+/// needs.
+struct SectionMarkers {
+    std::string StartMarker;
+    std::string EndMarker;
+    std::string HomeDirective;
+    std::string DefineUtilsDirective;
+    std::string CommandsBegin;
+    std::string CommandsEnd;
+};
+
+/// Encodes the marker and directive lines into `codePage`.
+SectionMarkers EncodeMarkers(unsigned codePage);
+
+/// The reader's steps on a line list: DefineUtils off, then whatever the
+/// section mentions. Shared by LoadSection and the writer's read-back check.
+void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings);
+
+/// ReadSectionFromLines over one plain line list.
+void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
+                          SectionSettings& settings);
+
+/// Whether the settings make a section at all (some value is set).
+bool SectionWanted(const SectionSettings& settings, const std::string& notSet);
+
+/// The items of a written section, in order; an item may hold CR LF pairs
+/// and so become several lines of the file. Assumes SectionWanted.
+std::vector<std::string> BuildSectionItems(const SectionSettings& settings, unsigned codePage);
+
+/// `text` as the inside of a Mathematica string literal: `\` and `"` get a
+/// backslash. Scans characters, so a trail byte 0x5C is left alone.
+std::string EscapeMathematicaString(std::string_view text, unsigned codePage);
+
+}  // namespace quillane

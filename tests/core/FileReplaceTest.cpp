@@ -1,0 +1,177 @@
+#include "CodePage.h"
+#include "FileIo.h"
+#include "SectionEngine.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+using namespace quillane;
+using namespace quillane::test;
+
+namespace {
+
+enum class Step { None, Resolve, CreateTemp, Write, WriteSecond, Flush, Close, Replace, ReadOnlyFolder };
+
+// The real file system with one chosen step failing, the way a full disk,
+// a locked file or a read-only folder would make it fail. Tests run as root,
+// where permission bits stop nothing, so faults come in through here.
+class FaultyOps : public IFileOps {
+public:
+    explicit FaultyOps(Step fail) : FFail(fail) {}
+
+    bool ReadAll(const std::string& path, std::string& bytes) override { return FReal.ReadAll(path, bytes); }
+
+    std::string ResolveTarget(const std::string& path) override
+    {
+        if (FFail == Step::Resolve) return {};
+        return FReal.ResolveTarget(path);
+    }
+
+    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) override
+    {
+        if (FFail == Step::CreateTemp || FFail == Step::ReadOnlyFolder) return nullptr;
+        auto file = FReal.CreateTempBeside(target, tempPath);
+        if (!file) return nullptr;
+        return std::make_unique<FaultyFile>(std::move(file), FFail);
+    }
+
+    bool Replace(const std::string& tempPath, const std::string& target) override
+    {
+        if (FFail == Step::Replace || FFail == Step::ReadOnlyFolder) return false;
+        return FReal.Replace(tempPath, target);
+    }
+
+    void SyncFolderOf(const std::string& target) override { FReal.SyncFolderOf(target); }
+
+    void Remove(const std::string& tempPath) override
+    {
+        if (FFail == Step::ReadOnlyFolder) return;
+        FReal.Remove(tempPath);
+    }
+
+private:
+    // Writes part of the data for real before failing, as a full disk does.
+    class FaultyFile : public IWritableFile {
+    public:
+        FaultyFile(std::unique_ptr<IWritableFile> real, Step fail) : FReal(std::move(real)), FFail(fail) {}
+        bool Write(const char* data, std::size_t size) override
+        {
+            ++FWrites;
+            if ((FFail == Step::Write && FWrites == 1) || (FFail == Step::WriteSecond && FWrites == 2)) {
+                FReal->Write(data, size / 2);
+                return false;
+            }
+            return FReal->Write(data, size);
+        }
+        bool Flush() override { return FFail != Step::Flush && FReal->Flush(); }
+        bool Close() override
+        {
+            const bool ok = FReal->Close();
+            return FFail != Step::Close && ok;
+        }
+
+    private:
+        std::unique_ptr<IWritableFile> FReal;
+        Step FFail;
+        int FWrites = 0;
+    };
+
+    IFileOps& FReal = SystemFileOps();
+    Step FFail;
+};
+
+struct FaultCase {
+    const char* name;
+    Step fail;
+    std::size_t userLines;  // enough lines make the output span several writes
+};
+
+class SaveFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(SaveFaultTest, OldFileStaysByteIdentical)
+{
+    const auto& c = GetParam();
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    std::string before = "(* mine *)\n";
+    for (std::size_t i = 0; i < c.userLines; ++i) before += "line " + std::to_string(i) + "\r";
+    WriteBytes(path, before);
+
+    FaultyOps ops(c.fail);
+    try {
+        SaveSection(path, SectionSettings{"/home/u", true, "Print[1]"}, CpUtf8, ops);
+        FAIL() << "the save reported success";
+    } catch (const ESectionError& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    // Only when the folder itself refuses changes may a temporary file stay
+    // (and then none could be made).
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, SaveFaultTest,
+                         ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, 3},
+                                           FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, 3},
+                                           FaultCase{"FirstWriteFails", Step::Write, 3},
+                                           FaultCase{"LaterWriteFails", Step::WriteSecond, 20000},
+                                           FaultCase{"FlushFails", Step::Flush, 3},
+                                           FaultCase{"CloseFails", Step::Close, 3},
+                                           FaultCase{"RenameFails", Step::Replace, 3},
+                                           FaultCase{"ReadOnlyFolder", Step::ReadOnlyFolder, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SaveFaultTest, NoFaultSavesThroughTheSameSeam)
+{
+    // The wrapper itself must not be what makes the cases above fail.
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    WriteBytes(path, "a\n");
+    FaultyOps ops(Step::None);
+    SaveSection(path, SectionSettings{"(未設定)", false, "(未設定)"}, CpUtf8, ops);
+    EXPECT_EQ(ReadBytes(path), "a\r\n");
+}
+
+TEST(ReplaceFileWithLinesTest, WritesEveryLineWithTheBreak)
+{
+    TempDir dir;
+    const std::string path = dir.File("f.txt");
+    WriteBytes(path, "old");
+    std::vector<std::string_view> lines;
+    std::string big(100000, 'z');  // longer than any write buffer
+    lines.push_back("a");
+    lines.push_back(big);
+    lines.push_back("");
+    ASSERT_TRUE(ReplaceFileWithLines(path, lines, "\r\n", SystemFileOps()));
+    EXPECT_EQ(ReadBytes(path), "a\r\n" + big + "\r\n\r\n");
+    ASSERT_TRUE(ReplaceFileWithLines(path, std::vector<std::string_view>{}, "\r\n", SystemFileOps()));
+    EXPECT_EQ(ReadBytes(path), "");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
+TEST(ReplaceFileWithLinesTest, MissingFileIsNotCreated)
+{
+    TempDir dir;
+    const std::string path = dir.File("absent.m");
+    EXPECT_FALSE(ReplaceFileWithLines(path, std::vector<std::string_view>{"x"}, "\r\n", SystemFileOps()));
+    EXPECT_EQ(dir.EntryCount(), 0u);
+}
+
+TEST(ReadAllTest, FileAndNonFiles)
+{
+    TempDir dir;
+    const std::string path = dir.File("日本語.m");
+    const std::string bytes("a\0\r\n\xff", 5);
+    WriteBytes(path, bytes);
+    std::string got = "stale";
+    ASSERT_TRUE(SystemFileOps().ReadAll(path, got));
+    EXPECT_EQ(got, bytes);
+    EXPECT_FALSE(SystemFileOps().ReadAll(dir.Path().u8string(), got));
+    EXPECT_FALSE(SystemFileOps().ReadAll(dir.File("none"), got));
+    EXPECT_FALSE(SystemFileOps().ReadAll("", got));
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "LineModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quillane;
+using namespace std::string_literals;
+
+namespace {
+
+struct SplitCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> lines;
+};
+
+class SplitLinesTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitLinesTest, CutsAtEveryKindOfBreak)
+{
+    const auto& c = GetParam();
+    const auto views = SplitLines(c.text);
+    EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()), c.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Breaks, SplitLinesTest,
+    ::testing::Values(
+        SplitCase{"Empty", "", {}},
+        SplitCase{"OneLineNoBreak", "abc", {"abc"}},
+        SplitCase{"FinalBreakAddsNoLine", "abc\r\n", {"abc"}},
+        SplitCase{"Lf", "a\nb\n", {"a", "b"}},
+        SplitCase{"Cr", "a\rb\r", {"a", "b"}},
+        SplitCase{"CrLfIsOneBreak", "a\r\nb", {"a", "b"}},
+        SplitCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
+        SplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
+        SplitCase{"OnlyBreaks", "\r\n\n\r", {"", "", ""}},
+        SplitCase{"LoneCrAtEnd", "a\r", {"a"}},
+        SplitCase{"MixedLastWithoutBreak", "x\ny\r\nz", {"x", "y", "z"}},
+        SplitCase{"NulKept", "a\0b\nc\0"s, {"a\0b"s, "c\0"s}},
+        // Code page 932 text whose trail bytes are 0x5C stays intact.
+        SplitCase{"Cp932Trail5C", "\x95\x5c\x83\x5c\r\n\x94\x5c", {"\x95\x5c\x83\x5c", "\x94\x5c"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JoinLinesTest, EveryLineGetsCrLfTheLastIncluded)
+{
+    EXPECT_EQ(JoinLines({}), "");
+    EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    // A file with LF breaks and no final break comes back with CR LF.
+    EXPECT_EQ(JoinLines(SplitLines("a\nb\nc")), "a\r\nb\r\nc\r\n");
+}
+
+struct MatchCase {
+    const char* name;
+    std::string line;
+    bool equal;
+};
+
+class MarkerMatchTest : public ::testing::TestWithParam<MatchCase> {};
+
+TEST_P(MarkerMatchTest, WholeLineIgnoringCase)
+{
+    const std::string marker = "(*--- This section is added by Quillane ---*)";
+    EXPECT_EQ(EqualsIgnoringCase(GetParam().line, marker), GetParam().equal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markers, MarkerMatchTest,
+    ::testing::Values(MatchCase{"Exact", "(*--- This section is added by Quillane ---*)", true},
+                      MatchCase{"Upper", "(*--- THIS SECTION IS ADDED BY QUILLANE ---*)", true},
+                      MatchCase{"Lower", "(*--- this section is added by quillane ---*)", true},
+                      MatchCase{"TrailingBlank", "(*--- This section is added by Quillane ---*) ", false},
+                      MatchCase{"LeadingBlank", " (*--- This section is added by Quillane ---*)", false},
+                      MatchCase{"Prefix", "(*--- This section is added by Quillane ---", false},
+                      MatchCase{"Empty", "", false},
+                      // A fold that just sets bit 0x20 would take ')' for '\t'.
+                      MatchCase{"NonLetterNotFolded", "(*--- This section is added by Quillane ---*\x09", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EqualsIgnoringCaseTest, FoldsLettersOnly)
+{
+    EXPECT_TRUE(EqualsIgnoringCase("aZ", "Az"));
+    EXPECT_FALSE(EqualsIgnoringCase("[", "{"));
+    EXPECT_FALSE(EqualsIgnoringCase("@", "`"));
+    // Code page 932 lead bytes are never folded onto ASCII.
+    EXPECT_FALSE(EqualsIgnoringCase("\x82\x60", "ab"));
+}
+
+TEST(FindMarkerLineTest, FirstMatchFromTheTop)
+{
+    const std::vector<std::string_view> lines{"a", "END", "b", "end", "End"};
+    EXPECT_EQ(FindMarkerLine(lines, "end"), 1);
+    EXPECT_EQ(FindMarkerLine(lines, "b"), 2);
+    EXPECT_EQ(FindMarkerLine(lines, "c"), LineNotFound);
+    EXPECT_EQ(FindMarkerLine({}, "a"), LineNotFound);
+}
+
+struct DirectiveCase {
+    const char* name;
+    std::string line;
+    bool is;
+};
+
+class DirectiveTest : public ::testing::TestWithParam<DirectiveCase> {};
+
+TEST_P(DirectiveTest, CaseSensitivePrefix)
+{
+    EXPECT_EQ(IsDirective(GetParam().line, "[HomeDirectory]"), GetParam().is);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directives, DirectiveTest,
+                         ::testing::Values(DirectiveCase{"Bare", "[HomeDirectory]", true},
+                                           DirectiveCase{"WithValue", "[HomeDirectory]C:\\work", true},
+                                           DirectiveCase{"LowerCase", "[homedirectory]C:\\work", false},
+                                           DirectiveCase{"LeadingBlank", " [HomeDirectory]C:\\work", false},
+                                           DirectiveCase{"Shorter", "[HomeDirectory", false},
+                                           DirectiveCase{"Empty", "", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LineListTest, ViewsSurviveAMove)
+{
+    // Short text sits inside the string object itself; the list must keep
+    // its views valid when it is moved.
+    LineList a(std::string("x\ny"));
+    LineList b(std::move(a));
+    ASSERT_EQ(b.Count(), 2u);
+    EXPECT_EQ(b.Lines()[0], "x");
+    EXPECT_EQ(b.Lines()[1], "y");
+}
+
+}  // namespace

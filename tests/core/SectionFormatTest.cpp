@@ -1,0 +1,216 @@
+#include "CodePage.h"
+#include "LineModel.h"
+#include "SectionFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quillane;
+
+namespace {
+
+// The section as written, cut back into the file's lines.
+std::vector<std::string> WrittenLines(const SectionSettings& s, unsigned cp)
+{
+    std::string text;
+    for (const auto& item : BuildSectionItems(s, cp)) text += item + "\r\n";
+    const auto views = SplitLines(text);
+    return {views.begin(), views.end()};
+}
+
+const std::vector<std::string> HomeBlock(const std::string& literal)
+{
+    return {"",
+            "$Path = DeleteCases[$Path, $HomeDirectory]",
+            "Unprotect[$HomeDirectory]",
+            "$HomeDirectory = \"" + literal + "\"",
+            "Protect[$HomeDirectory]",
+            "AppendTo[$Path, $HomeDirectory]",
+            "SetDirectory[$HomeDirectory]",
+            ""};
+}
+
+const std::vector<std::string> UtilsBlock()
+{
+    return {"", "MoveToNotebookDirectory::usage =",
+            "\"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)\"",
+            "MoveToNotebookDirectory[] :=", "SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];",
+            ""};
+}
+
+const std::string Start = "(*--- This section is added by Quillane ---*)";
+const std::string End = "(*--- End of section added by Quillane ---*)";
+
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+TEST(SectionLayoutTest, WorkedExampleIsEighteenLines)
+{
+    SectionSettings s;
+    s.HomeDirectory = "C:\\work";
+    s.DefineUtils = false;
+    s.Commands = "Off[General::spell]\r\n";
+    const std::vector<std::string> expected{Start,
+                                            "(*",
+                                            "[HomeDirectory]C:\\work",
+                                            "*)",
+                                            "",
+                                            "$Path = DeleteCases[$Path, $HomeDirectory]",
+                                            "Unprotect[$HomeDirectory]",
+                                            "$HomeDirectory = \"C:\\\\work\"",
+                                            "Protect[$HomeDirectory]",
+                                            "AppendTo[$Path, $HomeDirectory]",
+                                            "SetDirectory[$HomeDirectory]",
+                                            "",
+                                            "(* Quillane commands begin *)",
+                                            "Off[General::spell]",
+                                            "",
+                                            "(* Quillane commands end *)",
+                                            "",
+                                            End};
+    EXPECT_EQ(WrittenLines(s, CpUtf8), expected);
+    EXPECT_EQ(WrittenLines(s, CpShiftJis), expected);
+}
+
+struct LayoutCase {
+    const char* name;
+    bool home;
+    bool utils;
+    bool commands;
+};
+
+class SectionLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(SectionLayoutTest, BlocksFollowTheSettings)
+{
+    const auto& c = GetParam();
+    SectionSettings s = DefaultSettings(CpUtf8);
+    if (c.home) s.HomeDirectory = "/home/u";
+    s.DefineUtils = c.utils;
+    if (c.commands) s.Commands = "A\r\nB";
+    std::vector<std::string> expected{Start, "(*"};
+    if (c.home) expected.push_back("[HomeDirectory]/home/u");
+    if (c.utils) expected.push_back("[DefineUtils]");
+    expected.push_back("*)");
+    if (c.home) expected = Concat({expected, HomeBlock("/home/u")});
+    if (c.utils) expected = Concat({expected, UtilsBlock()});
+    if (c.commands)
+        expected = Concat({expected, {"(* Quillane commands begin *)", "A", "B", "(* Quillane commands end *)", ""}});
+    expected.push_back(End);
+    EXPECT_EQ(WrittenLines(s, CpUtf8), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Combinations, SectionLayoutTest,
+                         ::testing::Values(LayoutCase{"OnlyUtils", false, true, false},
+                                           LayoutCase{"OnlyHome", true, false, false},
+                                           LayoutCase{"OnlyCommands", false, false, true},
+                                           LayoutCase{"HomeAndUtils", true, true, false},
+                                           LayoutCase{"All", true, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SectionLayoutTest, UsageTextIsEncodedInTheCodePage)
+{
+    SectionSettings s = DefaultSettings(CpShiftJis);
+    s.DefineUtils = true;
+    std::string text;
+    for (const auto& item : BuildSectionItems(s, CpShiftJis)) text += item + "\r\n";
+    const std::string usage = FromUtf8("はノートブック", CpShiftJis);
+    EXPECT_NE(text.find(usage), std::string::npos);
+    EXPECT_EQ(text.find("はノートブック"), std::string::npos);
+}
+
+struct NotSetCase {
+    const char* name;
+    std::string home;
+    std::string commands;
+    bool homeWritten;
+    bool commandsWritten;
+};
+
+class NotSetRuleTest : public ::testing::TestWithParam<NotSetCase> {};
+
+TEST_P(NotSetRuleTest, ExactForHomeContainedForCommands)
+{
+    const auto& c = GetParam();
+    for (const unsigned cp : {CpUtf8, CpShiftJis}) {
+        SectionSettings s;
+        s.HomeDirectory = FromUtf8(c.home, cp);
+        s.Commands = FromUtf8(c.commands, cp);
+        s.DefineUtils = true;  // so a section is always written
+        std::string text;
+        for (const auto& item : BuildSectionItems(s, cp)) text += item + "\r\n";
+        EXPECT_EQ(text.find("[HomeDirectory]") != std::string::npos, c.homeWritten) << cp;
+        EXPECT_EQ(text.find("(* Quillane commands begin *)") != std::string::npos, c.commandsWritten) << cp;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NotSetRuleTest,
+    ::testing::Values(NotSetCase{"BothNotSet", "(未設定)", "(未設定)", false, false},
+                      NotSetCase{"NotSetInsideCommands", "(未設定)", "Print[1]\r\n(未設定)x\r\n", false, false},
+                      NotSetCase{"HomeWithBlank", " (未設定)", "", true, true},
+                      NotSetCase{"HomeOtherCase", "(未設定)X", "a", true, true},
+                      NotSetCase{"EmptyHomeIsAValue", "", "a", true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SectionWantedTest, OnlyAllThreeNotSetMeansNoSection)
+{
+    const std::string ns = NotSetText(CpShiftJis);
+    SectionSettings s{ns, false, "x" + ns};
+    EXPECT_FALSE(SectionWanted(s, ns));
+    s.DefineUtils = true;
+    EXPECT_TRUE(SectionWanted(s, ns));
+    s = SectionSettings{ns + " ", false, ns};
+    EXPECT_TRUE(SectionWanted(s, ns));
+    s = SectionSettings{ns, false, ""};
+    EXPECT_TRUE(SectionWanted(s, ns));
+}
+
+struct EscapeCase {
+    const char* name;
+    unsigned codePage;
+    std::string text;
+    std::string literal;
+};
+
+class EscapeTest : public ::testing::TestWithParam<EscapeCase> {};
+
+TEST_P(EscapeTest, BackslashAndQuoteOnly)
+{
+    const auto& c = GetParam();
+    EXPECT_EQ(EscapeMathematicaString(c.text, c.codePage), c.literal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EscapeTest,
+    ::testing::Values(EscapeCase{"Plain", CpUtf8, "/home/u", "/home/u"},
+                      EscapeCase{"TabTrap", CpShiftJis, "C:\\temp", "C:\\\\temp"},
+                      EscapeCase{"NewlineTrap", CpShiftJis, "C:\\new", "C:\\\\new"},
+                      EscapeCase{"Quote", CpUtf8, "a\"b", "a\\\"b"},
+                      EscapeCase{"TrailingBackslash", CpUtf8, "C:\\", "C:\\\\"},
+                      EscapeCase{"OtherBytesKept", CpUtf8, "a'b$c`\t", "a'b$c`\t"},
+                      // 表 is 0x95 0x5C in code page 932: the 0x5C is no backslash.
+                      EscapeCase{"Cp932Trail5C", CpShiftJis, "C:\\\x95\x5c\\x", "C:\\\\\x95\x5c\\\\x"},
+                      EscapeCase{"Cp932Trail5CAtEnd", CpShiftJis, "\x83\x5c", "\x83\x5c"},
+                      // In UTF-8 the same bytes are not a character pair.
+                      EscapeCase{"Utf8Has5C", CpUtf8, "\x95\x5c", "\x95\\\x5c"},
+                      EscapeCase{"Utf8Japanese", CpUtf8, "表\\ソ", "表\\\\ソ"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SectionLayoutTest, HeaderKeepsTheRawHomeDirectory)
+{
+    SectionSettings s = DefaultSettings(CpShiftJis);
+    s.HomeDirectory = "C:\\\x95\x5c\"q";
+    const auto lines = WrittenLines(s, CpShiftJis);
+    ASSERT_GE(lines.size(), 10u);
+    EXPECT_EQ(lines[2], "[HomeDirectory]C:\\\x95\x5c\"q");
+    EXPECT_EQ(lines[7], "$HomeDirectory = \"C:\\\\\x95\x5c\\\"q\"");
+}
+
+}  // namespace
