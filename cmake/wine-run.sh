@@ -20,4 +20,9 @@ if [ ! -f "$prefix/system.reg" ]; then
     fi
   ) 9>"$prefix.lock"
 fi
+# Keep one server for the whole run: with Wine's default of a few seconds
+# it may be exiting just as the next test connects, and that test fails.
+# When a server is already running this returns at once. The run ends with
+# "wineserver -k" (see wine-stop.sh).
+wineserver -p30 </dev/null >/dev/null 2>&1 || true
 exec wine "$@"
