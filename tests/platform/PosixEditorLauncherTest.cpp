@@ -153,6 +153,106 @@ INSTANTIATE_TEST_SUITE_P(
                       SearchCase{"NoneFound", {}, {"gedit"}, {}, {"gedit", "kate"}, ""}),
     [](const ::testing::TestParamInfo<SearchCase>& info) { return info.param.Name; });
 
+struct ExecCase {
+    const char* Name;
+    std::string Exec;
+    std::vector<std::string> Args;  // for the path "/p q/init.m"; empty: refused
+};
+
+void PrintTo(const ExecCase& c, std::ostream* os) { *os << c.Name; }
+
+class PosixEditorExecTest : public ::testing::TestWithParam<ExecCase> {};
+
+TEST_P(PosixEditorExecTest, ExpandsDesktopExecLine) {
+    EXPECT_EQ(PosixEditorLauncher::ExpandExec(GetParam().Exec, "/p q/init.m"), GetParam().Args);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExecLines, PosixEditorExecTest,
+    ::testing::Values(
+        ExecCase{"FileCode", "gedit %F", {"gedit", "/p q/init.m"}},
+        ExecCase{"UrlCodeWithOptions", "kate -b  --new %U", {"kate", "-b", "--new", "/p q/init.m"}},
+        ExecCase{"NoFieldCodeAppendsPath", "mousepad", {"mousepad", "/p q/init.m"}},
+        ExecCase{"OtherCodesDropped", "xed %i --name=%c %k %f", {"xed", "--name=", "/p q/init.m"}},
+        ExecCase{"PercentLiteral", "ed --ratio=50%% %f", {"ed", "--ratio=50%", "/p q/init.m"}},
+        ExecCase{"QuotedProgram", "\"/opt/My Editor/edit\" %f", {"/opt/My Editor/edit", "/p q/init.m"}},
+        ExecCase{"QuotedEscapes", "sh -c \"echo \\\\\\\"\\\\$HOME\\\\\\\"\" %f",
+                 {"sh", "-c", "echo \"$HOME\"", "/p q/init.m"}},
+        ExecCase{"ValueEscapeSpace", "edit\\s--x %f", {"edit", "--x", "/p q/init.m"}},
+        ExecCase{"UnterminatedQuote", "\"edit %f", {}},
+        ExecCase{"Empty", "", {}}),
+    [](const ::testing::TestParamInfo<ExecCase>& info) { return info.param.Name; });
+
+// A desktop with mimeapps.list and .desktop files in temporary XDG folders.
+class PosixEditorDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(FTmp.Path().empty());
+        for (const char* d : {"/bin", "/config", "/data1", "/data1/applications", "/data2", "/data2/applications"})
+            mkdir((FTmp.Path() + d).c_str(), 0755);
+        WriteFile(Bin() + "/gedit", "#!/bin/sh\n", 0755);
+        WriteFile(Bin() + "/desk-editor", "#!/bin/sh\n", 0755);
+        WriteFile(Bin() + "/vi", "#!/bin/sh\n", 0755);
+    }
+    std::string Bin() const { return FTmp.Path() + "/bin"; }
+    void MimeApps(const std::string& dir, const std::string& text) {
+        WriteFile(FTmp.Path() + dir + "/mimeapps.list", text, 0644);
+    }
+    void Desktop(const std::string& dataDir, const std::string& id, const std::string& body) {
+        WriteFile(FTmp.Path() + dataDir + "/applications/" + id, "[Desktop Entry]\nType=Application\n" + body, 0644);
+    }
+    std::vector<std::string> Command() {
+        DesktopDirs dirs{{FTmp.Path() + "/config"}, {FTmp.Path() + "/data1", FTmp.Path() + "/data2"}};
+        PosixEditorLauncher launcher({Bin()}, {"gedit"}, dirs);
+        return launcher.CommandFor("/home/u/init.m");
+    }
+    std::vector<std::string> Fallback() { return {Bin() + "/gedit", "/home/u/init.m"}; }
+
+    TempDir FTmp;
+};
+
+TEST_F(PosixEditorDesktopTest, DefaultForPlainTextWins) {
+    MimeApps("/config", "[Added Associations]\ntext/plain=vi.desktop;\n[Default Applications]\n"
+                        "text/html=web.desktop\ntext/plain=desk.desktop;\n");
+    Desktop("/data1", "desk.desktop", "Name=Desk\nExec=desk-editor --new-window %U\n");
+    EXPECT_EQ(Command(), (std::vector<std::string>{Bin() + "/desk-editor", "--new-window", "/home/u/init.m"}));
+}
+
+TEST_F(PosixEditorDesktopTest, SkipsTerminalMissingAndUninstalledEntries) {
+    MimeApps("/data2/applications",
+             "[Default Applications]\ntext/plain=gone.desktop;vim.desktop;noprog.desktop;desk.desktop;\n");
+    Desktop("/data1", "vim.desktop", "Exec=vi %F\nTerminal=true\n");
+    Desktop("/data2", "noprog.desktop", "Exec=not-installed %f\n");
+    Desktop("/data2", "desk.desktop", "Exec=desk-editor\n");
+    EXPECT_EQ(Command(), (std::vector<std::string>{Bin() + "/desk-editor", "/home/u/init.m"}));
+}
+
+TEST_F(PosixEditorDesktopTest, FirstDataFolderHoldsTheEntry) {
+    MimeApps("/config", "[Default Applications]\ntext/plain=desk.desktop\n");
+    Desktop("/data1", "desk.desktop", "Exec=vi %f\nHidden=true\n");
+    Desktop("/data2", "desk.desktop", "Exec=desk-editor %f\n");
+    // The hidden entry of the first folder deletes the one below it.
+    EXPECT_EQ(Command(), Fallback());
+}
+
+TEST_F(PosixEditorDesktopTest, NoDefaultFallsBackToKnownEditors) {
+    MimeApps("/config", "[Default Applications]\ntext/html=desk.desktop\n");
+    Desktop("/data1", "desk.desktop", "Exec=desk-editor %f\n");
+    EXPECT_EQ(Command(), Fallback());
+}
+
+TEST_F(PosixEditorDesktopTest, DefaultEditorGetsThePathWhole) {
+    const std::string out = FTmp.Path() + "/args", release = FTmp.Path() + "/release";
+    WriteFile(Bin() + "/desk-editor", FakeEditorScript(out, release), 0755);
+    MimeApps("/config", "[Default Applications]\ntext/plain=desk.desktop\n");
+    Desktop("/data1", "desk.desktop", "Exec=desk-editor --flag %f\n");
+    PosixEditorLauncher launcher({Bin()}, {"gedit"}, {{FTmp.Path() + "/config"}, {FTmp.Path() + "/data1"}});
+    launcher.OpenAsText("/tmp/数学 表/init.m");
+    EXPECT_FALSE(HasChildren());
+    WriteFile(release, "", 0644);
+    EXPECT_EQ(WaitForFile(out), std::string("--flag") + '\0' + "/tmp/数学 表/init.m" + '\0');
+}
+
 TEST(PosixEditorLauncherFailure, NothingFoundIsNotReported) {
     PosixEditorLauncher launcher({"/nonexistent-quillane-dir"}, {"gedit"});
     EXPECT_NO_THROW(launcher.OpenAsText("/tmp/init.m"));
