@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -69,6 +70,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int FItemIndex = -1;
@@ -153,6 +155,8 @@ private:
     QPushButton* CreateButton(const QString& caption);
     void CreateCustomBtn();
     void ApplyOKState(int state);
+    // The frame around the client area, as far as the platform knows it.
+    QMargins FrameMargins();
     void FormShow();
     void TreeViewChange();
     void CustomEditChange();
