@@ -18,6 +18,7 @@ namespace quillane {
 
 class TShellTreeModel;
 class TShellTreeView;
+struct TTreeNode;
 
 /// A notification whose only argument is the tree that sends it.
 using TTreeNotifyEvent = std::function<void(TShellTreeView*)>;
@@ -131,12 +132,19 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    friend class TShellTreeModel;
+    struct TPopulateState;
 
     void NodeExpanded(const QModelIndex& index);
     void NodeCollapsed(const QModelIndex& index);
-    void SelectNode(const QModelIndex& index);
+    void SelectNode(TTreeNode* node);
     void SyncSelection();
+    shell::WindowHandle OwnerWindow() const;
+    shell::IDListPtr GetNodeIDList(const TTreeNode* node) const;
+    TTreeNode* ListChildren(TTreeNode* node);
+    TTreeNode* PopulateNode(TTreeNode* node, shell::ShellFolder& folder, shell::PCItemIDList parentList);
+    bool HasSubItems(shell::ShellFolder& folder, shell::PCItemIDList item, TPopulateState* state);
+    shell::ImageListHandle SetNodeIcons(TTreeNode& node, shell::PCItemIDList absoluteList);
+    TTreeNode* FindNodeByIDList(shell::PCItemIDList target);
 
     QString FRoot;
     shell::TSpecialFolder FSpecialRoot = shell::sfDesktop;
