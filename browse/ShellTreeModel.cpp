@@ -79,8 +79,13 @@ QVariant TShellTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags TShellTreeModel::flags(const QModelIndex& index) const {
-    if (NodeOf(index) == nullptr) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const TTreeNode* node = NodeOf(index);
+    if (node == nullptr) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // A node without a button never gets children before the next rebuild,
+    // so the view neither expands it nor asks about its children.
+    if (!node->HasChildren && node->Children.empty()) flags |= Qt::ItemNeverHasChildren;
+    return flags;
 }
 
 void TShellTreeModel::Clear() {
