@@ -278,7 +278,11 @@ TTreeNode* TShellTreeView::PopulateNode(TTreeNode* node, ShellFolder& folder, PC
         child->Text = QString::fromStdString(GetDisplayName(folder, child->Data.IDList, DisplayNameInFolder));
         child->HasChildren = HasSubItems(folder, child->Data.IDList, &state);
         const IDListPtr absolute = ConcatIDLists(parentList, child->Data.IDList);
-        SetNodeIcons(*child, absolute.get());
+        const ImageListHandle icons = SetNodeIcons(*child, absolute.get());
+        // The icon list is the one named for the root; when the root's own
+        // query failed, a child's answer names it, so that one failed query
+        // does not blank every icon of the tree.
+        if (FModel->ImageList() == 0) FModel->SetImageList(icons);
         child->Data.FileSysPath = GetPathFromIDList(absolute.get());
         children.push_back(std::move(child));
     }

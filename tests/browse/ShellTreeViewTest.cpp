@@ -55,7 +55,8 @@ My Computer | ancestor
     Hidden | folder hidden | C:\Hidden
     Mute | folder noattr | C:\Mute
     Nameless | folder noname | C:\Nameless
-    Iconless | folder noicon | C:\Iconless
+    Iconless | noicon | C:\Iconless
+      inner | folder | C:\Iconless\inner
     Pathless | folder nopath | C:\Pathless
     zz caption | folder | C:\aaa
     表示 | | C:\表示 | C:\表示
@@ -631,6 +632,12 @@ TEST_F(ShellTreeViewTest, IconsAreSharedAndTheOpenOneShowsWhileSelected) {
     EXPECT_EQ(key(drive), folder);
     EXPECT_EQ(key(existing), open);
     EXPECT_TRUE(ShellIconImage(SharedIconListHandle, ShellIconCount).isNull());
+
+    // A root whose icon cannot be found does not take the icons of the
+    // nodes below it away.
+    TestTree& other = TreeOn(QStringLiteral("C:\\Iconless"));
+    EXPECT_TRUE(qvariant_cast<QIcon>(other.TopIndex().data(Qt::DecorationRole)).isNull());
+    EXPECT_EQ(key(Node({"inner"})), folder);
     EXPECT_TRUE(ShellIconImage(0, IconFolder).isNull());
 }
 
@@ -690,6 +697,13 @@ TEST_F(ShellTreeViewTest, FoldingAwayTheSelectionSelectsTheFoldedNode) {
 TEST_F(ShellTreeViewTest, OnChangeForEveryRoute) {
     TestTree& tree = TreeOn(QString(), sfMyComputer);
     ShowTree();
+    // Taking the focus selects nothing by itself.
+    QApplication::setActiveWindow(&tree);
+    tree.setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(tree.hasFocus());
+    EXPECT_EQ(FChanges, 0);
+    EXPECT_FALSE(tree.SelectedIndex().isValid());
     struct Step {
         const char* route;
         std::function<void()> act;
