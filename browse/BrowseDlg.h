@@ -124,13 +124,14 @@ inline constexpr const char* PropertyRunningMessage =
 
 /// A font value with a change hook: face, pixel or point size, style and
 /// colour. The hook runs only when an attribute actually changes; copying
-/// never copies the hook.
+/// never copies the hook. An invalid colour stands for the window's own
+/// text colour.
 class TFont {
 public:
-    /// The application's default font, black.
+    /// The application's default font in the window's text colour.
     TFont();
     /// A font of the given face and colour.
-    explicit TFont(const QFont& font, const QColor& color = QColor(Qt::black));
+    explicit TFont(const QFont& font, const QColor& color = QColor());
     /// Copies the value, not the hook.
     TFont(const TFont& other);
     /// Assigns the value (the hook runs when it differs), keeps this hook.
@@ -169,7 +170,7 @@ public:
     bool StrikeOut() const { return FFont.strikeOut(); }
     /// Sets strike-out.
     void SetStrikeOut(bool value);
-    /// Text colour.
+    /// Text colour; invalid for the window's text colour.
     QColor Color() const { return FColor; }
     /// Sets the text colour.
     void SetColor(const QColor& value);
