@@ -590,7 +590,8 @@ private:
 // enumerations and sets ([boIncludeFiles]) are written when they differ
 // from the default; strings ('text', quotes doubled, #n for control
 // characters) when not empty; CustomEditItems as ('a', 'b') when it holds
-// lines; Font as Font.Name, Font.Height, Font.Style and Font.Color lines
+// lines; Font as Font.Name, Font.Height (pixels) or Font.Size (points),
+// Font.Style and Font.Color lines
 // only while UseSystemFont is off; events as the handler's name when a
 // handler is bound. Blank lines and lines starting with "#" are skipped.
 

@@ -11,10 +11,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -258,16 +260,26 @@ void TBrowseDlgForm::UpdateBounds() {
     if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
     const QRect outer = BrowseWindowBounds(dlg.ScreenCenter(), screen, dlg.X(), dlg.Y(), dlg.Width(), dlg.Height());
     // Width and Height include the frame; the client area is what it
-    // leaves. Before the window is first shown the frame is not known yet
-    // (it counts as none); the show corrects that.
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    FFrameUsed = QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                          frame.bottom() - client.bottom());
+    // leaves. Where the platform tells the frame only once the window is
+    // on the screen, the show corrects the size.
+    FFrameUsed = FrameMargins();
     const int cw = std::max(0, outer.width() - FFrameUsed.left() - FFrameUsed.right());
     const int ch = std::max(0, outer.height() - FFrameUsed.top() - FFrameUsed.bottom());
     setFixedSize(cw, ch);
     move(outer.topLeft());  // a window's position is that of its frame
+}
+
+QMargins TBrowseDlgForm::FrameMargins() {
+    // The platform window is made early so that its frame can be asked for
+    // before the window is first shown.
+    if (windowHandle() == nullptr) create();
+    if (isVisible()) {
+        const QRect frame = frameGeometry();
+        const QRect client = geometry();
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                        frame.bottom() - client.bottom());
+    }
+    return windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
 }
 
 QPoint TBrowseDlgForm::GetText1Pos() const {
@@ -368,11 +380,7 @@ void TBrowseDlgForm::showEvent(QShowEvent* event) {
     HandlerBoundary([this] { FormShow(); });
     // Once the window has its frame, the outer size can be honoured.
     QTimer::singleShot(0, this, [this] {
-        const QRect frame = frameGeometry();
-        const QRect client = geometry();
-        const QMargins now(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                           frame.bottom() - client.bottom());
-        if (now == FFrameUsed) return;
+        if (FrameMargins() == FFrameUsed) return;
         UpdateBounds();
         ArrangeControls();
     });

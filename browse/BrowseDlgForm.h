@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -153,6 +154,8 @@ private:
     QPushButton* CreateButton(const QString& caption);
     void CreateCustomBtn();
     void ApplyOKState(int state);
+    // The frame around the client area, as far as the platform knows it.
+    QMargins FrameMargins();
     void FormShow();
     void TreeViewChange();
     void CustomEditChange();

@@ -121,6 +121,17 @@ public:
         return value;
     }
 
+    double Number() {
+        SkipSpace();
+        const int start = FPos;
+        while (FPos < FText.size() && (FText.at(FPos).isDigit() || FText.at(FPos) == u'.' || FText.at(FPos) == u'-'))
+            ++FPos;
+        bool ok = false;
+        const double value = FText.mid(start, FPos - start).toDouble(&ok);
+        if (!ok) Fail(QStringLiteral("a number expected"));
+        return value;
+    }
+
     bool Boolean() {
         const QString word = Identifier();
         if (word == u"True") return true;
@@ -245,7 +256,12 @@ QString SaveBrowseDlgForm(const TBrowseDlg& dlg) {
         const TFont& font = dlg.Font();
         const QColor color = font.Color();
         put("Font.Name", QuoteString(font.Name()));
-        put("Font.Height", QString::number(font.Height()));
+        // A font sized in points keeps its points, one sized in pixels its
+        // pixels, so that loading gives the same font back.
+        if (font.Value().pixelSize() > 0)
+            put("Font.Height", QString::number(font.Height()));
+        else
+            put("Font.Size", QString::number(font.Value().pointSizeF()));
         put("Font.Style", SetText(FontStyleNames, FontStyleBits(font)));
         put("Font.Color", color.isValid() ? QuoteString(color.name(QColor::HexRgb)) : QStringLiteral("clDefault"));
     }
@@ -404,6 +420,13 @@ void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandle
             r.ExpectEnd();
             if (v == 0) r.Fail(QStringLiteral("a font height of 0"));
             dlg.Font().SetHeight(v);
+        } else if (name == u"Font.Size") {
+            const double v = r.Number();
+            r.ExpectEnd();
+            if (v <= 0) r.Fail(QStringLiteral("a font size of 0 or less"));
+            QFont font = dlg.Font().Value();
+            font.setPointSizeF(v);
+            dlg.Font().SetValue(font);
         } else if (name == u"Font.Style") {
             const unsigned v = r.Set(FontStyleNames);
             r.ExpectEnd();
