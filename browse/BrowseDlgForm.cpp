@@ -106,6 +106,17 @@ void TBrowseComboBox::showPopup() {
     QComboBox::showPopup();
 }
 
+void TBrowseComboBox::keyPressEvent(QKeyEvent* event) {
+    // Enter belongs to the window's default button. Qt's combo box would
+    // first make an entry equal to the text current, which is no choice of
+    // the user's.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
 void TBrowseComboBox::changeEvent(QEvent* event) {
     QComboBox::changeEvent(event);
     if (event->type() == QEvent::FontChange) FitHeightToFont(*this);

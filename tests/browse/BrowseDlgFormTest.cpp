@@ -877,4 +877,27 @@ TEST_F(BrowseDlgFormTest, FailingChangeHandlerReachesTheSelectingCaller) {
     EXPECT_EQ(caught, "change failed");
 }
 
+TEST_F(BrowseDlgFormTest, EnterInTheComboBoxClicksOKWithTheTypedText) {
+    TBrowseDlg dlg;
+    UseComputer(dlg);
+    dlg.SetCustomEditType(ceComboBox);
+    dlg.SetCustomEditItems({"D:\\Data", "C:\\Work"});
+    int edits = 0;
+    QString seen;
+    dlg.OnCustomEditChange = [&](QObject*) { ++edits; };
+    dlg.OnOKBtnClick = [&](QObject*) { seen = dlg.CustomEditText(); };
+    const bool ok = Run(dlg, [&](TBrowseDlgForm& form) {
+        dlg.SelectPath("D:\\");
+        TBrowseComboBox* combo = form.ComboBox();
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), "C:\\Work");
+        QTest::keyClick(combo, Qt::Key_Return);
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(edits, 0);
+    EXPECT_EQ(seen, "C:\\Work");
+    EXPECT_EQ(dlg.CustomEditLines(), QStringList({"C:\\Work", "D:\\Data"}));
+}
+
 }  // namespace
