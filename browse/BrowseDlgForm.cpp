@@ -155,7 +155,18 @@ QString BrowseRowText(const QString& text, const QFontMetrics& metrics, int widt
 
 // --------------------------------------------------------- TBrowseDlgForm
 
-TBrowseDlgForm::TBrowseDlgForm(TBrowseDlg& browseDlg) : QDialog(nullptr), FBrowseDlg(browseDlg) {}
+namespace {
+
+// The window of the component's owner, when the owner is a widget: the
+// dialog then stays above that window and out of the task bar.
+QWidget* OwnerWindow(const TBrowseDlg& dlg) {
+    auto* owner = qobject_cast<QWidget*>(dlg.parent());
+    return owner != nullptr ? owner->window() : nullptr;
+}
+
+}  // namespace
+
+TBrowseDlgForm::TBrowseDlgForm(TBrowseDlg& browseDlg) : QDialog(OwnerWindow(browseDlg)), FBrowseDlg(browseDlg) {}
 
 TBrowseDlgForm::~TBrowseDlgForm() {
     // The children go after this object's own part: nothing they signal

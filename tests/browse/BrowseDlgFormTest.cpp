@@ -396,6 +396,17 @@ TEST_F(BrowseDlgFormTest, EventsFireInTheirOrder) {
     EXPECT_TRUE(window.isNull());
 }
 
+TEST_F(BrowseDlgFormTest, WindowStandsAboveTheOwnersWindow) {
+    QWidget owner;
+    auto* dlg = new TBrowseDlg(&owner);
+    UseComputer(*dlg);
+    Run(*dlg, [&](TBrowseDlgForm& form) {
+        EXPECT_EQ(form.parentWidget(), &owner);
+        EXPECT_TRUE(form.isWindow());
+        form.CancelBtn()->click();
+    });
+}
+
 TEST_F(BrowseDlgFormTest, ComponentDestroysAWindowWhoseReleaseIsPending) {
     QPointer<TBrowseDlgForm> window;
     {
