@@ -7,9 +7,11 @@
 
 #include "BrowseDlg.h"
 #include "BrowseTestSupport.h"
+#include "PosixShell.h"
 #include "ShellTreeView.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -909,6 +912,36 @@ TEST_F(BrowseDlgFormTest, EnterInTheComboBoxClicksOKWithTheTypedText) {
     EXPECT_EQ(edits, 0);
     EXPECT_EQ(seen, "C:\\Work");
     EXPECT_EQ(dlg.CustomEditLines(), QStringList({"C:\\Work", "D:\\Data"}));
+}
+
+// The same run on real folders of this system, in its own path syntax.
+TEST(BrowseDlgPosixTest, TypedPathOnRealFoldersMovesToItsNearestFolder) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("work/表/deeper")));
+    BrowseUnitScope unit(shell::CreatePosixShellPlatform({home.path().toStdString(), "", ""}));
+    QStringList reports;
+    const TFailureReport previous = SetFailureReport([&](const QString& text) { reports.append(text); });
+
+    TBrowseDlg dlg;
+    dlg.SetRoot(home.path());
+    const QString work = home.path() + QStringLiteral("/work");
+    const QString kanji = work + QStringLiteral("/表");
+    dlg.OnShow = [&](QObject*, TBrowseOKState&) { dlg.SelectPath(work + "/"); };
+    QString seen;
+    dlg.OnOKBtnClick = [&](QObject*) { seen = dlg.CustomEditText(); };
+    const bool ok = RunBrowse(dlg, [&](TBrowseDlgForm& form) {
+        EXPECT_EQ(dlg.SelectedPath(), work);
+        EXPECT_EQ(dlg.SelectedName(), "work");
+        form.Edit()->setText(kanji + QStringLiteral("/missing/"));
+        form.OKBtn()->click();
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(seen, kanji);
+    EXPECT_EQ(dlg.CustomEditLines(), QStringList({kanji}));
+    EXPECT_TRUE(reports.isEmpty());
+    SetFailureReport(previous);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace
