@@ -69,6 +69,10 @@ protected:
     void TearDown() override {
         // Windows released through the event loop go before the unit ends.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Every released window gave back all its item lists and folders.
+        EXPECT_EQ(FShell->Allocator().Outstanding(), 0u);
+        EXPECT_EQ(FShell->Allocator().BadFrees(), 0u);
+        EXPECT_EQ(FShell->LiveEnumerators(), 0u);
         SetFailureReport(FPreviousReport);
         FUnit.reset();
     }
