@@ -383,9 +383,13 @@ void TBrowseDlgForm::paintEvent(QPaintEvent* event) {
         const auto& [visible, text] = rows[row - 1];
         if (!visible || text.isEmpty()) continue;
         const QRect rect = TextRowRect(row);
+        // The row is one character height plus 2, while most fonts' lines
+        // are taller: descenders may reach into the gap below the row, which
+        // nothing else uses, instead of being cut off.
+        const QRect clip = rect.adjusted(0, 0, 0, std::max(0, dlg.VertSpacing()));
         painter.save();
-        painter.setClipRect(rect);
-        painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        painter.setClipRect(clip);
+        painter.drawText(clip, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          BrowseRowText(text, metrics, rect.width()));
         painter.restore();
     }

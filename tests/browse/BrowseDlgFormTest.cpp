@@ -245,8 +245,9 @@ TEST(BrowseRowTextTest, FirstLineOnlyElidedAtTheEndAmpersandKept) {
     EXPECT_TRUE(cut.startsWith("xxx"));
 }
 
-// The painted rows stay inside their rectangles: a text with a line
-// break leaves nothing below its row, and a visible row paints.
+// The painted rows stay inside their rectangles, descenders reaching at
+// most into the gap below: a text with a line break leaves nothing below
+// its row, and a visible row paints.
 TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
     TBrowseDlg dlg;
     UseComputer(dlg);
@@ -258,7 +259,7 @@ TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
     Run(dlg, [&](TBrowseDlgForm& form) {
         form.setStyleSheet("QDialog { background: white; }");
         const QImage image = form.grab().toImage();
-        const QRect row = form.TextRowRect(1);
+        const QRect row = form.TextRowRect(1).adjusted(0, 0, 0, dlg.VertSpacing());
         int inside = 0;
         int below = 0;
         for (int y = 0; y < form.height() && y < 60; ++y) {
@@ -272,6 +273,30 @@ TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
         }
         EXPECT_GT(inside, 20);
         EXPECT_EQ(below, 0);
+        form.CancelBtn()->click();
+    });
+}
+
+TEST_F(BrowseDlgFormTest, DescendersAreNotCutAtTheRowsEnd) {
+    TBrowseDlg dlg;
+    UseComputer(dlg);
+    dlg.SetCustomEditType(ceNone);
+    dlg.SetTreeHorzMargin(150);
+    dlg.Font().SetHeight(-12);
+    dlg.Font().SetColor(Qt::black);
+    dlg.SetText1("gypq gypq");
+    Run(dlg, [&](TBrowseDlgForm& form) {
+        const QFontMetrics metrics(dlg.Font().Value(), &form);
+        form.setStyleSheet("QDialog { background: white; }");
+        const QImage image = form.grab().toImage();
+        const QRect row = form.TextRowRect(1);
+        int inGap = 0;
+        for (int y = row.bottom() + 1; y <= row.bottom() + dlg.VertSpacing(); ++y)
+            for (int x = row.left(); x < 150; ++x) inGap += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        // Only a font whose lines are taller than the row reaches below it.
+        if (metrics.ascent() + metrics.descent() > row.height() + 1) {
+            EXPECT_GT(inGap, 0);
+        }
         form.CancelBtn()->click();
     });
 }
