@@ -586,10 +586,12 @@ private:
 };
 
 // Stored design values: a small text form, one "Name = value" line per
-// stored property, in declaration order. Integers, Booleans (True/False),
-// enumerations and sets ([boIncludeFiles]) are written when they differ
-// from the default; strings ('text', quotes doubled, #n for control
-// characters) when not empty; CustomEditItems as ('a', 'b') when it holds
+// stored property, Tag first, then in declaration order. Integers,
+// Booleans (True/False), enumerations and sets ([boIncludeFiles]) are
+// written when they differ from the default; strings ('text', quotes
+// doubled, #n for control characters) when not empty, and also when
+// emptied where the default is not (so that loading keeps them empty);
+// CustomEditItems as ('a', 'b') when it holds
 // lines; Font as Font.Name, Font.Height (pixels) or Font.Size (points),
 // Font.Style and Font.Color lines
 // only while UseSystemFont is off; events as the handler's name when a

@@ -155,7 +155,18 @@ QString BrowseRowText(const QString& text, const QFontMetrics& metrics, int widt
 
 // --------------------------------------------------------- TBrowseDlgForm
 
-TBrowseDlgForm::TBrowseDlgForm(TBrowseDlg& browseDlg) : QDialog(nullptr), FBrowseDlg(browseDlg) {}
+namespace {
+
+// The window of the component's owner, when the owner is a widget: the
+// dialog then stays above that window and out of the task bar.
+QWidget* OwnerWindow(const TBrowseDlg& dlg) {
+    auto* owner = qobject_cast<QWidget*>(dlg.parent());
+    return owner != nullptr ? owner->window() : nullptr;
+}
+
+}  // namespace
+
+TBrowseDlgForm::TBrowseDlgForm(TBrowseDlg& browseDlg) : QDialog(OwnerWindow(browseDlg)), FBrowseDlg(browseDlg) {}
 
 TBrowseDlgForm::~TBrowseDlgForm() {
     // The children go after this object's own part: nothing they signal
@@ -372,9 +383,13 @@ void TBrowseDlgForm::paintEvent(QPaintEvent* event) {
         const auto& [visible, text] = rows[row - 1];
         if (!visible || text.isEmpty()) continue;
         const QRect rect = TextRowRect(row);
+        // The row is one character height plus 2, while most fonts' lines
+        // are taller: descenders may reach into the gap below the row, which
+        // nothing else uses, instead of being cut off.
+        const QRect clip = rect.adjusted(0, 0, 0, std::max(0, dlg.VertSpacing()));
         painter.save();
-        painter.setClipRect(rect);
-        painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        painter.setClipRect(clip);
+        painter.drawText(clip, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          BrowseRowText(text, metrics, rect.width()));
         painter.restore();
     }

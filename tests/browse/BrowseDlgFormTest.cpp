@@ -7,9 +7,11 @@
 
 #include "BrowseDlg.h"
 #include "BrowseTestSupport.h"
+#include "PosixShell.h"
 #include "ShellTreeView.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -242,8 +245,9 @@ TEST(BrowseRowTextTest, FirstLineOnlyElidedAtTheEndAmpersandKept) {
     EXPECT_TRUE(cut.startsWith("xxx"));
 }
 
-// The painted rows stay inside their rectangles: a text with a line
-// break leaves nothing below its row, and a visible row paints.
+// The painted rows stay inside their rectangles, descenders reaching at
+// most into the gap below: a text with a line break leaves nothing below
+// its row, and a visible row paints.
 TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
     TBrowseDlg dlg;
     UseComputer(dlg);
@@ -255,7 +259,7 @@ TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
     Run(dlg, [&](TBrowseDlgForm& form) {
         form.setStyleSheet("QDialog { background: white; }");
         const QImage image = form.grab().toImage();
-        const QRect row = form.TextRowRect(1);
+        const QRect row = form.TextRowRect(1).adjusted(0, 0, 0, dlg.VertSpacing());
         int inside = 0;
         int below = 0;
         for (int y = 0; y < form.height() && y < 60; ++y) {
@@ -269,6 +273,47 @@ TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
         }
         EXPECT_GT(inside, 20);
         EXPECT_EQ(below, 0);
+        form.CancelBtn()->click();
+    });
+}
+
+// Where the text's glyphs reach below the row (taller line metrics, or a
+// fallback font for Japanese), the descenders show in the gap below.
+TEST_F(BrowseDlgFormTest, DescendersAreNotCutAtTheRowsEnd) {
+    TBrowseDlg dlg;
+    UseComputer(dlg);
+    dlg.SetCustomEditType(ceNone);
+    dlg.SetTreeHorzMargin(250);
+    dlg.Font().SetHeight(-12);
+    dlg.Font().SetColor(Qt::black);
+    const QString text = QStringLiteral("gypq 選んでください gypq");
+    dlg.SetText1(text);
+    // Where the lowest glyph pixel lies when nothing clips the text.
+    QImage free(400, 60, QImage::Format_RGB32);
+    free.fill(Qt::white);
+    {
+        QPainter painter(&free);
+        painter.setFont(dlg.Font().Value());
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(0, 0, 400, 60), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+    int lowest = -1;
+    for (int y = 0; y < free.height(); ++y)
+        for (int x = 0; x < free.width(); ++x)
+            if (qGray(free.pixel(x, y)) < 128) lowest = y;
+    ASSERT_GE(lowest, 0);
+    Run(dlg, [&](TBrowseDlgForm& form) {
+        form.setStyleSheet("QDialog { background: white; }");
+        const QImage image = form.grab().toImage();
+        const QRect row = form.TextRowRect(1);
+        int inGap = 0;
+        for (int y = row.bottom() + 1; y <= row.bottom() + dlg.VertSpacing(); ++y)
+            for (int x = row.left(); x < 250; ++x) inGap += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        if (lowest >= row.height()) {
+            EXPECT_GT(inGap, 0) << "lowest glyph pixel " << lowest << ", row height " << row.height();
+        } else {
+            EXPECT_EQ(inGap, 0);
+        }
         form.CancelBtn()->click();
     });
 }
@@ -394,6 +439,17 @@ TEST_F(BrowseDlgFormTest, EventsFireInTheirOrder) {
     EXPECT_FALSE(window->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(BrowseDlgFormTest, WindowStandsAboveTheOwnersWindow) {
+    QWidget owner;
+    auto* dlg = new TBrowseDlg(&owner);
+    UseComputer(*dlg);
+    Run(*dlg, [&](TBrowseDlgForm& form) {
+        EXPECT_EQ(form.parentWidget(), &owner);
+        EXPECT_TRUE(form.isWindow());
+        form.CancelBtn()->click();
+    });
 }
 
 TEST_F(BrowseDlgFormTest, ComponentDestroysAWindowWhoseReleaseIsPending) {
@@ -898,6 +954,36 @@ TEST_F(BrowseDlgFormTest, EnterInTheComboBoxClicksOKWithTheTypedText) {
     EXPECT_EQ(edits, 0);
     EXPECT_EQ(seen, "C:\\Work");
     EXPECT_EQ(dlg.CustomEditLines(), QStringList({"C:\\Work", "D:\\Data"}));
+}
+
+// The same run on real folders of this system, in its own path syntax.
+TEST(BrowseDlgPosixTest, TypedPathOnRealFoldersMovesToItsNearestFolder) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("work/表/deeper")));
+    BrowseUnitScope unit(shell::CreatePosixShellPlatform({home.path().toStdString(), "", ""}));
+    QStringList reports;
+    const TFailureReport previous = SetFailureReport([&](const QString& text) { reports.append(text); });
+
+    TBrowseDlg dlg;
+    dlg.SetRoot(home.path());
+    const QString work = home.path() + QStringLiteral("/work");
+    const QString kanji = work + QStringLiteral("/表");
+    dlg.OnShow = [&](QObject*, TBrowseOKState&) { dlg.SelectPath(work + "/"); };
+    QString seen;
+    dlg.OnOKBtnClick = [&](QObject*) { seen = dlg.CustomEditText(); };
+    const bool ok = RunBrowse(dlg, [&](TBrowseDlgForm& form) {
+        EXPECT_EQ(dlg.SelectedPath(), work);
+        EXPECT_EQ(dlg.SelectedName(), "work");
+        form.Edit()->setText(kanji + QStringLiteral("/missing/"));
+        form.OKBtn()->click();
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(seen, kanji);
+    EXPECT_EQ(dlg.CustomEditLines(), QStringList({kanji}));
+    EXPECT_TRUE(reports.isEmpty());
+    SetFailureReport(previous);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

@@ -6,11 +6,15 @@
 #include "BrowseTestSupport.h"
 
 #include <QFontDatabase>
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QMetaProperty>
+#include <QTimer>
 #include <QVariant>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -325,6 +329,41 @@ TEST(StringListTest, HookRunsAfterEveryChange) {
     items.Clear();
     EXPECT_EQ(items.Count(), 0);
     EXPECT_EQ(changes, 6);
+}
+
+// Without an installed report, failures show the application's message
+// box: its title, the error icon, one OK button, the full-stop rule.
+TEST_F(BrowseDlgTest, DefaultFailureReportIsAnErrorMessageBox) {
+    const TFailureReport collecting = SetFailureReport({});
+    QCoreApplication::setApplicationName("Quillane");
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    int polls = 0;
+    std::function<void()> answer = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            if (++polls < 200) QTimer::singleShot(10, answer);
+            return;
+        }
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        box->button(QMessageBox::Ok)->click();
+    };
+    QTimer::singleShot(0, answer);
+    try {
+        throw EBrowseDlgError("TBrowseDlg: Execute is already running");
+    } catch (...) {
+        ReportCurrentException();
+    }
+    SetFailureReport(collecting);
+    EXPECT_EQ(title, "Quillane");
+    EXPECT_EQ(text, "TBrowseDlg: Execute is already running.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 }  // namespace

@@ -35,6 +35,25 @@ Documents | folder | C:\Documents
 /// Platform id of the computer (the drives folder).
 constexpr int CsidlDrives = 17;
 
+/// Runs Execute; `script` runs inside the modal loop once the window is
+/// shown, and must close it. A window left open is closed and the test
+/// fails.
+inline bool RunBrowse(TBrowseDlg& dlg, const std::function<void(TBrowseDlgForm&)>& script) {
+    QTimer::singleShot(0, [&dlg, script] {
+        TBrowseDlgForm* form = dlg.Form();
+        if (form == nullptr) {
+            ADD_FAILURE() << "no window runs";
+            return;
+        }
+        script(*form);
+        if (dlg.Form() == form && form->isVisible()) {
+            ADD_FAILURE() << "the script left the window open";
+            form->done(2);
+        }
+    });
+    return dlg.Execute();
+}
+
 /// Starts the browse unit on a fresh in-memory namespace for each test and
 /// collects failure reports.
 class BrowseFixture : public ::testing::Test {
@@ -50,6 +69,10 @@ protected:
     void TearDown() override {
         // Windows released through the event loop go before the unit ends.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // Every released window gave back all its item lists and folders.
+        EXPECT_EQ(FShell->Allocator().Outstanding(), 0u);
+        EXPECT_EQ(FShell->Allocator().BadFrees(), 0u);
+        EXPECT_EQ(FShell->LiveEnumerators(), 0u);
         SetFailureReport(FPreviousReport);
         FUnit.reset();
     }
@@ -68,23 +91,9 @@ protected:
         ASSERT_EQ(form.size(), QSize(w, h));
     }
 
-    /// Runs Execute; `script` runs inside the modal loop once the window
-    /// is shown, and must close it. A window left open is closed and the
-    /// test fails.
+    /// Runs Execute with a script (see RunBrowse).
     static bool Run(TBrowseDlg& dlg, const std::function<void(TBrowseDlgForm&)>& script) {
-        QTimer::singleShot(0, [&dlg, script] {
-            TBrowseDlgForm* form = dlg.Form();
-            if (form == nullptr) {
-                ADD_FAILURE() << "no window runs";
-                return;
-            }
-            script(*form);
-            if (dlg.Form() == form && form->isVisible()) {
-                ADD_FAILURE() << "the script left the window open";
-                form->done(2);
-            }
-        });
-        return dlg.Execute();
+        return RunBrowse(dlg, script);
     }
 
     QStringList Reports;
