@@ -23,9 +23,21 @@ command -v xdotool >/dev/null || { echo "FAIL: xdotool is not installed (scripts
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillane-e2e.XXXXXX")
 xvfb_pid=""
 app_pid=""
+# Ends a process this script started: politely, then for sure.
+stop() {
+    kill "$1" 2>/dev/null || return 0
+    local i
+    for ((i = 0; i < 100; i++)); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+}
 cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    set +e
+    [ -n "$app_pid" ] && stop "$app_pid"
+    [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
