@@ -158,13 +158,15 @@ wait_exit() {
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
 
-# Start-up: without an installation the reader's box comes first ("エラー");
-# whatever this machine has installed, it is answered and the window used.
-first=$(wait_window '^(エラー|Quillane Ver 0\.13)$')
-if [ "$(xdotool getwindowname "$first")" = "エラー" ]; then
+# Start-up: without an installation the reader's box comes first ("エラー"),
+# and a broken one could bring the failure report ("Quillane"). Whatever this
+# machine has installed, such boxes are answered and the window is used.
+for _ in 1 2 3; do
+    first=$(wait_window '^(エラー|Quillane|Quillane Ver 0\.13)$')
+    [ "$(xdotool getwindowname "$first")" = "Quillane Ver 0.13" ] && break
     xdotool windowfocus --sync "$first" key Return
     wait_gone "$first"
-fi
+done
 main=$(wait_window '^Quillane Ver 0\.13$')
 
 # The file field (GbInitm at 8,272; EdtFileName at 16,45 in it): click it,
