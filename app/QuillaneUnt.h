@@ -19,12 +19,12 @@ namespace quillane {
 class IRegistry;
 class IEditorLauncher;
 
-/// What the main window works with besides its own controls. The window
-/// does not own them; they outlive it.
 /// The stored design values of the window's folder browse component, a
 /// Qt resource in the component's stored-form format.
 extern const char* const BrowseDlgFormResource;
 
+/// What the main window works with besides its own controls. The window
+/// does not own them; they outlive it.
 struct TQuillaneServices {
     IRegistry& Registry;          ///< where the newest installation is found
     IEditorLauncher& Launcher;    ///< opens init.m as text
