@@ -172,6 +172,11 @@ public:
         const std::wstring from = Wide(tempPath);
         const std::wstring to = Wide(target);
         if (from.empty() || to.empty()) return false;
+        // A read-only file is not to be written. Windows refuses to replace
+        // it, but not every implementation of ReplaceFileW does (Wine
+        // replaces it and drops the flag), so the rule is kept here.
+        const DWORD attrs = GetFileAttributesW(to.c_str());
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) return false;
         // With a backup name, every failure of ReplaceFileW leaves a way
         // back: either both files keep their names, or the old one sits
         // under the backup name and is moved back.
