@@ -50,10 +50,16 @@ IFileOps& SystemFileOps();
 /// by `lineBreak`: written to a temporary file beside the target, flushed,
 /// then moved over it. On failure the old file is unchanged and false is
 /// returned.
-bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::string_view lineBreak, IFileOps& ops);
-
-/// ReplaceFileWithLines for one plain line list.
 bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops);
+
+/// One stretch of bytes of a file being written.
+struct OutputPart {
+    std::string_view Bytes;
+    bool AsLines = false;  ///< cut into lines, each written with CR LF; else verbatim
+};
+
+/// ReplaceFileWithLines for a file assembled from `parts`, in order.
+bool ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops);
 
 }  // namespace quillane

@@ -13,43 +13,42 @@ SectionMarkers EncodeMarkers(unsigned codePage)
                           FromUtf8(CommandsBegin, codePage),        FromUtf8(CommandsEnd, codePage)};
 }
 
-void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings)
+void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
+                         SectionSettings& settings)
 {
     settings.DefineUtils = false;
     // One pass finds all four markers; the commands markers are looked up in
     // the whole file too, not only inside the section.
     const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
                                        markers.CommandsEnd};
-    std::ptrdiff_t at[4];
-    FindMarkerLines(lines, wanted, 4, at);
-    const std::ptrdiff_t s = at[0], e = at[1], b = at[2], n = at[3];
-    if (s == LineNotFound || e == LineNotFound) return;
+    MarkerHit at[4];
+    FindMarkerHits(pieces, pieceCount, wanted, 4, at);
+    const MarkerHit& s = at[0];
+    const MarkerHit& e = at[1];
+    const MarkerHit& b = at[2];
+    const MarkerHit& n = at[3];
+    if (s.Line == LineNotFound || e.Line == LineNotFound) return;
 
-    for (std::ptrdiff_t i = s + 1; i < e; ++i) {
-        const std::string_view line = lines[static_cast<std::size_t>(i)];
-        if (IsDirective(line, markers.HomeDirective))
-            settings.HomeDirectory = std::string(line.substr(markers.HomeDirective.size()));
-        if (IsDirective(line, markers.DefineUtilsDirective)) settings.DefineUtils = true;
+    if (s.Line < e.Line) {
+        ForEachLineBetween(pieces, s.Next, e.Begin, [&](std::string_view line) {
+            if (IsDirective(line, markers.HomeDirective))
+                settings.HomeDirectory = std::string(line.substr(markers.HomeDirective.size()));
+            if (IsDirective(line, markers.DefineUtilsDirective)) settings.DefineUtils = true;
+        });
     }
 
     // A missing commands marker counts as -1, so a missing end marker still
     // empties the text.
-    if (b > s && n < e) {
+    if (b.Line > s.Line && n.Line < e.Line) {
         std::string commands;
-        for (std::ptrdiff_t j = b + 1; j < n; ++j) {
-            commands.append(lines[static_cast<std::size_t>(j)]);
-            commands.append(CrLf);
+        if (b.Line < n.Line) {
+            ForEachLineBetween(pieces, b.Next, n.Begin, [&](std::string_view line) {
+                commands.append(line);
+                commands.append(CrLf);
+            });
         }
         settings.Commands = std::move(commands);
     }
-}
-
-void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
-                          SectionSettings& settings)
-{
-    LineSpans spans;
-    spans.Append(lines.data(), lines.size());
-    ReadSectionFromLines(spans, markers, settings);
 }
 
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet)

@@ -35,13 +35,11 @@ struct SectionMarkers {
 /// Encodes the marker and directive lines into `codePage`.
 SectionMarkers EncodeMarkers(unsigned codePage);
 
-/// The reader's steps on a line list: DefineUtils off, then whatever the
-/// section mentions. Shared by LoadSection and the writer's read-back check.
-void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings);
-
-/// ReadSectionFromLines over one plain line list.
-void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
-                          SectionSettings& settings);
+/// The reader's steps on a text made of consecutive pieces, each cut into
+/// lines on its own: DefineUtils off, then whatever the section mentions.
+/// Shared by LoadSection and the writer's read-back check.
+void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
+                         SectionSettings& settings);
 
 /// Whether the settings make a section at all (some value is set).
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet);
