@@ -58,11 +58,18 @@ bool ForEachLine(std::string_view text, F&& f)
     const char* const base = text.data();
     const std::size_t size = text.size();
     std::size_t start = 0;
+    // CRs of CR LF pairs in the current block: their line's break is two
+    // bytes long. Read from the mask, so no branch depends on the bytes.
+    std::uint64_t pairs = 0;
     // A line ends at every CR and at every LF that no CR comes before.
     const bool whole = ForEachMarkedByte(
-        text, [](std::uint64_t cr, std::uint64_t lf, std::uint64_t crBefore, std::uint64_t) { return cr | (lf & ~crBefore); },
+        text,
+        [&pairs](std::uint64_t cr, std::uint64_t lf, std::uint64_t crBefore, std::uint64_t lfAfter) {
+            pairs = cr & lfAfter;
+            return cr | (lf & ~crBefore);
+        },
         [&](std::size_t pos) {
-            const std::size_t next = pos + ((base[pos] == '\r' && pos + 1 < size && base[pos + 1] == '\n') ? 2 : 1);
+            const std::size_t next = pos + 1 + static_cast<std::size_t>((pairs >> (pos % BreakBlock)) & 1);
             const std::string_view line(base + start, pos - start);
             start = next;
             return f(line, next);
