@@ -4,10 +4,28 @@
 
 #include "LineScan.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillane {
 namespace {
+
+// Serves bytes read beforehand.
+class BytesFile : public IReadableFile {
+public:
+    explicit BytesFile(std::string bytes) : FBytes(std::move(bytes)) {}
+    bool Read(char* data, std::size_t size, std::size_t& got) override
+    {
+        got = std::min(size, FBytes.size() - FAt);
+        std::memcpy(data, FBytes.data() + FAt, got);
+        FAt += got;
+        return true;
+    }
+
+private:
+    std::string FBytes;
+    std::size_t FAt = 0;
+};
 
 // Gathers small writes into large ones; the output of a big file is made of
 // millions of short lines.
@@ -93,6 +111,13 @@ bool AppendAsCrLfLines(BufferedWriter& out, std::string_view text)
 }
 
 }  // namespace
+
+std::unique_ptr<IReadableFile> IFileOps::OpenRead(const std::string& path)
+{
+    std::string bytes;
+    if (!ReadAll(path, bytes)) return nullptr;
+    return std::make_unique<BytesFile>(std::move(bytes));
+}
 
 bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops)

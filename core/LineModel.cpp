@@ -51,31 +51,29 @@ std::ptrdiff_t FindMarkerLine(const std::vector<std::string_view>& lines, std::s
     return LineNotFound;
 }
 
+MarkerSet::MarkerSet(const std::string_view* markers, std::size_t count) : FMarkers(markers), FCount(count)
+{
+    for (std::size_t k = 0; k < count; ++k) {
+        if (markers[k].size() < 64) FShortLengths |= std::uint64_t{1} << markers[k].size();
+        else FLongMarker = true;
+    }
+}
+
 void FindMarkerHits(const std::string_view* pieces, std::size_t pieceCount, const std::string_view* markers,
                     std::size_t count, MarkerHit* hits)
 {
-    // Nearly every line fails on its length alone: one bit per marker length.
-    std::uint64_t shortLengths = 0;
-    bool longMarker = false;
-    for (std::size_t k = 0; k < count; ++k) {
-        hits[k] = MarkerHit{};
-        if (markers[k].size() < 64) shortLengths |= std::uint64_t{1} << markers[k].size();
-        else longMarker = true;
-    }
+    for (std::size_t k = 0; k < count; ++k) hits[k] = MarkerHit{};
+    const MarkerSet set(markers, count);
     std::size_t missing = count;
     std::ptrdiff_t index = 0;
     for (std::size_t p = 0; p < pieceCount && missing > 0; ++p) {
         const char* const base = pieces[p].data();
         ForEachLine(pieces[p], [&](std::string_view line, std::size_t next) {
-            const std::size_t n = line.size();
-            if (n < 64 ? ((shortLengths >> n) & 1) != 0 : longMarker) {
-                for (std::size_t k = 0; k < count; ++k) {
-                    if (hits[k].Line == LineNotFound && n == markers[k].size() && EqualsIgnoringCase(line, markers[k])) {
-                        hits[k] = MarkerHit{index, {p, static_cast<std::size_t>(line.data() - base)}, {p, next}};
-                        --missing;
-                    }
-                }
-            }
+            set.ForEachMatch(line, [&](std::size_t k) {
+                if (hits[k].Line != LineNotFound) return;
+                hits[k] = MarkerHit{index, {p, static_cast<std::size_t>(line.data() - base)}, {p, next}};
+                --missing;
+            });
             ++index;
             return missing > 0;
         });

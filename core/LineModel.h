@@ -32,6 +32,30 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 /// Index of the first line equal to `marker` ignoring case, or LineNotFound.
 std::ptrdiff_t FindMarkerLine(const std::vector<std::string_view>& lines, std::string_view marker);
 
+/// A few marker lines, each matched as a whole line ignoring case; nearly
+/// every line is rejected on its length alone.
+class MarkerSet {
+public:
+    /// `markers` must outlive the set.
+    MarkerSet(const std::string_view* markers, std::size_t count);
+    /// Calls `f(k)` for every marker `k` that `line` equals.
+    template <class F>
+    void ForEachMatch(std::string_view line, F&& f) const
+    {
+        const std::size_t n = line.size();
+        if (n < 64 ? ((FShortLengths >> n) & 1) == 0 : !FLongMarker) return;
+        for (std::size_t k = 0; k < FCount; ++k) {
+            if (n == FMarkers[k].size() && EqualsIgnoringCase(line, FMarkers[k])) f(k);
+        }
+    }
+
+private:
+    const std::string_view* FMarkers;
+    std::size_t FCount;
+    std::uint64_t FShortLengths = 0;  // bit n: some marker is n bytes long
+    bool FLongMarker = false;
+};
+
 /// A place in a text made of consecutive pieces.
 struct TextPos {
     std::size_t Piece = 0;   ///< index of the piece

@@ -35,13 +35,10 @@ void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigne
                  IReadFailureReporter& reporter, IFileOps& ops)
 {
     settings.DefineUtils = false;
-    std::string bytes;
-    if (!ops.ReadAll(pathUtf8, bytes)) {
+    // Read in pieces: the reader needs no more than the section's lines.
+    const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8);
+    if (!file || !ReadSectionFromFile(*file, EncodeMarkers(codePage), settings))
         reporter.ReportReadFailure(pathUtf8 + "\n" + "ファイルの読込みに失敗しました");
-        return;
-    }
-    const std::string_view text = bytes;
-    ReadSectionFromText(&text, 1, EncodeMarkers(codePage), settings);
 }
 
 namespace {

@@ -51,6 +51,58 @@ void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount,
     }
 }
 
+bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
+{
+    settings.DefineUtils = false;
+    const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
+                                       markers.CommandsEnd};
+    const MarkerSet set(wanted, 4);
+    std::ptrdiff_t at[4] = {LineNotFound, LineNotFound, LineNotFound, LineNotFound};
+    std::ptrdiff_t& s = at[0];
+    std::ptrdiff_t& e = at[1];
+    std::ptrdiff_t& b = at[2];
+    std::ptrdiff_t& n = at[3];
+
+    // What the lines between the markers say, gathered while reading since
+    // the file is seen only once; used only if the markers turn out right.
+    bool home = false;
+    std::string homeDirectory;
+    bool utils = false;
+    std::string commands;
+
+    std::ptrdiff_t i = 0;
+    const bool read = ForEachLineOf(file, [&](std::string_view line) {
+        set.ForEachMatch(line, [&](std::size_t k) {
+            if (at[k] == LineNotFound) at[k] = i;
+        });
+        // Strictly between the first start marker and the first end marker
+        // below it: a line that is one of them has just been recorded.
+        if (s != LineNotFound && s < i && (e == LineNotFound || i < e)) {
+            if (IsDirective(line, markers.HomeDirective)) {
+                home = true;
+                homeDirectory.assign(line.substr(markers.HomeDirective.size()));
+            }
+            if (IsDirective(line, markers.DefineUtilsDirective)) utils = true;
+        }
+        if (b != LineNotFound && b < i && (n == LineNotFound || i < n)) {
+            commands.append(line);
+            commands.append(CrLf);
+        }
+        ++i;
+    });
+    if (!read) return false;
+    if (s == LineNotFound || e == LineNotFound) return true;
+
+    if (s < e) {
+        if (home) settings.HomeDirectory = std::move(homeDirectory);
+        settings.DefineUtils = utils;
+    }
+    // A missing commands marker counts as -1, so a missing end marker still
+    // empties the text; so does an end marker above the start marker.
+    if (b > s && n < e) settings.Commands = (n == LineNotFound || n < b) ? std::string() : std::move(commands);
+    return true;
+}
+
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet)
 {
     return settings.HomeDirectory != notSet || settings.DefineUtils ||

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIo.h"
 #include "LineModel.h"
 #include "SectionEngine.h"
 
@@ -40,6 +41,10 @@ SectionMarkers EncodeMarkers(unsigned codePage);
 /// Shared by LoadSection and the writer's read-back check.
 void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
                          SectionSettings& settings);
+
+/// The same reader's steps on the lines of a file read in pieces, in one
+/// pass. False when reading fails; `settings` then only has DefineUtils off.
+bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings);
 
 /// Whether the settings make a section at all (some value is set).
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet);
