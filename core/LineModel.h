@@ -38,12 +38,17 @@ class MarkerSet {
 public:
     /// `markers` must outlive the set.
     MarkerSet(const std::string_view* markers, std::size_t count);
+    /// Whether a line of `length` bytes can be one of the markers.
+    bool MayMatch(std::size_t length) const
+    {
+        return length < 64 ? ((FShortLengths >> length) & 1) != 0 : FLongMarker;
+    }
     /// Calls `f(k)` for every marker `k` that `line` equals.
     template <class F>
     void ForEachMatch(std::string_view line, F&& f) const
     {
         const std::size_t n = line.size();
-        if (n < 64 ? ((FShortLengths >> n) & 1) == 0 : !FLongMarker) return;
+        if (!MayMatch(n)) return;
         for (std::size_t k = 0; k < FCount; ++k) {
             if (n == FMarkers[k].size() && EqualsIgnoringCase(line, FMarkers[k])) f(k);
         }

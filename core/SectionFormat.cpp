@@ -70,24 +70,41 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
     bool utils = false;
     std::string commands;
 
+    // Whether the current line lies strictly between the first start
+    // marker and the first end marker below it, and likewise for the
+    // commands markers.
+    bool inSection = false;
+    bool inCommands = false;
+    constexpr unsigned startBit = 1, endBit = 2, beginBit = 4, stopBit = 8;
+
+    // Lines that are no marker and lie outside both ranges, nearly all of
+    // them, take only the test in the loop below.
     std::ptrdiff_t i = 0;
-    const bool read = ForEachLineOf(file, [&](std::string_view line) {
+    const auto visit = [&](std::string_view line) {
+        unsigned first = 0;  // markers seen for the first time on this line
         set.ForEachMatch(line, [&](std::size_t k) {
-            if (at[k] == LineNotFound) at[k] = i;
+            if (at[k] != LineNotFound) return;
+            at[k] = i;
+            first |= 1u << k;
         });
-        // Strictly between the first start marker and the first end marker
-        // below it: a line that is one of them has just been recorded.
-        if (s != LineNotFound && s < i && (e == LineNotFound || i < e)) {
+        if (first & endBit) inSection = false;
+        if (first & stopBit) inCommands = false;
+        if (inSection) {
             if (IsDirective(line, markers.HomeDirective)) {
                 home = true;
                 homeDirectory.assign(line.substr(markers.HomeDirective.size()));
             }
             if (IsDirective(line, markers.DefineUtilsDirective)) utils = true;
         }
-        if (b != LineNotFound && b < i && (n == LineNotFound || i < n)) {
+        if (inCommands) {
             commands.append(line);
             commands.append(CrLf);
         }
+        if ((first & startBit) && e == LineNotFound) inSection = true;
+        if ((first & beginBit) && n == LineNotFound) inCommands = true;
+    };
+    const bool read = ForEachLineOf(file, [&](std::string_view line) {
+        if (inSection || inCommands || set.MayMatch(line.size())) visit(line);
         ++i;
     });
     if (!read) return false;
