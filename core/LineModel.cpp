@@ -63,21 +63,30 @@ void FindMarkerHits(const std::string_view* pieces, std::size_t pieceCount, cons
                     std::size_t count, MarkerHit* hits)
 {
     for (std::size_t k = 0; k < count; ++k) hits[k] = MarkerHit{};
+    ContinueMarkerHits(pieces, pieceCount, 0, 0, markers, count, count, hits);
+}
+
+std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pieceCount, std::size_t from,
+                                  std::ptrdiff_t linesBefore, const std::string_view* markers, std::size_t count,
+                                  std::size_t needed, MarkerHit* hits)
+{
     const MarkerSet set(markers, count);
-    std::size_t missing = count;
-    std::ptrdiff_t index = 0;
-    for (std::size_t p = 0; p < pieceCount && missing > 0; ++p) {
+    std::size_t missing = 0;
+    for (std::size_t k = 0; k < needed; ++k) missing += hits[k].Line == LineNotFound;
+    std::ptrdiff_t index = linesBefore;
+    for (std::size_t p = from; p < pieceCount && missing > 0; ++p) {
         const char* const base = pieces[p].data();
         ForEachLine(pieces[p], [&](std::string_view line, std::size_t next) {
             set.ForEachMatch(line, [&](std::size_t k) {
                 if (hits[k].Line != LineNotFound) return;
                 hits[k] = MarkerHit{index, {p, static_cast<std::size_t>(line.data() - base)}, {p, next}};
-                --missing;
+                if (k < needed) --missing;
             });
             ++index;
             return missing > 0;
         });
     }
+    return index;
 }
 
 bool IsDirective(std::string_view line, std::string_view directive)

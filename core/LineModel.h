@@ -80,6 +80,14 @@ struct MarkerHit {
 void FindMarkerHits(const std::string_view* pieces, std::size_t pieceCount, const std::string_view* markers,
                     std::size_t count, MarkerHit* hits);
 
+/// FindMarkerHits carried on from piece `from`: `hits` hold what the pieces
+/// before it gave, which had `linesBefore` lines. Stops once the first
+/// `needed` markers are all found. Returns the number of lines looked at,
+/// those before `from` included.
+std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pieceCount, std::size_t from,
+                                  std::ptrdiff_t linesBefore, const std::string_view* markers, std::size_t count,
+                                  std::size_t needed, MarkerHit* hits);
+
 /// Calls `f(line)` for every line of `pieces` from `from` up to `to`; both
 /// must stand at the beginning of a line (or at the end of a piece).
 template <class F>

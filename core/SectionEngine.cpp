@@ -130,11 +130,13 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     const bool wanted = SectionWanted(settings, notSet);
     if (wanted) CheckInputs(pathUtf8, settings, notSet, markers);
 
-    // Only the two section markers matter here, and the scan stops at the
-    // later of them: the lines around are copied as bytes.
-    const std::string_view sectionMarkers[] = {markers.StartMarker, markers.EndMarker};
-    MarkerHit at[2];
-    FindMarkerHits(&text, 1, sectionMarkers, 2, at);
+    // The scan stops once both section markers are found: the lines around
+    // are copied as bytes. The commands markers seen on the way are what
+    // the read-back below needs from the lines above the section.
+    const std::string_view wantedMarkers[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
+                                              markers.CommandsEnd};
+    MarkerHit at[4];
+    const std::ptrdiff_t looked = ContinueMarkerHits(&text, 1, 0, 0, wantedMarkers, 4, 2, at);
     const std::ptrdiff_t sFound = at[0].Line;
     const std::ptrdiff_t eFound = at[1].Line;
     // An end marker without a start marker above it has no section to
@@ -165,8 +167,17 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
 
     // Read the result back in memory before touching the disk: marker lines
     // among the kept lines can make the reader see other settings.
+    // The lines above the section were all looked at already (the scan
+    // passed them, or read the whole file when there is no start marker):
+    // carry on from the section.
+    const std::ptrdiff_t linesAbove = sFound == LineNotFound ? looked : sFound;
+    MarkerHit result[4];
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (at[k].Line != LineNotFound && at[k].Line < linesAbove) result[k] = at[k];
+    }
+    ContinueMarkerHits(pieces, 3, 1, linesAbove, wantedMarkers, 4, 4, result);
     SectionSettings readBack = settings;
-    ReadSectionFromText(pieces, 3, markers, readBack);
+    ReadSectionAt(pieces, result, markers, readBack);
     if (!SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
         const std::vector<std::string_view> lines = SplitLines(text);
         const std::size_t count = lines.size();

@@ -23,6 +23,13 @@ void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount,
                                        markers.CommandsEnd};
     MarkerHit at[4];
     FindMarkerHits(pieces, pieceCount, wanted, 4, at);
+    ReadSectionAt(pieces, at, markers, settings);
+}
+
+void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const SectionMarkers& markers,
+                   SectionSettings& settings)
+{
+    settings.DefineUtils = false;
     const MarkerHit& s = at[0];
     const MarkerHit& e = at[1];
     const MarkerHit& b = at[2];

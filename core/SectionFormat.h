@@ -42,6 +42,12 @@ SectionMarkers EncodeMarkers(unsigned codePage);
 void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
                          SectionSettings& settings);
 
+/// ReadSectionFromText with the first lines of the start, end, commands
+/// begin and commands end markers already found in `pieces` (`hits`, in
+/// that order, as FindMarkerHits gives them).
+void ReadSectionAt(const std::string_view* pieces, const MarkerHit* hits, const SectionMarkers& markers,
+                   SectionSettings& settings);
+
 /// The same reader's steps on the lines of a file read in pieces, in one
 /// pass. False when reading fails; `settings` then only has DefineUtils off.
 bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings);
