@@ -2,6 +2,7 @@
 
 #include "LineModel.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,15 @@ public:
     virtual bool Close() = 0;
 };
 
+/// A regular file open for reading. Closed when destroyed.
+class IReadableFile {
+public:
+    virtual ~IReadableFile() = default;
+    /// Reads up to `size` bytes into `data`; `got` is 0 at the end of the
+    /// file. False on any failure.
+    virtual bool Read(char* data, std::size_t size, std::size_t& got) = 0;
+};
+
 /// The file-system steps that reading and safely replacing a file take.
 /// Paths are UTF-8. A seam: tests wrap the real one to make steps fail.
 class IFileOps {
@@ -29,6 +39,10 @@ public:
     /// Reads the whole regular file at `path`; false on any failure (missing,
     /// no access, a folder or other non-regular file).
     virtual bool ReadAll(const std::string& path, std::string& bytes) = 0;
+    /// Opens the regular file at `path` to read it in pieces; null where
+    /// ReadAll would fail to open it. The default serves ReadAll's bytes, so
+    /// a seam that overrides only ReadAll still decides what is read.
+    virtual std::unique_ptr<IReadableFile> OpenRead(const std::string& path);
     /// The file that writing to `path` should replace: the final target when
     /// `path` is a symbolic link, `path` itself otherwise; empty on failure.
     virtual std::string ResolveTarget(const std::string& path) = 0;
@@ -43,6 +57,43 @@ public:
     virtual void Remove(const std::string& tempPath) = 0;
 };
 
+/// Reads `file` to its end and calls `f(line)` for every line, cut exactly
+/// as SplitLines cuts the whole text, holding only a piece of the file in
+/// memory at a time. False when a read fails.
+template <class F>
+bool ForEachLineOf(IReadableFile& file, F&& f)
+{
+    constexpr std::size_t chunk = std::size_t{1} << 20;
+    std::unique_ptr<char[]> buf(new char[chunk]);
+    std::size_t capacity = chunk;
+    std::size_t held = 0;  // an unfinished line kept at the front
+    for (;;) {
+        if (capacity - held < chunk / 2) {
+            // A line longer than the buffer: make room for it.
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), buf.get(), held);
+            buf = std::move(bigger);
+            capacity *= 2;
+        }
+        std::size_t got = 0;
+        if (!file.Read(buf.get() + held, capacity - held, got)) return false;
+        const bool end = got == 0;
+        const std::string_view text(buf.get(), held + got);
+        std::size_t done = 0;
+        ForEachLine(text, [&](std::string_view line, std::size_t next) {
+            // A line that reaches the end of what was read may go on, or its
+            // CR may be the first half of a CR LF, unless the file ends here.
+            if (!end && next == text.size() && text.back() != '\n') return false;
+            f(line);
+            done = next;
+            return true;
+        });
+        if (end) return true;
+        held = text.size() - done;
+        std::memmove(buf.get(), buf.get() + done, held);
+    }
+}
+
 /// The real file system of this platform.
 IFileOps& SystemFileOps();
 
@@ -50,10 +101,16 @@ IFileOps& SystemFileOps();
 /// by `lineBreak`: written to a temporary file beside the target, flushed,
 /// then moved over it. On failure the old file is unchanged and false is
 /// returned.
-bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::string_view lineBreak, IFileOps& ops);
-
-/// ReplaceFileWithLines for one plain line list.
 bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops);
+
+/// One stretch of bytes of a file being written.
+struct OutputPart {
+    std::string_view Bytes;
+    bool AsLines = false;  ///< cut into lines, each written with CR LF; else verbatim
+};
+
+/// ReplaceFileWithLines for a file assembled from `parts`, in order.
+bool ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops);
 
 }  // namespace quillane

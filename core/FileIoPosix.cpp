@@ -69,6 +69,38 @@ private:
     Fd FFd;
 };
 
+// Opens `path` for reading when it is a regular file. Non-blocking, so that
+// a FIFO cannot hang the open; `size` gets the size it has now.
+int OpenRegular(const std::string& path, std::size_t& size)
+{
+    if (path.empty()) return -1;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.Valid()) return -1;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    size = static_cast<std::size_t>(st.st_size);
+    return fd.Release();
+}
+
+class PosixReadableFile : public IReadableFile {
+public:
+    explicit PosixReadableFile(int fd) : FFd(fd) {}
+
+    bool Read(char* data, std::size_t size, std::size_t& got) override
+    {
+        for (;;) {
+            const ssize_t n = ::read(FFd.Get(), data, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            got = static_cast<std::size_t>(n);
+            return true;
+        }
+    }
+
+private:
+    Fd FFd;
+};
+
 std::string FolderOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -81,18 +113,14 @@ class PosixFileOps : public IFileOps {
 public:
     bool ReadAll(const std::string& path, std::string& bytes) override
     {
-        if (path.empty()) return false;
-        // Non-blocking open, so that a FIFO cannot hang the read; only
-        // regular files are read at all.
-        Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        std::size_t size = 0;
+        Fd fd(OpenRegular(path, size));
         if (!fd.Valid()) return false;
-        struct stat st {};
-        if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
         // Read straight into the string: no bounce buffer, one allocation
         // when the size does not change while reading.
         bytes.clear();
         std::size_t got = 0;
-        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+        bytes.resize(size + 1);
         for (;;) {
             if (got == bytes.size()) bytes.resize(bytes.size() * 2);
             const ssize_t n = ::read(fd.Get(), &bytes[got], bytes.size() - got);
@@ -105,6 +133,14 @@ public:
         }
         bytes.resize(got);
         return true;
+    }
+
+    std::unique_ptr<IReadableFile> OpenRead(const std::string& path) override
+    {
+        std::size_t size = 0;
+        const int fd = OpenRegular(path, size);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixReadableFile>(fd);
     }
 
     std::string ResolveTarget(const std::string& path) override

@@ -2,10 +2,30 @@
 // backend's.
 #include "FileIo.h"
 
+#include "LineScan.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace quillane {
 namespace {
+
+// Serves bytes read beforehand.
+class BytesFile : public IReadableFile {
+public:
+    explicit BytesFile(std::string bytes) : FBytes(std::move(bytes)) {}
+    bool Read(char* data, std::size_t size, std::size_t& got) override
+    {
+        got = std::min(size, FBytes.size() - FAt);
+        std::memcpy(data, FBytes.data() + FAt, got);
+        FAt += got;
+        return true;
+    }
+
+private:
+    std::string FBytes;
+    std::size_t FAt = 0;
+};
 
 // Gathers small writes into large ones; the output of a big file is made of
 // millions of short lines.
@@ -42,17 +62,10 @@ private:
     bool FOk = true;
 };
 
-}  // namespace
-
-bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
-                          std::string_view lineBreak, IFileOps& ops)
-{
-    LineSpans spans;
-    spans.Append(lines.data(), lines.size());
-    return ReplaceFileWithLines(path, spans, lineBreak, ops);
-}
-
-bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::string_view lineBreak, IFileOps& ops)
+// The safe replace around `write`, which puts the new contents into the
+// temporary file.
+template <class Write>
+bool ReplaceFileWith(const std::string& path, IFileOps& ops, Write&& write)
 {
     const std::string target = ops.ResolveTarget(path);
     if (target.empty()) return false;
@@ -64,11 +77,7 @@ bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::
     bool ok = true;
     {
         BufferedWriter out(*file);
-        lines.ForEach([&](std::size_t, std::string_view line) {
-            // After a failure the rest is skipped: Append refuses at once.
-            ok = ok && out.Append(line) && out.Append(lineBreak);
-        });
-        ok = ok && out.Drain();
+        ok = write(out) && out.Drain();
     }
     ok = ok && file->Flush();
     // Close even after a failure, so the temporary file can be removed.
@@ -81,6 +90,55 @@ bool ReplaceFileWithLines(const std::string& path, const LineSpans& lines, std::
     }
     ops.SyncFolderOf(target);
     return true;
+}
+
+// `text` as lines each followed by CR LF: CR LF pairs go out as they are, in
+// long runs; only lone CRs and LFs are rewritten, and a missing final break
+// is added.
+bool AppendAsCrLfLines(BufferedWriter& out, std::string_view text)
+{
+    std::size_t from = 0;
+    const bool ok = ForEachLoneBreak(text, [&](std::size_t pos) {
+        const bool written = out.Append(text.substr(from, pos - from)) && out.Append(CrLf);
+        from = pos + 1;
+        return written;
+    });
+    if (!ok) return false;
+    if (from < text.size() && !out.Append(text.substr(from))) return false;
+    const bool endsWithBreak = !text.empty() && (text.back() == '\n' || text.back() == '\r');
+    if (!text.empty() && !endsWithBreak) return out.Append(CrLf);
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<IReadableFile> IFileOps::OpenRead(const std::string& path)
+{
+    std::string bytes;
+    if (!ReadAll(path, bytes)) return nullptr;
+    return std::make_unique<BytesFile>(std::move(bytes));
+}
+
+bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
+                          std::string_view lineBreak, IFileOps& ops)
+{
+    return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
+        for (const std::string_view line : lines) {
+            if (!out.Append(line) || !out.Append(lineBreak)) return false;
+        }
+        return true;
+    });
+}
+
+bool ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops)
+{
+    return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const bool ok = parts[i].AsLines ? AppendAsCrLfLines(out, parts[i].Bytes) : out.Append(parts[i].Bytes);
+            if (!ok) return false;
+        }
+        return true;
+    });
 }
 
 }  // namespace quillane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineScan.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -30,54 +32,77 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 /// Index of the first line equal to `marker` ignoring case, or LineNotFound.
 std::ptrdiff_t FindMarkerLine(const std::vector<std::string_view>& lines, std::string_view marker);
 
-/// The first line of each of `markers` (ignoring case) in one pass over
-/// `lines`: `found[k]` is the index for `markers[k]`, or LineNotFound.
-void FindMarkerLines(const std::vector<std::string_view>& lines, const std::string_view* markers, std::size_t count,
-                     std::ptrdiff_t* found);
-
-/// Lines made of consecutive runs of other line lists, read in place: a
-/// file being assembled can be looked at before it is copied together.
-class LineSpans {
+/// A few marker lines, each matched as a whole line ignoring case; nearly
+/// every line is rejected on its length alone.
+class MarkerSet {
 public:
-    /// Appends `count` lines starting at `first`; they must outlive this.
-    void Append(const std::string_view* first, std::size_t count)
+    /// `markers` must outlive the set.
+    MarkerSet(const std::string_view* markers, std::size_t count);
+    /// Whether a line of `length` bytes can be one of the markers.
+    bool MayMatch(std::size_t length) const
     {
-        if (count == 0) return;
-        FRuns.push_back({first, count, FCount});
-        FCount += count;
+        return length < 64 ? ((FShortLengths >> length) & 1) != 0 : FLongMarker;
     }
-    /// Number of lines.
-    std::size_t Count() const { return FCount; }
-    /// Line `i`, 0 <= i < Count().
-    std::string_view operator[](std::size_t i) const
-    {
-        for (const Run& r : FRuns) {
-            if (i < r.offset + r.count) return r.first[i - r.offset];
-        }
-        return {};
-    }
-    /// Calls `f(index, line)` for every line in order.
+    /// Calls `f(k)` for every marker `k` that `line` equals.
     template <class F>
-    void ForEach(F&& f) const
+    void ForEachMatch(std::string_view line, F&& f) const
     {
-        for (const Run& r : FRuns) {
-            for (std::size_t k = 0; k < r.count; ++k) f(r.offset + k, r.first[k]);
+        const std::size_t n = line.size();
+        if (!MayMatch(n)) return;
+        for (std::size_t k = 0; k < FCount; ++k) {
+            if (n == FMarkers[k].size() && EqualsIgnoringCase(line, FMarkers[k])) f(k);
         }
     }
 
 private:
-    struct Run {
-        const std::string_view* first;
-        std::size_t count;
-        std::size_t offset;
-    };
-    std::vector<Run> FRuns;
-    std::size_t FCount = 0;
+    const std::string_view* FMarkers;
+    std::size_t FCount;
+    std::uint64_t FShortLengths = 0;  // bit n: some marker is n bytes long
+    bool FLongMarker = false;
 };
 
-/// FindMarkerLines over assembled lines.
-void FindMarkerLines(const LineSpans& lines, const std::string_view* markers, std::size_t count,
-                     std::ptrdiff_t* found);
+/// A place in a text made of consecutive pieces.
+struct TextPos {
+    std::size_t Piece = 0;   ///< index of the piece
+    std::size_t Offset = 0;  ///< byte offset inside that piece
+};
+
+/// Where the first line equal to a marker stands.
+struct MarkerHit {
+    std::ptrdiff_t Line = LineNotFound;  ///< index over the lines of all pieces
+    TextPos Begin;                       ///< the line's first byte
+    TextPos Next;                        ///< just past the line's break
+};
+
+/// The first line of each of `markers` (ignoring case) among the lines of
+/// `pieces`, each piece cut into lines on its own, as a file assembled from
+/// them would hold them. Stops reading once every marker is found.
+void FindMarkerHits(const std::string_view* pieces, std::size_t pieceCount, const std::string_view* markers,
+                    std::size_t count, MarkerHit* hits);
+
+/// FindMarkerHits carried on from piece `from`: `hits` hold what the pieces
+/// before it gave, which had `linesBefore` lines. Stops once the first
+/// `needed` markers are all found. Returns the number of lines looked at,
+/// those before `from` included.
+std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pieceCount, std::size_t from,
+                                  std::ptrdiff_t linesBefore, const std::string_view* markers, std::size_t count,
+                                  std::size_t needed, MarkerHit* hits);
+
+/// Calls `f(line)` for every line of `pieces` from `from` up to `to`; both
+/// must stand at the beginning of a line (or at the end of a piece).
+template <class F>
+void ForEachLineBetween(const std::string_view* pieces, TextPos from, TextPos to, F&& f)
+{
+    for (std::size_t p = from.Piece; p <= to.Piece; ++p) {
+        const std::size_t a = p == from.Piece ? from.Offset : 0;
+        const std::size_t b = p == to.Piece ? to.Offset : pieces[p].size();
+        if (a >= b) continue;
+        ForEachLine(pieces[p].substr(a, b - a), [&](std::string_view line, std::size_t) {
+            f(line);
+            return true;
+        });
+    }
+}
 
 /// Whether `line` begins with `directive`, case-sensitively.
 bool IsDirective(std::string_view line, std::string_view directive);

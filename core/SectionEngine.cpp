@@ -35,13 +35,10 @@ void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigne
                  IReadFailureReporter& reporter, IFileOps& ops)
 {
     settings.DefineUtils = false;
-    std::string bytes;
-    if (!ops.ReadAll(pathUtf8, bytes)) {
+    // Read in pieces: the reader needs no more than the section's lines.
+    const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8);
+    if (!file || !ReadSectionFromFile(*file, EncodeMarkers(codePage), settings))
         reporter.ReportReadFailure(pathUtf8 + "\n" + "ファイルの読込みに失敗しました");
-        return;
-    }
-    const LineList file(std::move(bytes));
-    ReadSectionFromLines(file.Lines(), EncodeMarkers(codePage), settings);
 }
 
 namespace {
@@ -126,20 +123,22 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
 {
     std::string bytes;
     if (!ops.ReadAll(pathUtf8, bytes)) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8));
-    const LineList old(std::move(bytes));
-    const std::vector<std::string_view>& lines = old.Lines();
-    const std::size_t count = lines.size();
+    const std::string_view text = bytes;
 
     const SectionMarkers markers = EncodeMarkers(codePage);
     const std::string notSet = NotSetText(codePage);
     const bool wanted = SectionWanted(settings, notSet);
     if (wanted) CheckInputs(pathUtf8, settings, notSet, markers);
 
-    const std::string_view sectionMarkers[] = {markers.StartMarker, markers.EndMarker};
-    std::ptrdiff_t at[2];
-    FindMarkerLines(lines, sectionMarkers, 2, at);
-    const std::ptrdiff_t sFound = at[0];
-    const std::ptrdiff_t eFound = at[1];
+    // The scan stops once both section markers are found: the lines around
+    // are copied as bytes. The commands markers seen on the way are what
+    // the read-back below needs from the lines above the section.
+    const std::string_view wantedMarkers[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
+                                              markers.CommandsEnd};
+    MarkerHit at[4];
+    const std::ptrdiff_t looked = ContinueMarkerHits(&text, 1, 0, 0, wantedMarkers, 4, 2, at);
+    const std::ptrdiff_t sFound = at[0].Line;
+    const std::ptrdiff_t eFound = at[1].Line;
     // An end marker without a start marker above it has no section to
     // close; replacing "from the start to the end" would drop or repeat the
     // user's lines, so the file is left for the user to mend.
@@ -152,50 +151,54 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
                              " 行目) が始まりの行 (" + std::to_string(sFound + 1) +
                              " 行目) より前にあります。ファイルを手作業で修正してください");
 
-    const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
-    const std::size_t e = eFound == LineNotFound ? count : static_cast<std::size_t>(eFound);
-    const std::size_t tail = e < count ? e + 1 : count;
+    // Bytes above the start marker and below the end marker's line; a
+    // missing marker puts its bound at the end of the file.
+    const std::size_t keepAbove = sFound == LineNotFound ? text.size() : at[0].Begin.Offset;
+    const std::size_t keepFrom = eFound == LineNotFound ? text.size() : at[1].Next.Offset;
 
-    std::vector<std::string> items;
-    if (wanted) items = BuildSectionItems(settings, codePage);
-
-    // Read the result back in memory before touching the disk: marker lines
-    // among the kept lines can make the reader see other settings.
-    {
-        std::string section;
-        for (const std::string& item : items) {
+    std::string section;
+    if (wanted) {
+        for (const std::string& item : BuildSectionItems(settings, codePage)) {
             section += item;
             section.append(CrLf);
         }
-        const std::vector<std::string_view> sectionLines = SplitLines(section);
-        LineSpans result;
-        result.Append(lines.data(), s);
-        result.Append(sectionLines.data(), sectionLines.size());
-        result.Append(lines.data() + tail, count - tail);
-        SectionSettings readBack = settings;
-        ReadSectionFromLines(result, markers, readBack);
-        if (!SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
-            std::vector<std::size_t> strays;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (i >= s && i < tail) continue;
-                const std::string_view l = lines[i];
-                if (EqualsIgnoringCase(l, markers.StartMarker) || EqualsIgnoringCase(l, markers.EndMarker) ||
-                    EqualsIgnoringCase(l, markers.CommandsBegin) || EqualsIgnoringCase(l, markers.CommandsEnd))
-                    strays.push_back(i);
-            }
-            Refuse(pathUtf8, "セクションの外にある Quillane のマーカー行 (" + LineNumbers(strays) +
-                                 ") のため、保存した設定が正しく読み込めなくなります。"
-                                 "ファイルを手作業で修正してください");
+    }
+    const std::string_view pieces[] = {text.substr(0, keepAbove), section, text.substr(keepFrom)};
+
+    // Read the result back in memory before touching the disk: marker lines
+    // among the kept lines can make the reader see other settings.
+    // The lines above the section were all looked at already (the scan
+    // passed them, or read the whole file when there is no start marker):
+    // carry on from the section.
+    const std::ptrdiff_t linesAbove = sFound == LineNotFound ? looked : sFound;
+    MarkerHit result[4];
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (at[k].Line != LineNotFound && at[k].Line < linesAbove) result[k] = at[k];
+    }
+    ContinueMarkerHits(pieces, 3, 1, linesAbove, wantedMarkers, 4, 4, result);
+    SectionSettings readBack = settings;
+    ReadSectionAt(pieces, result, markers, readBack);
+    if (!SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
+        const std::vector<std::string_view> lines = SplitLines(text);
+        const std::size_t count = lines.size();
+        const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
+        const std::size_t tail = eFound == LineNotFound ? count : static_cast<std::size_t>(eFound) + 1;
+        std::vector<std::size_t> strays;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i >= s && i < tail) continue;
+            const std::string_view l = lines[i];
+            if (EqualsIgnoringCase(l, markers.StartMarker) || EqualsIgnoringCase(l, markers.EndMarker) ||
+                EqualsIgnoringCase(l, markers.CommandsBegin) || EqualsIgnoringCase(l, markers.CommandsEnd))
+                strays.push_back(i);
         }
+        Refuse(pathUtf8, "セクションの外にある Quillane のマーカー行 (" + LineNumbers(strays) +
+                             ") のため、保存した設定が正しく読み込めなくなります。"
+                             "ファイルを手作業で修正してください");
     }
 
-    std::vector<std::string_view> itemViews(items.begin(), items.end());
-    LineSpans out;
-    out.Append(lines.data(), s);
-    out.Append(itemViews.data(), itemViews.size());
-    out.Append(lines.data() + tail, count - tail);
-
-    if (!ReplaceFileWithLines(pathUtf8, out, CrLf, ops))
+    // The kept user lines each get CR LF; the section is already laid out.
+    const OutputPart parts[] = {{pieces[0], true}, {pieces[1], false}, {pieces[2], true}};
+    if (!ReplaceFileWithParts(pathUtf8, parts, 3, ops))
         throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8));
 }
 

@@ -13,43 +13,118 @@ SectionMarkers EncodeMarkers(unsigned codePage)
                           FromUtf8(CommandsBegin, codePage),        FromUtf8(CommandsEnd, codePage)};
 }
 
-void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings)
+void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
+                         SectionSettings& settings)
 {
     settings.DefineUtils = false;
     // One pass finds all four markers; the commands markers are looked up in
     // the whole file too, not only inside the section.
     const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
                                        markers.CommandsEnd};
-    std::ptrdiff_t at[4];
-    FindMarkerLines(lines, wanted, 4, at);
-    const std::ptrdiff_t s = at[0], e = at[1], b = at[2], n = at[3];
-    if (s == LineNotFound || e == LineNotFound) return;
+    MarkerHit at[4];
+    FindMarkerHits(pieces, pieceCount, wanted, 4, at);
+    ReadSectionAt(pieces, at, markers, settings);
+}
 
-    for (std::ptrdiff_t i = s + 1; i < e; ++i) {
-        const std::string_view line = lines[static_cast<std::size_t>(i)];
-        if (IsDirective(line, markers.HomeDirective))
-            settings.HomeDirectory = std::string(line.substr(markers.HomeDirective.size()));
-        if (IsDirective(line, markers.DefineUtilsDirective)) settings.DefineUtils = true;
+void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const SectionMarkers& markers,
+                   SectionSettings& settings)
+{
+    settings.DefineUtils = false;
+    const MarkerHit& s = at[0];
+    const MarkerHit& e = at[1];
+    const MarkerHit& b = at[2];
+    const MarkerHit& n = at[3];
+    if (s.Line == LineNotFound || e.Line == LineNotFound) return;
+
+    if (s.Line < e.Line) {
+        ForEachLineBetween(pieces, s.Next, e.Begin, [&](std::string_view line) {
+            if (IsDirective(line, markers.HomeDirective))
+                settings.HomeDirectory = std::string(line.substr(markers.HomeDirective.size()));
+            if (IsDirective(line, markers.DefineUtilsDirective)) settings.DefineUtils = true;
+        });
     }
 
     // A missing commands marker counts as -1, so a missing end marker still
     // empties the text.
-    if (b > s && n < e) {
+    if (b.Line > s.Line && n.Line < e.Line) {
         std::string commands;
-        for (std::ptrdiff_t j = b + 1; j < n; ++j) {
-            commands.append(lines[static_cast<std::size_t>(j)]);
-            commands.append(CrLf);
+        if (b.Line < n.Line) {
+            ForEachLineBetween(pieces, b.Next, n.Begin, [&](std::string_view line) {
+                commands.append(line);
+                commands.append(CrLf);
+            });
         }
         settings.Commands = std::move(commands);
     }
 }
 
-void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
-                          SectionSettings& settings)
+bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
 {
-    LineSpans spans;
-    spans.Append(lines.data(), lines.size());
-    ReadSectionFromLines(spans, markers, settings);
+    settings.DefineUtils = false;
+    const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
+                                       markers.CommandsEnd};
+    const MarkerSet set(wanted, 4);
+    std::ptrdiff_t at[4] = {LineNotFound, LineNotFound, LineNotFound, LineNotFound};
+    std::ptrdiff_t& s = at[0];
+    std::ptrdiff_t& e = at[1];
+    std::ptrdiff_t& b = at[2];
+    std::ptrdiff_t& n = at[3];
+
+    // What the lines between the markers say, gathered while reading since
+    // the file is seen only once; used only if the markers turn out right.
+    bool home = false;
+    std::string homeDirectory;
+    bool utils = false;
+    std::string commands;
+
+    // Whether the current line lies strictly between the first start
+    // marker and the first end marker below it, and likewise for the
+    // commands markers.
+    bool inSection = false;
+    bool inCommands = false;
+    constexpr unsigned startBit = 1, endBit = 2, beginBit = 4, stopBit = 8;
+
+    // Lines that are no marker and lie outside both ranges, nearly all of
+    // them, take only the test in the loop below.
+    std::ptrdiff_t i = 0;
+    const auto visit = [&](std::string_view line) {
+        unsigned first = 0;  // markers seen for the first time on this line
+        set.ForEachMatch(line, [&](std::size_t k) {
+            if (at[k] != LineNotFound) return;
+            at[k] = i;
+            first |= 1u << k;
+        });
+        if (first & endBit) inSection = false;
+        if (first & stopBit) inCommands = false;
+        if (inSection) {
+            if (IsDirective(line, markers.HomeDirective)) {
+                home = true;
+                homeDirectory.assign(line.substr(markers.HomeDirective.size()));
+            }
+            if (IsDirective(line, markers.DefineUtilsDirective)) utils = true;
+        }
+        if (inCommands) {
+            commands.append(line);
+            commands.append(CrLf);
+        }
+        if ((first & startBit) && e == LineNotFound) inSection = true;
+        if ((first & beginBit) && n == LineNotFound) inCommands = true;
+    };
+    const bool read = ForEachLineOf(file, [&](std::string_view line) {
+        if (inSection || inCommands || set.MayMatch(line.size())) visit(line);
+        ++i;
+    });
+    if (!read) return false;
+    if (s == LineNotFound || e == LineNotFound) return true;
+
+    if (s < e) {
+        if (home) settings.HomeDirectory = std::move(homeDirectory);
+        settings.DefineUtils = utils;
+    }
+    // A missing commands marker counts as -1, so a missing end marker still
+    // empties the text; so does an end marker above the start marker.
+    if (b > s && n < e) settings.Commands = (n == LineNotFound || n < b) ? std::string() : std::move(commands);
+    return true;
 }
 
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet)

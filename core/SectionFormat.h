@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIo.h"
 #include "LineModel.h"
 #include "SectionEngine.h"
 
@@ -35,13 +36,21 @@ struct SectionMarkers {
 /// Encodes the marker and directive lines into `codePage`.
 SectionMarkers EncodeMarkers(unsigned codePage);
 
-/// The reader's steps on a line list: DefineUtils off, then whatever the
-/// section mentions. Shared by LoadSection and the writer's read-back check.
-void ReadSectionFromLines(const LineSpans& lines, const SectionMarkers& markers, SectionSettings& settings);
+/// The reader's steps on a text made of consecutive pieces, each cut into
+/// lines on its own: DefineUtils off, then whatever the section mentions.
+/// Shared by LoadSection and the writer's read-back check.
+void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
+                         SectionSettings& settings);
 
-/// ReadSectionFromLines over one plain line list.
-void ReadSectionFromLines(const std::vector<std::string_view>& lines, const SectionMarkers& markers,
-                          SectionSettings& settings);
+/// ReadSectionFromText with the first lines of the start, end, commands
+/// begin and commands end markers already found in `pieces` (`hits`, in
+/// that order, as FindMarkerHits gives them).
+void ReadSectionAt(const std::string_view* pieces, const MarkerHit* hits, const SectionMarkers& markers,
+                   SectionSettings& settings);
+
+/// The same reader's steps on the lines of a file read in pieces, in one
+/// pass. False when reading fails; `settings` then only has DefineUtils off.
+bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings);
 
 /// Whether the settings make a section at all (some value is set).
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet);

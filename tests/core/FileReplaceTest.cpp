@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 using namespace quillane;
 using namespace quillane::test;
@@ -172,6 +176,158 @@ TEST(ReadAllTest, FileAndNonFiles)
     EXPECT_FALSE(SystemFileOps().ReadAll(dir.Path().u8string(), got));
     EXPECT_FALSE(SystemFileOps().ReadAll(dir.File("none"), got));
     EXPECT_FALSE(SystemFileOps().ReadAll("", got));
+}
+
+}  // namespace
+
+namespace {
+
+// Serves a text in pieces of the given sizes, in turn; fails after
+// `failAfter` reads when that is set.
+class ChunkedFile : public IReadableFile {
+public:
+    ChunkedFile(std::string text, std::vector<std::size_t> sizes, int failAfter = -1)
+        : FText(std::move(text)), FSizes(std::move(sizes)), FFailAfter(failAfter)
+    {
+    }
+    bool Read(char* data, std::size_t size, std::size_t& got) override
+    {
+        if (FFailAfter >= 0 && FReads++ >= FFailAfter) return false;
+        const std::size_t want = FSizes.empty() ? size : FSizes[FTurn++ % FSizes.size()];
+        got = std::min({want, size, FText.size() - FAt});
+        std::memcpy(data, FText.data() + FAt, got);
+        FAt += got;
+        return true;
+    }
+
+private:
+    std::string FText;
+    std::vector<std::size_t> FSizes;
+    int FFailAfter;
+    int FReads = 0;
+    std::size_t FTurn = 0;
+    std::size_t FAt = 0;
+};
+
+std::vector<std::string> LinesOf(IReadableFile& file, bool& ok)
+{
+    std::vector<std::string> out;
+    ok = ForEachLineOf(file, [&](std::string_view line) { out.emplace_back(line); });
+    return out;
+}
+
+std::vector<std::string> Split(const std::string& text)
+{
+    const auto views = SplitLines(text);
+    return {views.begin(), views.end()};
+}
+
+struct PieceCase {
+    const char* name;
+    std::string text;
+    std::vector<std::size_t> sizes;
+};
+
+class LinesInPiecesTest : public ::testing::TestWithParam<PieceCase> {};
+
+TEST_P(LinesInPiecesTest, SameLinesAsTheWholeText)
+{
+    const auto& c = GetParam();
+    ChunkedFile file(c.text, c.sizes);
+    bool ok = false;
+    EXPECT_EQ(LinesOf(file, ok), Split(c.text));
+    EXPECT_TRUE(ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pieces, LinesInPiecesTest,
+    ::testing::Values(PieceCase{"Empty", "", {}}, PieceCase{"CrLfSplitBetweenReads", "ab\r\ncd\r\n", {3, 1}},
+                      PieceCase{"LoneCrAtTheEndOfARead", "ab\rcd\r", {3}},
+                      PieceCase{"LfCrSplitBetweenReads", "a\n\rb", {2}},
+                      PieceCase{"LastLineWithoutBreak", "x\r\nlast", {1}},
+                      PieceCase{"OneByteAtATime", "a\r\n\r\nb\n\rc\r", {1}},
+                      // Longer than the reader's buffer, so it has to grow.
+                      PieceCase{"LineLongerThanTheBuffer", std::string(3 << 20, 'L') + "\r\nshort\r" + std::string(5, 'z'),
+                                {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LinesInPiecesTest, RandomReadSizes)
+{
+    std::mt19937 rng(11);
+    const char alphabet[] = {'\r', '\n', 'a', 'b'};
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (std::size_t i = rng() % 200; i > 0; --i) text += alphabet[rng() % 4];
+        std::vector<std::size_t> sizes;
+        for (int i = 0; i < 5; ++i) sizes.push_back(1 + rng() % 9);
+        ChunkedFile file(text, sizes);
+        bool ok = false;
+        ASSERT_EQ(LinesOf(file, ok), Split(text)) << round;
+        ASSERT_TRUE(ok);
+    }
+}
+
+TEST(LinesInPiecesTest, AFailedReadIsReported)
+{
+    ChunkedFile file("a\r\nb\r\nc\r\n", {3}, 2);
+    bool ok = true;
+    LinesOf(file, ok);
+    EXPECT_FALSE(ok);
+}
+
+TEST(LinesInPiecesTest, DefaultOpenReadServesReadAll)
+{
+    // A seam that overrides only ReadAll decides what the pieces hold.
+    class Fixed : public FaultyOps {
+    public:
+        Fixed() : FaultyOps(Step::None) {}
+        bool ReadAll(const std::string&, std::string& bytes) override
+        {
+            bytes = "one\ntwo";
+            return true;
+        }
+    } ops;
+    auto file = ops.OpenRead("anything");
+    ASSERT_TRUE(file);
+    bool ok = false;
+    EXPECT_EQ(LinesOf(*file, ok), (std::vector<std::string>{"one", "two"}));
+    EXPECT_TRUE(ok);
+}
+
+TEST(OpenReadTest, FileAndNonFiles)
+{
+    TempDir dir;
+    const std::string path = dir.File("f");
+    WriteBytes(path, "x\r\ny");
+    auto file = SystemFileOps().OpenRead(path);
+    ASSERT_TRUE(file);
+    bool ok = false;
+    EXPECT_EQ(LinesOf(*file, ok), (std::vector<std::string>{"x", "y"}));
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(SystemFileOps().OpenRead(dir.Path().u8string()));
+    EXPECT_FALSE(SystemFileOps().OpenRead(dir.File("none")));
+    EXPECT_FALSE(SystemFileOps().OpenRead(""));
+}
+
+TEST(ReplaceFileWithPartsTest, KeptPartsBecomeCrLfLinesTheSectionStaysVerbatim)
+{
+    std::mt19937 rng(5);
+    const char alphabet[] = {'\r', '\n', 'a', '\0'};
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    for (int round = 0; round < 200; ++round) {
+        std::string above, below;
+        // Long enough now and then for runs larger than the write buffer.
+        const std::size_t size = round % 20 == 0 ? 200000 : rng() % 150;
+        for (std::size_t i = 0; i < size; ++i) above += alphabet[rng() % 4];
+        for (std::size_t i = rng() % 150; i > 0; --i) below += alphabet[rng() % 4];
+        const std::string verbatim = "S\nlone\r";
+        WriteBytes(path, "old");
+        const OutputPart parts[] = {{above, true}, {verbatim, false}, {below, true}};
+        ASSERT_TRUE(ReplaceFileWithParts(path, parts, 3, SystemFileOps()));
+        ASSERT_EQ(ReadBytes(path), JoinLines(SplitLines(above)) + verbatim + JoinLines(SplitLines(below))) << round;
+    }
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 }  // namespace

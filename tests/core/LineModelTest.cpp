@@ -131,3 +131,38 @@ TEST(LineListTest, ViewsSurviveAMove)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FindMarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
+{
+    // Pieces are cut into lines on their own, as the parts of a file being
+    // assembled: the CR ending the first piece and the LF starting the
+    // second are two breaks.
+    const std::string_view pieces[] = {"a\r\nEND\r", "\nb\nend", "", "B\r\n"};
+    const std::string_view markers[] = {"end", "b", "none"};
+    MarkerHit hits[3];
+    FindMarkerHits(pieces, 4, markers, 3, hits);
+    EXPECT_EQ(hits[0].Line, 1);
+    EXPECT_EQ(hits[0].Begin.Piece, 0u);
+    EXPECT_EQ(hits[0].Begin.Offset, 3u);
+    EXPECT_EQ(hits[0].Next.Offset, 7u);
+    EXPECT_EQ(hits[1].Line, 3);
+    EXPECT_EQ(hits[1].Begin.Piece, 1u);
+    EXPECT_EQ(hits[1].Begin.Offset, 1u);
+    EXPECT_EQ(hits[1].Next.Offset, 3u);
+    EXPECT_EQ(hits[2].Line, LineNotFound);
+}
+
+TEST(FindMarkerHitsTest, LongMarkersAreFoundToo)
+{
+    const std::string marker(100, 'm');
+    const std::string text = "x\n" + std::string(100, 'M') + "\n" + marker;
+    const std::string_view piece = text;
+    const std::string_view markers[] = {marker};
+    MarkerHit hit;
+    FindMarkerHits(&piece, 1, markers, 1, &hit);
+    EXPECT_EQ(hit.Line, 1);
+}
+
+}  // namespace

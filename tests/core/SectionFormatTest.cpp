@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include <string>
 #include <vector>
 
@@ -211,6 +214,89 @@ TEST(SectionLayoutTest, HeaderKeepsTheRawHomeDirectory)
     ASSERT_GE(lines.size(), 10u);
     EXPECT_EQ(lines[2], "[HomeDirectory]C:\\\x95\x5c\"q");
     EXPECT_EQ(lines[7], "$HomeDirectory = \"C:\\\\\x95\x5c\\\"q\"");
+}
+
+}  // namespace
+
+namespace {
+
+// Serves a text a few bytes at a time.
+class SmallReads : public IReadableFile {
+public:
+    SmallReads(std::string text, std::size_t step) : FText(std::move(text)), FStep(step) {}
+    bool Read(char* data, std::size_t size, std::size_t& got) override
+    {
+        got = std::min({FStep, size, FText.size() - FAt});
+        std::copy_n(FText.data() + FAt, got, data);
+        FAt += got;
+        return true;
+    }
+
+private:
+    std::string FText;
+    std::size_t FStep;
+    std::size_t FAt = 0;
+};
+
+bool Same(const SectionSettings& a, const SectionSettings& b)
+{
+    return a.HomeDirectory == b.HomeDirectory && a.DefineUtils == b.DefineUtils && a.Commands == b.Commands;
+}
+
+TEST(SectionReaderTest, OnePassOverPiecesReadsWhatTheWholeTextReads)
+{
+    // Random files made mostly of markers and directives in every order, so
+    // that each rule about which lines count is exercised: the one-pass
+    // reader used on files must agree with the reader on the whole text.
+    const SectionMarkers m = EncodeMarkers(CpUtf8);
+    const std::string lines[] = {m.StartMarker, m.EndMarker, m.CommandsBegin, m.CommandsEnd,
+                                 "(*--- this section is added by quillane ---*)",
+                                 "[HomeDirectory]a", "[HomeDirectory]", "[DefineUtils]", "text", ""};
+    const char* const breaks[] = {"\r\n", "\n", "\r"};
+    std::mt19937 rng(3);
+    int sections = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        for (std::size_t n = rng() % 12; n > 0; --n) {
+            std::string line = lines[rng() % 10];
+            if (line == "[HomeDirectory]a") line += std::to_string(rng() % 5);
+            text += line + breaks[rng() % 3];
+        }
+        if (rng() % 3 == 0 && !text.empty()) text.pop_back();
+        const SectionSettings before{"home", true, "cmds"};
+        SectionSettings whole = before;
+        const std::string_view view = text;
+        ReadSectionFromText(&view, 1, m, whole);
+        SectionSettings pieces = before;
+        SmallReads file(text, 1 + rng() % 7);
+        ASSERT_TRUE(ReadSectionFromFile(file, m, pieces));
+        ASSERT_TRUE(Same(whole, pieces)) << round << ": " << text;
+        sections += whole.HomeDirectory != "home" || whole.Commands != "cmds";
+    }
+    // Enough files must have had a section that changed something.
+    EXPECT_GT(sections, 300);
+}
+
+TEST(SectionReaderTest, AFailedReadChangesOnlyDefineUtils)
+{
+    class Failing : public IReadableFile {
+    public:
+        bool Read(char* data, std::size_t size, std::size_t& got) override
+        {
+            if (FDone) return false;
+            const std::string text = "(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n";
+            got = std::min(size, text.size());
+            std::copy_n(text.data(), got, data);
+            FDone = true;
+            return true;
+        }
+
+    private:
+        bool FDone = false;
+    } file;
+    SectionSettings s{"home", true, "cmds"};
+    EXPECT_FALSE(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s));
+    EXPECT_TRUE(Same(s, SectionSettings{"home", false, "cmds"}));
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+// CR and LF masks eight bytes at a time in plain integers, for processors
+// without a vector backend.
+#include "LineBreaks.h"
+
+#include <cstring>
+
+namespace quillane {
+namespace {
+
+// Top bit of each byte set exactly where the byte of `w` equals the byte of
+// `pattern` (no borrow between bytes), gathered into the low eight bits.
+unsigned EqualBytes(std::uint64_t w, std::uint64_t pattern)
+{
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t x = w ^ pattern;
+    const std::uint64_t high = ~(((x & low7) + low7) | x | low7);
+    return static_cast<unsigned>(((high >> 7) * 0x0102040810204080ull) >> 56);
+}
+
+bool LittleEndian()
+{
+    const std::uint16_t probe = 1;
+    unsigned char first;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
+}  // namespace
+
+void BreakMasks(const char* p, std::size_t blocks, std::uint64_t* cr, std::uint64_t* lf)
+{
+    constexpr std::uint64_t crs = 0x0D0D0D0D0D0D0D0Dull;
+    constexpr std::uint64_t lfs = 0x0A0A0A0A0A0A0A0Aull;
+    for (std::size_t k = 0; k < blocks; ++k) {
+        std::uint64_t c = 0;
+        std::uint64_t l = 0;
+        for (int part = 0; part < 8; ++part, p += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            // Bytes in memory order: the first byte is the lowest on
+            // little-endian machines, the highest on big-endian ones.
+            if (!LittleEndian()) w = __builtin_bswap64(w);
+            c |= static_cast<std::uint64_t>(EqualBytes(w, crs)) << (8 * part);
+            l |= static_cast<std::uint64_t>(EqualBytes(w, lfs)) << (8 * part);
+        }
+        cr[k] = c;
+        lf[k] = l;
+    }
+}
+
+}  // namespace quillane
