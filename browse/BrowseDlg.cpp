@@ -406,8 +406,7 @@ bool TBrowseDlg::CustomBtnChecked() const {
 void TBrowseDlg::SetCustomBtnChecked(bool value) {
     FCustomBtnChecked = value;
     // A change of the live box counts as a click and raises the event.
-    if (FForm != nullptr && FCustomBtnType == cbCheckBox && FForm->CustomCheckBox() != nullptr)
-        FForm->CustomCheckBox()->setChecked(value);
+    if (FForm != nullptr && FCustomBtnType == cbCheckBox) FForm->SetCheckedByProgram(value);
 }
 
 void TBrowseDlg::SetCustomBtnEnabled(bool value) {

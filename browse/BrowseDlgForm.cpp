@@ -258,7 +258,7 @@ void TBrowseDlgForm::CreateCustomBtn() {
         // Attached after the initial state, so creating the box raises no
         // click; every later change of state does, by the user or by
         // program.
-        connect(box, &QCheckBox::toggled, this, [this, box] { HandlerBoundary([&] { ButtonClick(box); }); });
+        connect(box, &QCheckBox::toggled, this, [this, box] { ProgramChangeBoundary([&] { ButtonClick(box); }); });
         FCustomBtn = box;
         break;
     }
@@ -443,7 +443,7 @@ void TBrowseDlgForm::FormShow() {
 }
 
 void TBrowseDlgForm::TreeViewChange() {
-    try {
+    ProgramChangeBoundary([this] {
         TBrowseDlg& dlg = FBrowseDlg;
         const QString path = FTreeView->GetSelectedPath();
         dlg.StoreSelectedPath(path);
@@ -453,11 +453,18 @@ void TBrowseDlgForm::TreeViewChange() {
         TBrowseOKState state = okNoChange;
         dlg.DoChange(state);
         ApplyOKState(state);
+    });
+}
+
+template <class F>
+void TBrowseDlgForm::ProgramChangeBoundary(F&& body) {
+    try {
+        body();
     } catch (...) {
-        // Under a selection made by program the failure goes on to that
-        // caller once the tree is done; from the user's own click it
-        // is reported here.
-        if (FSelecting > 0) {
+        // Under a change made by program (a path selection, a write of the
+        // check state) the failure goes on to that caller once the control
+        // is done; from the user's own action it is reported here.
+        if (FProgramChange > 0) {
             if (!FPendingFailure) FPendingFailure = std::current_exception();
         } else {
             ReportCurrentException();
@@ -465,17 +472,26 @@ void TBrowseDlgForm::TreeViewChange() {
     }
 }
 
-void TBrowseDlgForm::SelectInTree(const QString& path) {
+template <class F>
+void TBrowseDlgForm::ChangeByProgram(F&& change) {
     struct Depth {
         int& n;
         explicit Depth(int& d) : n(d) { ++n; }
         ~Depth() { --n; }
     };
     {
-        Depth depth(FSelecting);
-        FTreeView->SelectByPath(path);
+        Depth depth(FProgramChange);
+        change();
     }
     if (FPendingFailure) std::rethrow_exception(std::exchange(FPendingFailure, nullptr));
+}
+
+void TBrowseDlgForm::SelectInTree(const QString& path) {
+    ChangeByProgram([&] { FTreeView->SelectByPath(path); });
+}
+
+void TBrowseDlgForm::SetCheckedByProgram(bool checked) {
+    if (QCheckBox* box = CustomCheckBox()) ChangeByProgram([&] { box->setChecked(checked); });
 }
 
 void TBrowseDlgForm::CustomEditChange() {

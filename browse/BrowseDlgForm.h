@@ -165,6 +165,17 @@ private:
     // Selects a path in the tree; an exception from a handler that the
     // selection raised is passed on to the caller.
     void SelectInTree(const QString& path);
+    // Sets the custom check box's state, passing on a handler's exception
+    // like SelectInTree.
+    void SetCheckedByProgram(bool checked);
+    // Runs a change made by program; failures of the handlers it raises are
+    // held and thrown once it is done.
+    template <class F>
+    void ChangeByProgram(F&& change);
+    // Runs a control's change handler: a failure is held for a change made
+    // by program, else reported.
+    template <class F>
+    void ProgramChangeBoundary(F&& body);
 
     TBrowseDlg& FBrowseDlg;
     QPushButton* FCancelBtn = nullptr;
@@ -174,9 +185,9 @@ private:
     TBrowseEdit* FEdit = nullptr;
     QPushButton* FOKBtn = nullptr;
     TShellTreeView* FTreeView = nullptr;
-    // Selection changes made by program: a handler's exception is held
-    // here until the selecting call returns, then passed on.
-    int FSelecting = 0;
+    // Changes made by program: a handler's exception is held here until
+    // the changing call returns, then passed on.
+    int FProgramChange = 0;
     std::exception_ptr FPendingFailure;
     QMargins FFrameUsed;
 };

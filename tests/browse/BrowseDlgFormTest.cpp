@@ -640,6 +640,23 @@ TEST_F(BrowseDlgFormTest, CheckBoxIsReadAndWrittenLiveAndStoredAtOK) {
     EXPECT_TRUE(dlg.CustomBtnChecked());
 }
 
+// A failing click handler under a write of the check state reaches the
+// writer; under the user's click it is reported.
+TEST_F(BrowseDlgFormTest, FailingClickHandlerReachesTheWriterOfTheCheckState) {
+    TBrowseDlg dlg;
+    UseComputer(dlg);
+    dlg.SetCustomBtnType(cbCheckBox);
+    dlg.OnCustomBtnClick = [&](QObject*) { throw EBrowseDlgError("no click"); };
+    Run(dlg, [&](TBrowseDlgForm& form) {
+        EXPECT_THROW(dlg.SetCustomBtnChecked(true), EBrowseDlgError);
+        EXPECT_TRUE(form.CustomCheckBox()->isChecked());
+        EXPECT_TRUE(Reports.isEmpty());
+        form.CustomCheckBox()->click();
+        EXPECT_EQ(Reports, QStringList({"no click."}));
+        form.CancelBtn()->click();
+    });
+}
+
 TEST_F(BrowseDlgFormTest, CustomPushButtonRaisesItsEventAndStaysOpen) {
     TBrowseDlg dlg;
     UseComputer(dlg);
