@@ -5,6 +5,10 @@
 // binding, attributes, display names, icons, paths) behind small interfaces,
 // with one backend per platform and an in-memory one for tests.
 //
+// The flag constants carry the Windows shell's names and values; where a
+// file also includes the Windows headers (which define some of them as
+// macros), include this header first.
+//
 // Status codes follow the Windows shell: only ShellOk (0) is success; every
 // other value, ShellFalse included, is a failure or an end.
 
