@@ -220,9 +220,22 @@ TEST_F(PosixShellTest, FoldersThatCannotBeListedFailToEnumerate) {
     // The attribute comes from the folder's own entry, which stays readable.
     IDListPtr lockedList = Parse(T / "locked");
     EXPECT_TRUE(HasSubFolderItem(*DesktopFolder(), lockedList.get()));
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not hold for root";
-    Names(*locked, SHCONTF_FOLDERS, &status);
-    EXPECT_EQ(status, ShellAccessDenied);
+    if (::geteuid() != 0) {
+        Names(*locked, SHCONTF_FOLDERS, &status);
+        EXPECT_EQ(status, ShellAccessDenied);
+        return;
+    }
+    // Permissions do not bind root: ask again as an unprivileged user, in a
+    // child process, with the way down to the folder opened for it.
+    ASSERT_EQ(::chmod(T.Root().c_str(), 0755), 0);
+    EXPECT_EXIT(
+        {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(3);
+            HResult childStatus = ShellOk;
+            const std::vector<std::string> names = Names(*locked, SHCONTF_FOLDERS, &childStatus);
+            std::_Exit(childStatus == ShellAccessDenied && names.empty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(PosixShellTest, Attributes) {
