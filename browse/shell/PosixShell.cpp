@@ -110,8 +110,10 @@ struct PosixShellState {
     std::vector<std::string> Volumes() const {
         if (fixedVolumes.empty()) return SelectVolumes(ParseMountTable(ReadFile(mountsFile)));
         std::vector<std::string> volumes{"/"};
-        for (const std::string& v : fixedVolumes)
-            if (v != "/") volumes.push_back(v);
+        for (std::string v : fixedVolumes) {
+            while (v.size() > 1 && v.back() == '/') v.pop_back();
+            if (!v.empty() && v[0] == '/' && v != "/") volumes.push_back(v);
+        }
         return volumes;
     }
 
