@@ -395,4 +395,41 @@ TEST(PosixDesktop, NoDesktopFolderMeansNoDesktopPath) {
     EXPECT_EQ(GetItemAttributes(*DesktopFolder(), desktop.get(), SFGAO_FILESYSTEM), 0u);
 }
 
+TEST(PosixDesktop, DesktopFolderFromTheUserDirsFile) {
+    TempTree t;
+    t.Dir("home");
+    t.Dir("home/config");
+    t.Dir("home/デスクトップ");
+    t.Dir("home/Desktop");
+    std::ofstream(t / "home/config/user-dirs.dirs")
+        << "# written by xdg-user-dirs-update\n"
+        << "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
+        << "XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n";
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", (t / "home/config").c_str(), 1);
+    struct Case {
+        const char* name;
+        bool removeXdgFolder;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"the user-dirs entry, $HOME expanded", false, t / "home/デスクトップ"},
+        {"~/Desktop when that folder is gone", true, t / "home/Desktop"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.removeXdgFolder) {
+            ASSERT_EQ(::rmdir((t / "home/デスクトップ").c_str()), 0);
+        }
+        PosixShellOptions options;
+        options.home = t / "home";
+        ShellUnitScope unit(CreatePosixShellPlatform(options));
+        IDListPtr desktop = PathToIDList("", sfDesktop);
+        EXPECT_EQ(GetPathFromIDList(desktop.get()), c.expected);
+    }
+    if (saved) ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else ::unsetenv("XDG_CONFIG_HOME");
+}
+
 }  // namespace
