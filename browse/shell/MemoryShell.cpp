@@ -274,6 +274,9 @@ public:
             break;
         }
         case STRRET_OFFSET:
+            // The record's own buffer carries another text, so that a reader
+            // looking there instead of inside the item is caught.
+            std::strcpy(name.cStr, "(not here)");
             name.uOffset = static_cast<std::uint32_t>(GetIDListSize(item) - 2 - ItemSize(LastItem(item))) +
                            MemoryShell::NameOffset;
             break;

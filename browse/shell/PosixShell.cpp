@@ -105,8 +105,17 @@ struct PosixShellState {
     std::string home;
     std::string desktop;
     std::string mountsFile;
+    std::vector<std::string> fixedVolumes;
 
-    std::vector<std::string> Volumes() const { return SelectVolumes(ParseMountTable(ReadFile(mountsFile))); }
+    std::vector<std::string> Volumes() const {
+        if (fixedVolumes.empty()) return SelectVolumes(ParseMountTable(ReadFile(mountsFile)));
+        std::vector<std::string> volumes{"/"};
+        for (std::string v : fixedVolumes) {
+            while (v.size() > 1 && v.back() == '/') v.pop_back();
+            if (!v.empty() && v[0] == '/' && v != "/") volumes.push_back(v);
+        }
+        return volumes;
+    }
 
     // Walks `list` from `from`. Item bytes are checked, since a list is only
     // trusted as far as this namespace could have made it.
@@ -119,7 +128,7 @@ struct PosixShellState {
             const char kind = static_cast<char>(item[2]);
             const std::string name(reinterpret_cast<const char*>(item) + NameOffset, cb - NameOffset - 1);
             if (name.find('\0') != std::string::npos) return false;
-            if (place.type == Place::Desktop && kind == KindComputer) {
+            if (place.type == Place::Desktop && kind == KindComputer && name.empty()) {
                 place.type = Place::Computer;
             } else if ((place.type == Place::Desktop && kind == KindHome) ||
                        (place.type == Place::Computer && kind == KindVolume)) {
@@ -542,6 +551,7 @@ std::shared_ptr<ShellPlatform> CreatePosixShellPlatform(const PosixShellOptions&
     }
     if (!IsDirectory(state->desktop)) state->desktop.clear();
     state->mountsFile = options.mountsFile.empty() ? "/proc/self/mounts" : options.mountsFile;
+    state->fixedVolumes = options.volumes;
     return std::make_shared<PosixShellPlatform>(std::move(state));
 }
 

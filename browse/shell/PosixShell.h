@@ -28,6 +28,9 @@ struct PosixShellOptions {
     std::string desktop;
     /// The mount table to read volumes from (/proc/self/mounts when empty).
     std::string mountsFile;
+    /// When not empty: the volumes besides the root, instead of those of
+    /// the mount table.
+    std::vector<std::string> volumes;
 };
 
 /// One line of a mount table, unescaped.

@@ -5,6 +5,10 @@
 // binding, attributes, display names, icons, paths) behind small interfaces,
 // with one backend per platform and an in-memory one for tests.
 //
+// The flag constants carry the Windows shell's names and values. Where the
+// Windows headers came first, their macros of the same names and values
+// stand in for those defined as macros there.
+//
 // Status codes follow the Windows shell: only ShellOk (0) is success; every
 // other value, ShellFalse included, is a failure or an end.
 
@@ -41,11 +45,13 @@ using WindowHandle = std::uintptr_t;
 /// the platform's icon query failed.
 using ImageListHandle = std::uintptr_t;
 
+#ifndef SFGAO_FOLDER
 /// Attribute bits (values of the Windows shell's SFGAO_* flags).
 constexpr std::uint32_t SFGAO_FILESYSANCESTOR = 0x10000000u;
 constexpr std::uint32_t SFGAO_FOLDER = 0x20000000u;
 constexpr std::uint32_t SFGAO_FILESYSTEM = 0x40000000u;
 constexpr std::uint32_t SFGAO_HASSUBFOLDER = 0x80000000u;
+#endif
 
 /// Enumeration flags (SHCONTF_*).
 constexpr std::uint32_t SHCONTF_FOLDERS = 0x20u;
@@ -56,11 +62,13 @@ constexpr std::uint32_t SHCONTF_INCLUDEHIDDEN = 0x80u;
 constexpr std::uint32_t SHGDN_NORMAL = 0x0u;
 constexpr std::uint32_t SHGDN_INFOLDER = 0x1u;
 
+#ifndef SHGFI_OPENICON
 /// Icon query flags (SHGFI_*).
 constexpr std::uint32_t SHGFI_SMALLICON = 0x1u;
 constexpr std::uint32_t SHGFI_OPENICON = 0x2u;
 constexpr std::uint32_t SHGFI_PIDL = 0x8u;
 constexpr std::uint32_t SHGFI_SYSICONINDEX = 0x4000u;
+#endif
 
 /// Kinds of display-name answer (STRRET_*).
 constexpr std::uint32_t STRRET_WSTR = 0;

@@ -128,8 +128,8 @@ bool IsFolderItem(ShellFolder& folder, PCItemIDList item);
 /// Whether `item` inside `folder` carries the has-subfolder attribute.
 bool HasSubFolderItem(ShellFolder& folder, PCItemIDList item);
 
-/// The attributes among `mask` that `item` inside `folder` carries; 0 when
-/// the query fails.
+/// The attribute mask that `folder` answers for `item` when asked for the
+/// bits of `mask` (the platform may set further bits); 0 when the query fails.
 std::uint32_t GetItemAttributes(ShellFolder& folder, PCItemIDList item, std::uint32_t mask);
 
 }  // namespace quillane::shell
