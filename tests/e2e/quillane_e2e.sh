@@ -99,19 +99,30 @@ section() {
 } >"$init"
 
 # --- the program
-export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+# The test command runs everything offscreen; this program needs the display.
+export QT_QPA_PLATFORM=xcb
 unset QT_IM_MODULE XMODIFIERS
 "$program" >"$work/quillane.log" 2>&1 &
 app_pid=$!
 
 # Waits for a visible window of the program whose title matches the
-# extended regular expression $1; prints its id.
+# extended regular expression $1; prints its id. Titles are read as the
+# program sets them in UTF-8 (_NET_WM_NAME), which does not depend on the
+# program's locale the way the legacy title property does.
 wait_window() {
-    local id
-    id=$(timeout "${2:-20}" xdotool search --sync --all --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null |
-        head -n1) || true
-    [ -n "$id" ] || fail "no window titled /$1/"
-    echo "$id"
+    local deadline=$((SECONDS + ${2:-20})) id name
+    while ((SECONDS < deadline)); do
+        kill -0 "$app_pid" 2>/dev/null || fail "the program ended while waiting for /$1/"
+        for id in $(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null); do
+            name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+            if [[ $name =~ $1 ]]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.05
+    done
+    fail "no window titled /$1/"
 }
 
 # Waits until the window $1 is no longer shown.
