@@ -1,0 +1,67 @@
+#pragma once
+
+// Item ID list arithmetic. Lists live in blocks of the process-wide shell
+// allocator (ShellMalloc, see ShellRoutines.h); every routine that returns a
+// new list hands its ownership to the caller.
+
+#include "ShellNamespace.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quillane::shell {
+
+/// Frees a list through ShellMalloc (no-op for null).
+void FreeIDList(PItemIDList list);
+
+/// Deleter for owning list pointers.
+struct IDListDeleter {
+    void operator()(std::uint8_t* list) const { FreeIDList(list); }
+};
+
+/// An owned item ID list, freed through ShellMalloc when destroyed.
+using IDListPtr = std::unique_ptr<std::uint8_t, IDListDeleter>;
+
+/// The 16-bit size field of the item at `item` (0 at the terminator).
+std::uint16_t ItemSize(PCItemIDList item);
+
+/// Whether `list` is the desktop list (its first size is 0); false for null.
+bool IsDesktopIDList(PCItemIDList list);
+
+/// Size of a list: the sum of its items' sizes plus 2; 0 for null.
+std::size_t GetIDListSize(PCItemIDList list);
+
+/// Number of items of a list (0 for null and for the desktop).
+std::size_t GetIDListItemCount(PCItemIDList list);
+
+/// The item behind `item`; null when `item` is null or the terminator.
+PCItemIDList NextIDListItem(PCItemIDList item);
+
+/// A block of `size` bytes from ShellMalloc; null when the unit is not
+/// started or the allocator has none.
+IDListPtr AllocIDList(std::size_t size);
+
+/// A copy of `list` in a new block; null for null or when out of memory.
+IDListPtr CopyIDList(PCItemIDList list);
+
+/// Builds a list from raw item bytes (each with its size field) by appending
+/// the terminator; null when out of memory.
+IDListPtr MakeIDList(const std::string& itemBytes);
+
+/// The items of `first` followed by the whole of `second`. A null `first`
+/// counts as empty; a null `second` (or no memory) gives null. The inputs
+/// are untouched.
+IDListPtr ConcatIDLists(PCItemIDList first, PCItemIDList second);
+
+/// If every item of `prefix` equals, byte for byte over its size (size field
+/// included), the item at the same position of `list`, the position in
+/// `list` just behind them (its terminator when the lists are equal);
+/// otherwise null. Null arguments give null. Nothing is allocated.
+PCItemIDList MatchIDListPrefix(PCItemIDList prefix, PCItemIDList list);
+
+/// The bytes of a list without its terminator (for comparisons and keys).
+std::string IDListBytes(PCItemIDList list);
+
+}  // namespace quillane::shell

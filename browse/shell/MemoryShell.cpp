@@ -1,0 +1,494 @@
+#include "MemoryShell.h"
+
+#include "ItemIDList.h"
+#include "ShellIcons.h"
+#include "ShellText.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace quillane::shell {
+
+// ---------------------------------------------------------------------------
+// CountingAllocator
+
+void* CountingAllocator::Alloc(std::size_t size) {
+    if (FFailAfter == 0) return nullptr;
+    if (FFailAfter > 0) --FFailAfter;
+    // malloc(0) may answer null; a block of one byte keeps every answer distinct.
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) return nullptr;
+    FLive[block] = size;
+    ++FAllocations;
+    return block;
+}
+
+void CountingAllocator::Free(void* block) {
+    if (block == nullptr) return;
+    auto it = FLive.find(block);
+    if (it == FLive.end()) {
+        // Never hand an unknown pointer to free(): count it so the test fails.
+        ++FBadFrees;
+        return;
+    }
+    FLive.erase(it);
+    ++FFrees;
+    std::free(block);
+}
+
+std::size_t CountingAllocator::BlockSize(const void* block) const {
+    auto it = FLive.find(block);
+    return it == FLive.end() ? 0 : it->second;
+}
+
+CountingAllocator::~CountingAllocator() {
+    for (auto& live : FLive) std::free(const_cast<void*>(live.first));
+}
+
+// ---------------------------------------------------------------------------
+// The namespace model
+
+namespace {
+
+constexpr std::uint8_t ItemTag = 'M';
+
+struct MemNode {
+    std::uint32_t id = 0;
+    std::string name;
+    std::string path;
+    std::string normalName;
+    std::uint32_t attributes = 0;
+    bool hidden = false;
+    bool noSub = false;
+    bool noAttr = false, noName = false, noBind = false, noEnum = false, noIcon = false, noPath = false;
+    int icon = IconFile;
+    int openIcon = IconFile;
+    MemNode* parent = nullptr;
+    std::vector<std::unique_ptr<MemNode>> children;
+};
+
+std::string Trim(const std::string& s) {
+    const auto begin = s.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) return std::string();
+    const auto end = s.find_last_not_of(" \t\r");
+    return s.substr(begin, end - begin + 1);
+}
+
+std::vector<std::string> Split(const std::string& s, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(s);
+    while (std::getline(in, part, separator)) parts.push_back(part);
+    if (!s.empty() && s.back() == separator) parts.emplace_back();
+    return parts;
+}
+
+// Bytes of the one item that addresses `node` inside its parent.
+std::string ItemBytes(const MemNode& node) {
+    const std::size_t cb = MemoryShell::NameOffset + node.name.size() + 1;
+    std::string item(cb, '\0');
+    item[0] = static_cast<char>(cb & 0xFF);
+    item[1] = static_cast<char>(cb >> 8);
+    item[2] = static_cast<char>(ItemTag);
+    for (int k = 0; k < 4; ++k) item[3 + k] = static_cast<char>((node.id >> (8 * k)) & 0xFF);
+    std::memcpy(&item[MemoryShell::NameOffset], node.name.data(), node.name.size());
+    return item;
+}
+
+}  // namespace
+
+struct MemoryShellState {
+    std::shared_ptr<CountingAllocator> allocator = std::make_shared<CountingAllocator>();
+    MemNode root;
+    std::vector<MemNode*> byId;  // index = id
+    MemoryFailures failures;
+    MemoryCallCounts calls;
+    bool nt = true;
+    std::uint32_t nameAnswer = STRRET_WSTR;
+    std::map<int, MemNode*> special;
+    std::size_t liveFolders = 0;
+    std::size_t liveEnumerators = 0;
+
+    // The node that `list` (relative to `from`) addresses; null when any
+    // item is not one of this namespace's children of the node before it.
+    MemNode* Resolve(MemNode* from, PCItemIDList list) const {
+        if (list == nullptr) return nullptr;
+        MemNode* node = from;
+        for (PCItemIDList item = list; ItemSize(item) != 0;) {
+            const std::uint16_t cb = ItemSize(item);
+            if (cb < MemoryShell::NameOffset + 1 || item[2] != ItemTag) return nullptr;
+            std::uint32_t id = 0;
+            for (int k = 0; k < 4; ++k) id |= static_cast<std::uint32_t>(item[3 + k]) << (8 * k);
+            if (id >= byId.size() || byId[id]->parent != node) return nullptr;
+            node = byId[id];
+            if (ItemBytes(*node) != std::string(reinterpret_cast<const char*>(item), cb)) return nullptr;
+            item += cb;
+        }
+        return node;
+    }
+
+    // A list from `from` down to `to` in a new block; null when out of memory.
+    PItemIDList ListBetween(const MemNode* from, const MemNode* to) {
+        std::string bytes;
+        for (const MemNode* n = to; n != from && n != nullptr; n = n->parent) bytes.insert(0, ItemBytes(*n));
+        auto* list = static_cast<PItemIDList>(allocator->Alloc(bytes.size() + 2));
+        if (list == nullptr) return nullptr;
+        std::memcpy(list, bytes.data(), bytes.size());
+        list[bytes.size()] = 0;
+        list[bytes.size() + 1] = 0;
+        return list;
+    }
+
+    MemNode* Find(const std::string& address) {
+        MemNode* node = &root;
+        if (address.empty()) return node;
+        for (const std::string& name : Split(address, '/')) {
+            auto it = std::find_if(node->children.begin(), node->children.end(),
+                                   [&](const std::unique_ptr<MemNode>& c) { return c->name == name; });
+            if (it == node->children.end()) return nullptr;
+            node = it->get();
+        }
+        return node;
+    }
+
+    static MemNode* FindPath(MemNode* node, const std::string& path) {
+        for (auto& child : node->children) {
+            if (!child->path.empty() && child->path == path) return child.get();
+            if (MemNode* found = FindPath(child.get(), path)) return found;
+        }
+        return nullptr;
+    }
+};
+
+namespace {
+
+class MemoryEnumerator : public ShellEnumerator {
+public:
+    MemoryEnumerator(std::shared_ptr<MemoryShellState> state, std::vector<MemNode*> items)
+        : FState(std::move(state)), FItems(std::move(items)) {
+        ++FState->liveEnumerators;
+    }
+    ~MemoryEnumerator() override { --FState->liveEnumerators; }
+
+    HResult Next(PItemIDList& item) override {
+        item = nullptr;
+        ++FState->calls.next;
+        if (FPos >= FItems.size()) return ShellFalse;
+        item = FState->ListBetween(FItems[FPos]->parent, FItems[FPos]);
+        if (item == nullptr) return ShellOutOfMemory;
+        ++FPos;
+        return ShellOk;
+    }
+
+private:
+    std::shared_ptr<MemoryShellState> FState;
+    std::vector<MemNode*> FItems;
+    std::size_t FPos = 0;
+};
+
+class MemoryFolder : public ShellFolder {
+public:
+    MemoryFolder(std::shared_ptr<MemoryShellState> state, MemNode* node) : FState(std::move(state)), FNode(node) {
+        ++FState->liveFolders;
+    }
+    ~MemoryFolder() override { --FState->liveFolders; }
+
+    HResult ParseDisplayName(WindowHandle, const std::string& name, PItemIDList& list) override {
+        list = nullptr;
+        ++FState->calls.parse;
+        if (FState->failures.parse) return ShellFail;
+        if (name.empty()) return ShellInvalidArg;
+        MemNode* found = MemoryShellState::FindPath(FNode, name);
+        if (found == nullptr) return ShellNotFound;
+        list = FState->ListBetween(FNode, found);
+        return list ? ShellOk : ShellOutOfMemory;
+    }
+
+    HResult EnumObjects(WindowHandle, std::uint32_t flags, ShellEnumPtr& result) override {
+        result.reset();
+        ++FState->calls.enumerate;
+        if (FState->failures.enumerate || FNode->noEnum) return ShellFail;
+        if (!(FNode->attributes & SFGAO_FOLDER)) return ShellInvalidArg;
+        std::vector<MemNode*> items;
+        for (auto& child : FNode->children) {
+            const bool folder = (child->attributes & SFGAO_FOLDER) != 0;
+            if (folder && !(flags & SHCONTF_FOLDERS)) continue;
+            if (!folder && !(flags & SHCONTF_NONFOLDERS)) continue;
+            if (child->hidden && !(flags & SHCONTF_INCLUDEHIDDEN)) continue;
+            items.push_back(child.get());
+        }
+        result = std::make_unique<MemoryEnumerator>(FState, std::move(items));
+        return ShellOk;
+    }
+
+    HResult BindToObject(PCItemIDList item, ShellFolderPtr& result) override {
+        result.reset();
+        ++FState->calls.bind;
+        if (FState->failures.bind) return ShellFail;
+        MemNode* node = FState->Resolve(FNode, item);
+        if (node == nullptr || node == FNode) return ShellInvalidArg;
+        if (node->noBind || !(node->attributes & SFGAO_FOLDER)) return ShellFail;
+        result = std::make_shared<MemoryFolder>(FState, node);
+        return ShellOk;
+    }
+
+    HResult GetAttributesOf(unsigned count, const PCItemIDList* items, std::uint32_t& mask) override {
+        ++FState->calls.attributes;
+        if (FState->failures.attributes) return ShellFail;
+        if (count == 0 || items == nullptr) return ShellInvalidArg;
+        std::uint32_t common = ~0u;
+        for (unsigned i = 0; i < count; ++i) {
+            MemNode* node = FState->Resolve(FNode, items[i]);
+            if (node == nullptr) return ShellInvalidArg;
+            if (node->noAttr) return ShellFail;
+            common &= node->attributes;
+        }
+        mask &= common;
+        return ShellOk;
+    }
+
+    HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override {
+        ++FState->calls.displayName;
+        if (FState->failures.displayName) return ShellFail;
+        MemNode* node = FState->Resolve(FNode, item);
+        if (node == nullptr) return ShellInvalidArg;
+        if (node->noName) return ShellFail;
+        const std::string& text =
+            (flags & SHGDN_INFOLDER) || node->normalName.empty() ? node->name : node->normalName;
+        std::uint32_t type = FState->nameAnswer;
+        // An offset answer can only point at the name inside the item's own
+        // bytes: the last item of the list, when its in-folder name is asked.
+        if (type == STRRET_OFFSET && (node == FNode || text != node->name)) type = STRRET_CSTR;
+        name.uType = type;
+        switch (type) {
+        case STRRET_WSTR: {
+            const std::u16string wide = Utf8ToUtf16(text);
+            auto* block = static_cast<char16_t*>(FState->allocator->Alloc((wide.size() + 1) * sizeof(char16_t)));
+            if (block == nullptr) return ShellOutOfMemory;
+            std::memcpy(block, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
+            name.pOleStr = block;
+            break;
+        }
+        case STRRET_OFFSET:
+            // The record's own buffer carries another text, so that a reader
+            // looking there instead of inside the item is caught.
+            std::strcpy(name.cStr, "(not here)");
+            name.uOffset = static_cast<std::uint32_t>(GetIDListSize(item) - 2 - ItemSize(LastItem(item))) +
+                           MemoryShell::NameOffset;
+            break;
+        case STRRET_CSTR:
+            std::memset(name.cStr, 0, StrRetBufferSize);
+            std::memcpy(name.cStr, text.data(), std::min(text.size(), StrRetBufferSize));
+            break;
+        default:
+            break;
+        }
+        return ShellOk;
+    }
+
+private:
+    static PCItemIDList LastItem(PCItemIDList list) {
+        PCItemIDList last = list;
+        for (PCItemIDList item = list; ItemSize(item) != 0; item = NextIDListItem(item)) last = item;
+        return last;
+    }
+
+    std::shared_ptr<MemoryShellState> FState;
+    MemNode* FNode;
+};
+
+void ApplyFlags(MemNode& node, const std::string& flags, int lineNo) {
+    std::istringstream in(flags);
+    std::string flag;
+    while (in >> flag) {
+        if (flag == "folder") node.attributes |= SFGAO_FOLDER;
+        else if (flag == "fs") node.attributes |= SFGAO_FILESYSTEM;
+        else if (flag == "ancestor") node.attributes |= SFGAO_FILESYSANCESTOR;
+        else if (flag == "sub") node.attributes |= SFGAO_HASSUBFOLDER;
+        else if (flag == "nosub") node.noSub = true;
+        else if (flag == "hidden") node.hidden = true;
+        else if (flag == "noattr") node.noAttr = true;
+        else if (flag == "noname") node.noName = true;
+        else if (flag == "nobind") node.noBind = true;
+        else if (flag == "noenum") node.noEnum = true;
+        else if (flag == "noicon") node.noIcon = true;
+        else if (flag == "nopath") node.noPath = true;
+        else throw std::invalid_argument("line " + std::to_string(lineNo) + ": unknown flag " + flag);
+    }
+}
+
+// Fills in the attributes and icons that follow from the tree's shape.
+void Complete(MemNode& node) {
+    if (!node.path.empty()) node.attributes |= SFGAO_FILESYSTEM;
+    if (!node.children.empty()) node.attributes |= SFGAO_FOLDER;
+    if (!node.noSub)
+        for (auto& child : node.children)
+            if (child->attributes & SFGAO_FOLDER) node.attributes |= SFGAO_HASSUBFOLDER;
+    if (!(node.attributes & SFGAO_FOLDER)) {
+        node.icon = node.openIcon = IconFile;
+    } else if (node.attributes & SFGAO_FILESYSTEM) {
+        node.icon = IconFolder;
+        node.openIcon = IconFolderOpen;
+    } else {
+        node.icon = node.openIcon = IconComputer;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// MemoryShell
+
+MemoryShell::MemoryShell(const std::string& description) : FState(std::make_shared<MemoryShellState>()) {
+    MemoryShellState& s = *FState;
+    s.root.name = "Desktop";
+    s.root.attributes = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+    s.root.icon = s.root.openIcon = IconDesktop;
+    s.byId.push_back(&s.root);
+
+    // Flags are parsed first, then the structure's defaults are filled in.
+    std::vector<MemNode*> all;
+    std::vector<MemNode*> stack{&s.root};
+    std::istringstream in(description);
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        const std::string trimmed = Trim(line);
+        if (trimmed.empty() || trimmed[0] == '#') continue;
+        const std::size_t indent = line.find_first_not_of(' ');
+        if (indent % 2 != 0 || indent / 2 + 1 > stack.size())
+            throw std::invalid_argument("line " + std::to_string(lineNo) + ": bad indentation");
+        stack.resize(indent / 2 + 1);
+        MemNode* parent = stack.back();
+
+        const std::vector<std::string> fields = Split(trimmed, '|');
+        auto node = std::make_unique<MemNode>();
+        node->name = Trim(fields[0]);
+        if (node->name.empty()) throw std::invalid_argument("line " + std::to_string(lineNo) + ": no name");
+        if (node->name.size() > 60000)
+            throw std::invalid_argument("line " + std::to_string(lineNo) + ": name too long for an item");
+        for (auto& sibling : parent->children)
+            if (sibling->name == node->name)
+                throw std::invalid_argument("line " + std::to_string(lineNo) + ": duplicate name " + node->name);
+        if (fields.size() > 1) ApplyFlags(*node, fields[1], lineNo);
+        if (fields.size() > 2) node->path = Trim(fields[2]);
+        if (fields.size() > 3) node->normalName = Trim(fields[3]);
+        node->id = static_cast<std::uint32_t>(s.byId.size());
+        node->parent = parent;
+        s.byId.push_back(node.get());
+        all.push_back(node.get());
+        stack.push_back(node.get());
+        parent->children.push_back(std::move(node));
+    }
+    // Children come after their parents in `all`, so completing in reverse
+    // settles every child's folder bit before its parent looks at it.
+    for (auto it = all.rbegin(); it != all.rend(); ++it) Complete(**it);
+    Complete(s.root);
+    s.root.icon = s.root.openIcon = IconDesktop;
+    s.special[0] = &s.root;
+}
+
+MemoryShell::~MemoryShell() = default;
+
+HResult MemoryShell::GetMalloc(ShellAllocatorPtr& result) {
+    result.reset();
+    if (FState->failures.malloc) return ShellFail;
+    result = FState->allocator;
+    return ShellOk;
+}
+
+HResult MemoryShell::GetDesktopFolder(ShellFolderPtr& result) {
+    result.reset();
+    if (FState->failures.desktop) return ShellFail;
+    result = std::make_shared<MemoryFolder>(FState, &FState->root);
+    return ShellOk;
+}
+
+HResult MemoryShell::GetSpecialFolderLocation(WindowHandle, int csidl, PItemIDList& list) {
+    list = nullptr;
+    ++FState->calls.specialFolder;
+    if (FState->failures.specialFolder) return ShellFail;
+    auto it = FState->special.find(csidl);
+    if (it == FState->special.end()) return ShellInvalidArg;
+    list = FState->ListBetween(&FState->root, it->second);
+    return list ? ShellOk : ShellOutOfMemory;
+}
+
+ImageListHandle MemoryShell::GetFileIconInfo(PCItemIDList absolute, std::uint32_t flags, int& iconIndex) {
+    ++FState->calls.icon;
+    if (FState->failures.icon) return 0;
+    MemNode* node = FState->Resolve(&FState->root, absolute);
+    if (node == nullptr || node->noIcon) return 0;
+    iconIndex = (flags & SHGFI_OPENICON) ? node->openIcon : node->icon;
+    return SharedIconListHandle;
+}
+
+bool MemoryShell::GetPathFromIDList(PCItemIDList absolute, std::string& path) {
+    ++FState->calls.path;
+    if (FState->failures.path) return false;
+    MemNode* node = FState->Resolve(&FState->root, absolute);
+    if (node == nullptr || node->noPath || node->path.empty()) return false;
+    path = node->path;
+    return true;
+}
+
+bool MemoryShell::IsNTFamily() {
+    return FState->nt;
+}
+
+std::string MemoryShell::SystemTextToUtf8(const std::string& text) {
+    return text;
+}
+
+MemoryFailures& MemoryShell::Failures() {
+    return FState->failures;
+}
+
+const MemoryCallCounts& MemoryShell::Calls() const {
+    return FState->calls;
+}
+
+CountingAllocator& MemoryShell::Allocator() {
+    return *FState->allocator;
+}
+
+std::size_t MemoryShell::LiveFolders() const {
+    return FState->liveFolders;
+}
+
+std::size_t MemoryShell::LiveEnumerators() const {
+    return FState->liveEnumerators;
+}
+
+void MemoryShell::SetNTFamily(bool nt) {
+    FState->nt = nt;
+}
+
+void MemoryShell::SetNameAnswer(std::uint32_t type) {
+    FState->nameAnswer = type;
+}
+
+void MemoryShell::SetDesktop(const std::string& name, const std::string& path) {
+    FState->root.name = name;
+    FState->root.path = path;
+    if (!path.empty()) FState->root.attributes |= SFGAO_FILESYSTEM;
+}
+
+bool MemoryShell::SetSpecialFolder(int csidl, const std::string& address) {
+    MemNode* node = FState->Find(address);
+    if (node == nullptr) return false;
+    FState->special[csidl] = node;
+    return true;
+}
+
+PItemIDList MemoryShell::ListOf(const std::string& address) {
+    MemNode* node = FState->Find(address);
+    return node ? FState->ListBetween(&FState->root, node) : nullptr;
+}
+
+}  // namespace quillane::shell

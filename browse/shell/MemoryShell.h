@@ -1,0 +1,137 @@
+#pragma once
+
+// An in-memory namespace for tests: built from a text description, with
+// virtual items, failures a test switches on, and an allocator that counts
+// every block so a test can prove that nothing leaks.
+//
+// Description: one item per line, indented by two spaces per level below
+// the desktop (a line at column 0 is a child of the desktop). Fields are
+// separated by "|" and trimmed; all but the name are optional:
+//
+//   name | flags | file-system path | normal display name
+//
+// Flags (space separated): folder, fs, ancestor, sub, nosub, hidden, and
+// the per-item failures noattr, noname, nobind, noenum, noicon, nopath.
+// An item with a path is "fs"; an item with children is "folder"; a folder
+// with a folder child has "sub" unless "nosub" is given. Empty lines and
+// lines starting with "#" are skipped. Names are unique among siblings.
+
+#include "ShellNamespace.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace quillane::shell {
+
+/// An allocator that counts blocks and can be made to run out.
+class CountingAllocator : public ShellAllocator {
+public:
+    /// Counts and returns a new block, or null when failing.
+    void* Alloc(std::size_t size) override;
+    /// Counts the release; a block not handed out here counts as a bad free.
+    void Free(void* block) override;
+    ~CountingAllocator() override;
+
+    /// Blocks handed out so far.
+    std::size_t Allocations() const { return FAllocations; }
+    /// Blocks released so far.
+    std::size_t Frees() const { return FFrees; }
+    /// Blocks handed out and not yet released.
+    std::size_t Outstanding() const { return FLive.size(); }
+    /// Releases of blocks that were not live (double or foreign frees).
+    std::size_t BadFrees() const { return FBadFrees; }
+    /// Size of a live block; 0 when not live.
+    std::size_t BlockSize(const void* block) const;
+    /// Lets `count` more allocations succeed, then fails them all; a
+    /// negative count never fails.
+    void FailAfter(long count) { FFailAfter = count; }
+
+private:
+    std::map<const void*, std::size_t> FLive;
+    std::size_t FAllocations = 0;
+    std::size_t FFrees = 0;
+    std::size_t FBadFrees = 0;
+    long FFailAfter = -1;
+};
+
+/// Whole-namespace failures a test switches on.
+struct MemoryFailures {
+    bool malloc = false;         ///< GetMalloc fails
+    bool desktop = false;        ///< GetDesktopFolder fails
+    bool parse = false;          ///< ParseDisplayName fails
+    bool specialFolder = false;  ///< GetSpecialFolderLocation fails
+    bool bind = false;           ///< BindToObject fails
+    bool enumerate = false;      ///< EnumObjects fails
+    bool attributes = false;     ///< GetAttributesOf fails
+    bool displayName = false;    ///< GetDisplayNameOf fails
+    bool icon = false;           ///< GetFileIconInfo fails
+    bool path = false;           ///< GetPathFromIDList fails
+};
+
+/// Counters of the calls the namespace received.
+struct MemoryCallCounts {
+    std::size_t parse = 0;
+    std::size_t specialFolder = 0;
+    std::size_t bind = 0;
+    std::size_t enumerate = 0;
+    std::size_t next = 0;
+    std::size_t attributes = 0;
+    std::size_t displayName = 0;
+    std::size_t icon = 0;
+    std::size_t path = 0;
+};
+
+struct MemoryShellState;
+
+/// The in-memory namespace.
+class MemoryShell : public ShellPlatform {
+public:
+    /// Builds the namespace; throws std::invalid_argument on a malformed
+    /// description (bad indentation, unknown flag, duplicate sibling).
+    explicit MemoryShell(const std::string& description);
+    ~MemoryShell() override;
+
+    HResult GetMalloc(ShellAllocatorPtr& result) override;
+    HResult GetDesktopFolder(ShellFolderPtr& result) override;
+    HResult GetSpecialFolderLocation(WindowHandle owner, int csidl, PItemIDList& list) override;
+    ImageListHandle GetFileIconInfo(PCItemIDList absolute, std::uint32_t flags, int& iconIndex) override;
+    bool GetPathFromIDList(PCItemIDList absolute, std::string& path) override;
+    bool IsNTFamily() override;
+    std::string SystemTextToUtf8(const std::string& text) override;
+
+    /// The switchable failures.
+    MemoryFailures& Failures();
+    /// Calls received so far.
+    const MemoryCallCounts& Calls() const;
+    /// The counting allocator (also the one GetMalloc hands out).
+    CountingAllocator& Allocator();
+    /// Folder objects and enumerators alive now.
+    std::size_t LiveFolders() const;
+    std::size_t LiveEnumerators() const;
+
+    /// Chooses the platform family (NT by default).
+    void SetNTFamily(bool nt);
+    /// The STRRET type of display-name answers (STRRET_WSTR by default);
+    /// other values give an answer of an unknown type.
+    void SetNameAnswer(std::uint32_t type);
+    /// The desktop's display name ("Desktop" by default) and path (none).
+    void SetDesktop(const std::string& name, const std::string& path);
+    /// Makes platform id `csidl` locate the item at `address` (names from the
+    /// desktop down, joined by "/"; "" is the desktop). Returns false when
+    /// the address names no item.
+    bool SetSpecialFolder(int csidl, const std::string& address);
+    /// Absolute list of the item at `address`, in a block of Allocator()
+    /// (a test frees it); null when the address names no item.
+    PItemIDList ListOf(const std::string& address);
+    /// The byte offset of the name inside an item this namespace makes.
+    static constexpr std::uint32_t NameOffset = 7;
+
+private:
+    std::shared_ptr<MemoryShellState> FState;
+};
+
+}  // namespace quillane::shell

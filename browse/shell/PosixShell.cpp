@@ -1,0 +1,562 @@
+#include "PosixShell.h"
+
+#include "ItemIDList.h"
+#include "ShellIcons.h"
+#include "ShellText.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace quillane::shell {
+
+namespace {
+
+constexpr char KindComputer = 'C';
+constexpr char KindHome = 'H';
+constexpr char KindVolume = 'V';
+constexpr char KindFolder = 'D';
+constexpr char KindFile = 'F';
+constexpr std::size_t NameOffset = 3;
+
+const char* const DesktopName = "デスクトップ";
+const char* const ComputerName = "コンピュータ";
+
+class MallocAllocator : public ShellAllocator {
+public:
+    void* Alloc(std::size_t size) override { return std::malloc(size == 0 ? 1 : size); }
+    void Free(void* block) override { std::free(block); }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::string();
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return path;
+    if (slash + 1 == path.size()) return path;  // "/" names itself
+    return path.substr(slash + 1);
+}
+
+// The desktop directory of the XDG user-dirs file, "$HOME/..." expanded.
+std::string XdgDesktop(const std::string& home) {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const std::string config = configHome && *configHome ? configHome : JoinPath(home, ".config");
+    std::istringstream in(ReadFile(JoinPath(config, "user-dirs.dirs")));
+    std::string line;
+    const std::string key = "XDG_DESKTOP_DIR=";
+    while (std::getline(in, line)) {
+        if (line.compare(0, key.size(), key) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
+        return value;
+    }
+    return std::string();
+}
+
+// Item bytes: size, kind, name, zero.
+std::string MakeItem(char kind, const std::string& name) {
+    const std::size_t cb = NameOffset + name.size() + 1;
+    std::string item(cb, '\0');
+    item[0] = static_cast<char>(cb & 0xFF);
+    item[1] = static_cast<char>((cb >> 8) & 0xFF);
+    item[2] = kind;
+    std::memcpy(&item[NameOffset], name.data(), name.size());
+    return item;
+}
+
+// A resolved namespace place.
+struct Place {
+    enum Type { Desktop, Computer, FileSystem } type = Desktop;
+    std::string path;       // FileSystem only
+    char kind = 0;          // kind byte of the last item (0 for the desktop)
+    bool IsFolder() const { return type != FileSystem || kind != KindFile; }
+};
+
+}  // namespace
+
+struct PosixShellState {
+    std::shared_ptr<MallocAllocator> allocator = std::make_shared<MallocAllocator>();
+    std::string home;
+    std::string desktop;
+    std::string mountsFile;
+    std::vector<std::string> fixedVolumes;
+
+    std::vector<std::string> Volumes() const {
+        if (fixedVolumes.empty()) return SelectVolumes(ParseMountTable(ReadFile(mountsFile)));
+        std::vector<std::string> volumes{"/"};
+        for (std::string v : fixedVolumes) {
+            while (v.size() > 1 && v.back() == '/') v.pop_back();
+            if (!v.empty() && v[0] == '/' && v != "/") volumes.push_back(v);
+        }
+        return volumes;
+    }
+
+    // Walks `list` from `from`. Item bytes are checked, since a list is only
+    // trusted as far as this namespace could have made it.
+    bool Resolve(const Place& from, PCItemIDList list, Place& place) const {
+        if (list == nullptr) return false;
+        place = from;
+        for (PCItemIDList item = list; ItemSize(item) != 0; item = NextIDListItem(item)) {
+            const std::uint16_t cb = ItemSize(item);
+            if (cb < NameOffset + 1 || item[cb - 1] != 0) return false;
+            const char kind = static_cast<char>(item[2]);
+            const std::string name(reinterpret_cast<const char*>(item) + NameOffset, cb - NameOffset - 1);
+            if (name.find('\0') != std::string::npos) return false;
+            if (place.type == Place::Desktop && kind == KindComputer && name.empty()) {
+                place.type = Place::Computer;
+            } else if ((place.type == Place::Desktop && kind == KindHome) ||
+                       (place.type == Place::Computer && kind == KindVolume)) {
+                if (name.empty() || name[0] != '/') return false;
+                place.type = Place::FileSystem;
+                place.path = name;
+            } else if (place.type == Place::FileSystem && place.kind != KindFile &&
+                       (kind == KindFolder || kind == KindFile)) {
+                if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+                    return false;
+                place.path = JoinPath(place.path, name);
+            } else {
+                return false;
+            }
+            place.kind = kind;
+        }
+        return true;
+    }
+
+    PItemIDList Allocate(const std::string& bytes) const {
+        auto* list = static_cast<PItemIDList>(allocator->Alloc(bytes.size() + 2));
+        if (list == nullptr) return nullptr;
+        std::memcpy(list, bytes.data(), bytes.size());
+        list[bytes.size()] = 0;
+        list[bytes.size() + 1] = 0;
+        return list;
+    }
+
+    // Items from the desktop to an absolute path that exists; false when the
+    // path is not absolute or does not exist.
+    bool ItemsOfPath(const std::string& path, std::string& bytes) const {
+        if (path.empty() || path[0] != '/') return false;
+        std::vector<std::string> parts;
+        std::istringstream in(path);
+        std::string part;
+        while (std::getline(in, part, '/')) {
+            if (part.empty() || part == ".") continue;
+            if (part == "..") {
+                if (!parts.empty()) parts.pop_back();
+                continue;
+            }
+            parts.push_back(part);
+        }
+        std::string full = "/";
+        for (std::size_t i = 0; i < parts.size(); ++i) full += (i ? "/" : "") + parts[i];
+        struct stat st;
+        if (::lstat(full.c_str(), &st) != 0) return false;
+
+        // The deepest volume holding the path; the root always does.
+        std::string volume = "/";
+        std::size_t volumeParts = 0;
+        for (const std::string& mount : Volumes()) {
+            std::vector<std::string> mparts;
+            std::istringstream m(mount);
+            while (std::getline(m, part, '/'))
+                if (!part.empty()) mparts.push_back(part);
+            if (mparts.size() > parts.size() || mparts.size() <= volumeParts) continue;
+            if (std::equal(mparts.begin(), mparts.end(), parts.begin())) {
+                volume = mount;
+                volumeParts = mparts.size();
+            }
+        }
+        bytes = MakeItem(KindComputer, std::string()) + MakeItem(KindVolume, volume);
+        for (std::size_t i = volumeParts; i < parts.size(); ++i) {
+            const bool last = i + 1 == parts.size();
+            const char kind = !last || IsDirectory(full) ? KindFolder : KindFile;
+            if (parts[i].size() > 0xFFFF - NameOffset - 1) return false;
+            bytes += MakeItem(kind, parts[i]);
+        }
+        return true;
+    }
+
+    std::uint32_t Attributes(const Place& place, std::uint32_t asked) const {
+        std::uint32_t attrs = 0;
+        switch (place.type) {
+        case Place::Desktop:
+            attrs = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER;
+            if (!desktop.empty()) attrs |= SFGAO_FILESYSTEM;
+            return attrs;
+        case Place::Computer:
+            return SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER;
+        case Place::FileSystem:
+            break;
+        }
+        attrs = SFGAO_FILESYSTEM;
+        if (!place.IsFolder()) return attrs;
+        attrs |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+        if (asked & SFGAO_HASSUBFOLDER) {
+            // One lstat: a folder's link count is 2 plus its subfolders where
+            // the file system counts them; below 2 it does not, so "maybe".
+            struct stat st;
+            bool ok = ::lstat(place.path.c_str(), &st) == 0;
+            if (ok && S_ISLNK(st.st_mode)) ok = ::stat(place.path.c_str(), &st) == 0;
+            if (ok && S_ISDIR(st.st_mode) && (st.st_nlink < 2 || st.st_nlink > 2))
+                attrs |= SFGAO_HASSUBFOLDER;
+        }
+        return attrs;
+    }
+};
+
+namespace {
+
+// Answers a display name: `text` is UTF-8 (the 8-bit code page here).
+HResult AnswerText(ShellAllocator& allocator, const std::string& text, StrRet& name) {
+    if (text.size() < StrRetBufferSize) {
+        name.uType = STRRET_CSTR;
+        std::memset(name.cStr, 0, StrRetBufferSize);
+        std::memcpy(name.cStr, text.data(), text.size());
+        return ShellOk;
+    }
+    const std::u16string wide = Utf8ToUtf16(text);
+    auto* block = static_cast<char16_t*>(allocator.Alloc((wide.size() + 1) * sizeof(char16_t)));
+    if (block == nullptr) return ShellOutOfMemory;
+    std::memcpy(block, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
+    name.uType = STRRET_WSTR;
+    name.pOleStr = block;
+    return ShellOk;
+}
+
+class PosixEnumerator : public ShellEnumerator {
+public:
+    // A fixed list of items (the desktop's and the computer's).
+    PosixEnumerator(std::shared_ptr<PosixShellState> state, std::vector<std::string> items)
+        : FState(std::move(state)), FItems(std::move(items)) {}
+    // The entries of an open directory.
+    PosixEnumerator(std::shared_ptr<PosixShellState> state, DIR* dir, std::uint32_t flags)
+        : FState(std::move(state)), FDir(dir), FFlags(flags) {}
+    ~PosixEnumerator() override {
+        if (FDir) ::closedir(FDir);
+    }
+    PosixEnumerator(const PosixEnumerator&) = delete;
+    PosixEnumerator& operator=(const PosixEnumerator&) = delete;
+
+    HResult Next(PItemIDList& item) override {
+        item = nullptr;
+        if (FDir == nullptr) {
+            if (FPos >= FItems.size()) return ShellFalse;
+            item = FState->Allocate(FItems[FPos]);
+            if (item == nullptr) return ShellOutOfMemory;
+            ++FPos;
+            return ShellOk;
+        }
+        while (dirent* entry = ::readdir(FDir)) {
+            const char* name = entry->d_name;
+            // Dot names are hidden by convention; "." and ".." are among them.
+            if (name[0] == '.' && !(FFlags & SHCONTF_INCLUDEHIDDEN)) continue;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+            bool folder;
+            if (entry->d_type == DT_DIR) {
+                folder = true;
+            } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+                // A link counts as what it points to; a broken one as a file.
+                struct stat st;
+                folder = ::fstatat(::dirfd(FDir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            } else {
+                folder = false;
+            }
+            if (folder && !(FFlags & SHCONTF_FOLDERS)) continue;
+            if (!folder && !(FFlags & SHCONTF_NONFOLDERS)) continue;
+            item = FState->Allocate(MakeItem(folder ? KindFolder : KindFile, name));
+            return item ? ShellOk : ShellOutOfMemory;
+        }
+        return ShellFalse;
+    }
+
+private:
+    std::shared_ptr<PosixShellState> FState;
+    std::vector<std::string> FItems;
+    std::size_t FPos = 0;
+    DIR* FDir = nullptr;
+    std::uint32_t FFlags = 0;
+};
+
+class PosixFolder : public ShellFolder {
+public:
+    PosixFolder(std::shared_ptr<PosixShellState> state, Place place)
+        : FState(std::move(state)), FPlace(std::move(place)) {}
+
+    HResult ParseDisplayName(WindowHandle, const std::string& name, PItemIDList& list) override {
+        list = nullptr;
+        std::string bytes;
+        if (FPlace.type == Place::Desktop) {
+            if (!FState->ItemsOfPath(name, bytes)) return ShellNotFound;
+        } else if (FPlace.type == Place::FileSystem && FPlace.IsFolder()) {
+            // Relative names only: a path below this folder, as items of it.
+            if (name.empty() || name[0] == '/') return ShellInvalidArg;
+            std::string parent = FPlace.path;
+            std::istringstream in(name);
+            std::string part;
+            std::vector<std::string> parts;
+            while (std::getline(in, part, '/'))
+                if (!part.empty() && part != ".") parts.push_back(part);
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                if (parts[i] == "..") return ShellInvalidArg;
+                parent = JoinPath(parent, parts[i]);
+                struct stat st;
+                if (::lstat(parent.c_str(), &st) != 0) return ShellNotFound;
+                const bool last = i + 1 == parts.size();
+                bytes += MakeItem(!last || IsDirectory(parent) ? KindFolder : KindFile, parts[i]);
+            }
+            if (bytes.empty()) return ShellInvalidArg;
+        } else {
+            return ShellInvalidArg;
+        }
+        list = FState->Allocate(bytes);
+        return list ? ShellOk : ShellOutOfMemory;
+    }
+
+    HResult EnumObjects(WindowHandle, std::uint32_t flags, ShellEnumPtr& result) override {
+        result.reset();
+        std::vector<std::string> items;
+        switch (FPlace.type) {
+        case Place::Desktop:
+            if (flags & SHCONTF_FOLDERS) {
+                items.push_back(MakeItem(KindComputer, std::string()));
+                if (!FState->home.empty() && IsDirectory(FState->home)) items.push_back(MakeItem(KindHome, FState->home));
+            }
+            break;
+        case Place::Computer:
+            if (flags & SHCONTF_FOLDERS)
+                for (const std::string& volume : FState->Volumes()) items.push_back(MakeItem(KindVolume, volume));
+            break;
+        case Place::FileSystem: {
+            if (!FPlace.IsFolder()) return ShellInvalidArg;
+            DIR* dir = ::opendir(FPlace.path.c_str());
+            if (dir == nullptr) return errno == EACCES ? ShellAccessDenied : ShellNotFound;
+            result = std::make_unique<PosixEnumerator>(FState, dir, flags);
+            return ShellOk;
+        }
+        }
+        result = std::make_unique<PosixEnumerator>(FState, std::move(items));
+        return ShellOk;
+    }
+
+    HResult BindToObject(PCItemIDList item, ShellFolderPtr& result) override {
+        result.reset();
+        Place place;
+        if (IsDesktopIDList(item) || !FState->Resolve(FPlace, item, place)) return ShellInvalidArg;
+        if (!place.IsFolder()) return ShellInvalidArg;
+        result = std::make_shared<PosixFolder>(FState, std::move(place));
+        return ShellOk;
+    }
+
+    HResult GetAttributesOf(unsigned count, const PCItemIDList* items, std::uint32_t& mask) override {
+        if (count == 0 || items == nullptr) return ShellInvalidArg;
+        std::uint32_t common = ~0u;
+        for (unsigned i = 0; i < count; ++i) {
+            Place place;
+            if (!FState->Resolve(FPlace, items[i], place)) return ShellInvalidArg;
+            common &= FState->Attributes(place, mask);
+        }
+        mask &= common;
+        return ShellOk;
+    }
+
+    HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t, StrRet& name) override {
+        Place place;
+        if (!FState->Resolve(FPlace, item, place)) return ShellInvalidArg;
+        switch (place.type) {
+        case Place::Desktop:
+            return AnswerText(*FState->allocator, DesktopName, name);
+        case Place::Computer:
+            return AnswerText(*FState->allocator, ComputerName, name);
+        case Place::FileSystem:
+            break;
+        }
+        if (place.kind == KindVolume) return AnswerText(*FState->allocator, place.path, name);
+        if (place.kind == KindHome) return AnswerText(*FState->allocator, BaseName(place.path), name);
+        // A folder or file item names itself: point at the name inside the
+        // last item rather than copying it.
+        PCItemIDList last = item;
+        for (PCItemIDList it = item; ItemSize(it) != 0; it = NextIDListItem(it)) last = it;
+        name.uType = STRRET_OFFSET;
+        name.uOffset = static_cast<std::uint32_t>((last - item) + NameOffset);
+        return ShellOk;
+    }
+
+private:
+    std::shared_ptr<PosixShellState> FState;
+    Place FPlace;
+};
+
+class PosixShellPlatform : public ShellPlatform {
+public:
+    explicit PosixShellPlatform(std::shared_ptr<PosixShellState> state) : FState(std::move(state)) {}
+
+    HResult GetMalloc(ShellAllocatorPtr& result) override {
+        result = FState->allocator;
+        return ShellOk;
+    }
+
+    HResult GetDesktopFolder(ShellFolderPtr& result) override {
+        result = std::make_shared<PosixFolder>(FState, Place());
+        return ShellOk;
+    }
+
+    HResult GetSpecialFolderLocation(WindowHandle, int csidl, PItemIDList& list) override {
+        list = nullptr;
+        std::string bytes;
+        switch (csidl) {
+        case 0:  // desktop
+            break;
+        case 17:  // the computer
+            bytes = MakeItem(KindComputer, std::string());
+            break;
+        case 5:  // personal folder: the home folder
+            if (FState->home.empty() || !IsDirectory(FState->home)) return ShellNotFound;
+            bytes = MakeItem(KindHome, FState->home);
+            break;
+        case 16:  // desktop directory
+            if (FState->desktop.empty() || !FState->ItemsOfPath(FState->desktop, bytes)) return ShellNotFound;
+            break;
+        default:
+            return ShellNotFound;
+        }
+        list = FState->Allocate(bytes);
+        return list ? ShellOk : ShellOutOfMemory;
+    }
+
+    ImageListHandle GetFileIconInfo(PCItemIDList absolute, std::uint32_t flags, int& iconIndex) override {
+        Place place;
+        if (!FState->Resolve(Place(), absolute, place)) return 0;
+        const bool open = (flags & SHGFI_OPENICON) != 0;
+        if (place.type == Place::Desktop) iconIndex = IconDesktop;
+        else if (place.type == Place::Computer) iconIndex = IconComputer;
+        else if (place.kind == KindVolume) iconIndex = IconDrive;
+        else if (place.kind == KindHome || place.path == FState->home) iconIndex = IconHome;
+        else if (!place.IsFolder()) iconIndex = IconFile;
+        else if (place.path == FState->desktop) iconIndex = IconDesktop;
+        else iconIndex = open ? IconFolderOpen : IconFolder;
+        return SharedIconListHandle;
+    }
+
+    bool GetPathFromIDList(PCItemIDList absolute, std::string& path) override {
+        Place place;
+        if (!FState->Resolve(Place(), absolute, place)) return false;
+        if (place.type == Place::Desktop) {
+            if (FState->desktop.empty()) return false;
+            path = FState->desktop;
+            return true;
+        }
+        if (place.type == Place::Computer) return false;
+        path = place.path;
+        return true;
+    }
+
+    // No all-users folders here: the other column maps them to the user's.
+    bool IsNTFamily() override { return false; }
+
+    // The system's 8-bit text is UTF-8 already.
+    std::string SystemTextToUtf8(const std::string& text) override { return text; }
+
+private:
+    std::shared_ptr<PosixShellState> FState;
+};
+
+std::string Unescape(const std::string& field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
+            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
+            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+std::vector<MountEntry> ParseMountTable(const std::string& text) {
+    std::vector<MountEntry> mounts;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        MountEntry entry;
+        if (!(fields >> entry.device >> entry.mountPoint >> entry.type)) continue;
+        entry.device = Unescape(entry.device);
+        entry.mountPoint = Unescape(entry.mountPoint);
+        mounts.push_back(std::move(entry));
+    }
+    return mounts;
+}
+
+std::vector<std::string> SelectVolumes(const std::vector<MountEntry>& mounts) {
+    static const char* const networkTypes[] = {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs"};
+    std::vector<std::string> volumes{"/"};
+    for (const MountEntry& m : mounts) {
+        const bool block = StartsWith(m.device, "/dev/") && !StartsWith(m.device, "/dev/loop");
+        const bool network = std::find_if(std::begin(networkTypes), std::end(networkTypes), [&](const char* t) {
+                                 return m.type == t;
+                             }) != std::end(networkTypes);
+        const bool userPlace =
+            StartsWith(m.mountPoint, "/media/") || StartsWith(m.mountPoint, "/run/media/") || StartsWith(m.mountPoint, "/mnt/");
+        if (!(block || network) || !userPlace) continue;
+        std::string point = m.mountPoint;
+        while (point.size() > 1 && point.back() == '/') point.pop_back();
+        if (std::find(volumes.begin(), volumes.end(), point) == volumes.end()) volumes.push_back(point);
+    }
+    return volumes;
+}
+
+std::shared_ptr<ShellPlatform> CreatePosixShellPlatform(const PosixShellOptions& options) {
+    auto state = std::make_shared<PosixShellState>();
+    state->home = options.home;
+    if (state->home.empty())
+        if (const char* home = std::getenv("HOME")) state->home = home;
+    while (state->home.size() > 1 && state->home.back() == '/') state->home.pop_back();
+    state->desktop = options.desktop;
+    if (state->desktop.empty() && !state->home.empty()) {
+        state->desktop = XdgDesktop(state->home);
+        if (state->desktop.empty() || !IsDirectory(state->desktop)) state->desktop = JoinPath(state->home, "Desktop");
+    }
+    if (!IsDirectory(state->desktop)) state->desktop.clear();
+    state->mountsFile = options.mountsFile.empty() ? "/proc/self/mounts" : options.mountsFile;
+    state->fixedVolumes = options.volumes;
+    return std::make_shared<PosixShellPlatform>(std::move(state));
+}
+
+std::shared_ptr<ShellPlatform> CreateSystemShellPlatform() {
+    return CreatePosixShellPlatform(PosixShellOptions());
+}
+
+}  // namespace quillane::shell

@@ -1,0 +1,178 @@
+#include "ShellRoutines.h"
+
+#include "QuillaneError.h"
+#include "ShellText.h"
+
+#include <cstring>
+
+namespace quillane::shell {
+
+namespace {
+
+// The unit's process-wide state. Only the GUI thread touches it.
+struct UnitState {
+    int starts = 0;
+    std::shared_ptr<ShellPlatform> platform;
+    ShellAllocatorPtr malloc;
+    ShellFolderPtr desktop;
+};
+
+UnitState& Unit() {
+    static UnitState state;
+    return state;
+}
+
+}  // namespace
+
+int GetSpecialFolderID(TSpecialFolder folder, bool ntFamily) {
+    const int index = static_cast<int>(folder);
+    if (index < 0 || index >= SpecialFolderCount) return -1;
+    return ntFamily ? SpecialFolderIDsNT[index] : SpecialFolderIDsOther[index];
+}
+
+int GetSpecialFolderID(TSpecialFolder folder) {
+    ShellPlatform* platform = ShellPlatformInUse();
+    return GetSpecialFolderID(folder, platform == nullptr || platform->IsNTFamily());
+}
+
+void StartShellUnit(std::shared_ptr<ShellPlatform> platform) {
+    UnitState& unit = Unit();
+    if (unit.starts > 0) {
+        ++unit.starts;
+        return;
+    }
+    if (!platform) platform = CreateSystemShellPlatform();
+    ShellAllocatorPtr malloc;
+    if (!platform || platform->GetMalloc(malloc) != ShellOk || !malloc)
+        throw EQuillaneError("SHGetMalloc failed");
+    ShellFolderPtr desktop;
+    if (platform->GetDesktopFolder(desktop) != ShellOk || !desktop)
+        throw EQuillaneError("SHGetDesktopFolder failed");
+    unit.platform = std::move(platform);
+    unit.malloc = std::move(malloc);
+    unit.desktop = std::move(desktop);
+    unit.starts = 1;
+}
+
+void EndShellUnit() {
+    UnitState& unit = Unit();
+    if (unit.starts == 0) return;
+    if (--unit.starts > 0) return;
+    unit.malloc.reset();
+    unit.desktop.reset();
+    unit.platform.reset();
+}
+
+bool ShellUnitStarted() {
+    return Unit().starts > 0;
+}
+
+ShellAllocator* ShellMalloc() {
+    return Unit().malloc.get();
+}
+
+const ShellFolderPtr& DesktopFolder() {
+    return Unit().desktop;
+}
+
+ShellPlatform* ShellPlatformInUse() {
+    return Unit().platform.get();
+}
+
+IDListPtr PathToIDList(const std::string& path, TSpecialFolder folder, WindowHandle owner) {
+    UnitState& unit = Unit();
+    if (unit.starts == 0) return nullptr;
+    PItemIDList list = nullptr;
+    // Whatever the call leaves in the out list is the answer; a backend that
+    // reports failure but still hands out a list must not leak it.
+    if (!path.empty()) {
+        unit.desktop->ParseDisplayName(owner, path, list);
+    } else {
+        const int csidl = GetSpecialFolderID(folder);
+        if (csidl < 0) return nullptr;
+        unit.platform->GetSpecialFolderLocation(owner, csidl, list);
+    }
+    return IDListPtr(list);
+}
+
+std::string GetDisplayName(ShellFolder& folder, PCItemIDList item, int kind) {
+    if (item == nullptr) return std::string();
+    const std::uint32_t flags = kind == DisplayNameInFolder ? SHGDN_INFOLDER : SHGDN_NORMAL;
+    StrRet answer;
+    if (folder.GetDisplayNameOf(item, flags, answer) != ShellOk) {
+        // A failed call may still have handed out a text block.
+        if (answer.uType == STRRET_WSTR && answer.pOleStr != nullptr)
+            if (ShellAllocator* malloc = ShellMalloc()) malloc->Free(answer.pOleStr);
+        return std::string();
+    }
+    ShellPlatform* platform = ShellPlatformInUse();
+    switch (answer.uType) {
+    case STRRET_WSTR: {
+        if (answer.pOleStr == nullptr) return std::string();
+        std::string text = Utf16ToUtf8(std::u16string(answer.pOleStr));
+        if (ShellAllocator* malloc = ShellMalloc()) malloc->Free(answer.pOleStr);
+        return text;
+    }
+    case STRRET_OFFSET: {
+        // The text lies inside the list asked about; it must end within that
+        // list, else the answer is not trusted.
+        const std::size_t size = GetIDListSize(item) - 2;
+        if (answer.uOffset >= size) return std::string();
+        const char* begin = reinterpret_cast<const char*>(item) + answer.uOffset;
+        const void* end = std::memchr(begin, 0, size - answer.uOffset);
+        if (end == nullptr) return std::string();
+        std::string text(begin, static_cast<const char*>(end));
+        return platform ? platform->SystemTextToUtf8(text) : text;
+    }
+    case STRRET_CSTR: {
+        const void* end = std::memchr(answer.cStr, 0, StrRetBufferSize);
+        const std::size_t length =
+            end ? static_cast<std::size_t>(static_cast<const char*>(end) - answer.cStr) : StrRetBufferSize;
+        std::string text(answer.cStr, length);
+        return platform ? platform->SystemTextToUtf8(text) : text;
+    }
+    default:
+        return std::string();
+    }
+}
+
+int GetShellIconIndex(PCItemIDList absolute, int kind, ImageListHandle* imageList) {
+    ShellPlatform* platform = ShellPlatformInUse();
+    if (imageList != nullptr) *imageList = 0;
+    if (platform == nullptr || absolute == nullptr) return -1;
+    std::uint32_t flags = SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON;
+    if (kind == IconOpen) flags |= SHGFI_OPENICON;
+    int index = -1;
+    const ImageListHandle handle = platform->GetFileIconInfo(absolute, flags, index);
+    if (imageList != nullptr) *imageList = handle;
+    // Without a list the index would point nowhere.
+    return handle != 0 ? index : -1;
+}
+
+std::string GetPathFromIDList(PCItemIDList absolute) {
+    ShellPlatform* platform = ShellPlatformInUse();
+    if (platform == nullptr || absolute == nullptr) return std::string();
+    std::string path;
+    if (!platform->GetPathFromIDList(absolute, path)) return std::string();
+    // A path is cut at its first zero byte, as the platform's buffer would be.
+    const std::size_t zero = path.find('\0');
+    if (zero != std::string::npos) path.resize(zero);
+    return path;
+}
+
+std::uint32_t GetItemAttributes(ShellFolder& folder, PCItemIDList item, std::uint32_t mask) {
+    if (item == nullptr) return 0;
+    std::uint32_t answer = mask;
+    if (folder.GetAttributesOf(1, &item, answer) != ShellOk) return 0;
+    return answer;
+}
+
+bool IsFolderItem(ShellFolder& folder, PCItemIDList item) {
+    return (GetItemAttributes(folder, item, SFGAO_FOLDER) & SFGAO_FOLDER) != 0;
+}
+
+bool HasSubFolderItem(ShellFolder& folder, PCItemIDList item) {
+    return (GetItemAttributes(folder, item, SFGAO_HASSUBFOLDER) & SFGAO_HASSUBFOLDER) != 0;
+}
+
+}  // namespace quillane::shell
