@@ -1,0 +1,195 @@
+#pragma once
+
+// The modal folder-picker window of TBrowseDlg. It keeps no settings of its
+// own: every margin, size, caption and option is read from the component,
+// and the user's choice is written back into it.
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+#include <functional>
+
+class QAbstractButton;
+class QCheckBox;
+class QFontMetrics;
+class QPushButton;
+
+namespace quillane {
+
+class TBrowseDlg;
+class TShellTreeView;
+
+/// A single-line edit whose height follows its font, as the native edit
+/// of the browse window does.
+class TBrowseEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    /// An empty edit, sized for its font.
+    explicit TBrowseEdit(QWidget* parent);
+
+protected:
+    void changeEvent(QEvent* event) override;
+};
+
+/// An editable combo box that reports its list opening, keeps its height
+/// for its font and tells whether an entry of its list is current.
+class TBrowseComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    /// An empty editable combo box, sized for its font.
+    explicit TBrowseComboBox(QWidget* parent);
+
+    /// Index of the list entry that is current: the one the user chose
+    /// last, -1 after the text was typed or set by program.
+    int ItemIndex() const { return FItemIndex; }
+    /// Sets the edit text by program; no list entry is current afterwards.
+    void SetText(const QString& text);
+    /// Replaces the list, keeping the text; no entry is current afterwards.
+    void SetItems(const QStringList& items);
+    /// The smallest width of the opened list (0 until set).
+    int DroppedWidth() const { return FDroppedWidth; }
+    /// Sets the smallest width of the opened list; it never opens narrower
+    /// than the combo box.
+    void SetDroppedWidth(int width);
+
+    /// Runs each time the list is about to open.
+    std::function<void()> OnDropDown;
+    /// Runs on each change of the text by the user: typing, or choosing an
+    /// entry of the list (after the entry's text has become the text).
+    std::function<void()> OnChange;
+
+    void showPopup() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    int FItemIndex = -1;
+    int FDroppedWidth = 0;
+};
+
+/// The width the opened list of a combo box needs: the widest entry plus 6,
+/// plus `scrollBarWidth` when there are more entries than `rowCount`.
+int DropDownListWidth(const QStringList& items, const std::function<int(const QString&)>& textWidth,
+                      int rowCount, int scrollBarWidth);
+
+/// The window's place for `ScreenCenter`, `X`, `Y`, `Width`, `Height` on a
+/// screen of `screen`: centred with truncation toward zero, or at X, Y.
+QRect BrowseWindowBounds(bool screenCenter, QSize screen, int x, int y, int width, int height);
+
+/// The text a row shows: its first line, cut with an ellipsis to fit
+/// `width` in `metrics`.
+QString BrowseRowText(const QString& text, const QFontMetrics& metrics, int width);
+
+/// The modal folder-picker window.
+class TBrowseDlgForm : public QDialog {
+    Q_OBJECT
+public:
+    /// An empty window of `browseDlg`; no control exists until InitControls.
+    explicit TBrowseDlgForm(TBrowseDlg& browseDlg);
+    ~TBrowseDlgForm() override;
+
+    /// Builds and wires every control from the component's properties.
+    void InitControls();
+    /// Places and sizes the window (outer size, frame included).
+    void UpdateBounds();
+    /// Positions every control and repaints the window.
+    void ArrangeControls();
+
+    /// Top-left of the first text row.
+    QPoint GetText1Pos() const;
+    /// Top-left of the second text row.
+    QPoint GetText2Pos() const;
+    /// Top-left of the custom edit.
+    QPoint GetCustomEditPos() const;
+    /// Top-left of the tree.
+    QPoint GetTreeViewPos() const;
+    /// Top-left of the Cancel button (the rightmost of the button row).
+    QPoint GetButtonsPos() const;
+    /// Rectangle of text row 1 or 2 (client coordinates, exclusive right
+    /// and bottom edges).
+    QRect TextRowRect(int row) const;
+
+    /// The component.
+    TBrowseDlg& BrowseDlg() const { return FBrowseDlg; }
+    /// Cancel; always present after InitControls.
+    QPushButton* CancelBtn() const { return FCancelBtn; }
+    /// OK; always present after InitControls.
+    QPushButton* OKBtn() const { return FOKBtn; }
+    /// The custom edit with ceEdit; null otherwise.
+    TBrowseEdit* Edit() const { return FEdit; }
+    /// The custom edit with ceComboBox; null otherwise.
+    TBrowseComboBox* ComboBox() const { return FComboBox; }
+    /// The custom push button or check box; null with cbNone.
+    QAbstractButton* CustomBtn() const { return FCustomBtn; }
+    /// The custom check box with cbCheckBox; null otherwise.
+    QCheckBox* CustomCheckBox() const;
+    /// The folder tree; always present after InitControls.
+    TShellTreeView* TreeView() const { return FTreeView; }
+    /// Whether InitControls has finished.
+    bool ControlsCreated() const { return FControlsCreated; }
+    /// The custom edit (edit or combo box); null with ceNone.
+    QWidget* CustomEditWidget() const;
+
+    /// Closes with result 2 and no event (the close box's way).
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class TBrowseDlg;
+
+    QPushButton* CreateButton(const QString& caption);
+    void CreateCustomBtn();
+    void ApplyOKState(int state);
+    // The frame around the client area, as far as the platform knows it.
+    QMargins FrameMargins();
+    void FormShow();
+    void TreeViewChange();
+    void CustomEditChange();
+    void ComboBoxDropDown();
+    void ButtonClick(QObject* sender);
+    // Selects a path in the tree; an exception from a handler that the
+    // selection raised is passed on to the caller.
+    void SelectInTree(const QString& path);
+    // Sets the custom check box's state, passing on a handler's exception
+    // like SelectInTree.
+    void SetCheckedByProgram(bool checked);
+    // Runs a change made by program; failures of the handlers it raises are
+    // held and thrown once it is done.
+    template <class F>
+    void ChangeByProgram(F&& change);
+    // Runs a control's change handler: a failure is held for a change made
+    // by program, else reported.
+    template <class F>
+    void ProgramChangeBoundary(F&& body);
+
+    TBrowseDlg& FBrowseDlg;
+    QPushButton* FCancelBtn = nullptr;
+    bool FControlsCreated = false;
+    TBrowseComboBox* FComboBox = nullptr;
+    QAbstractButton* FCustomBtn = nullptr;
+    TBrowseEdit* FEdit = nullptr;
+    QPushButton* FOKBtn = nullptr;
+    TShellTreeView* FTreeView = nullptr;
+    // Changes made by program: a handler's exception is held here until
+    // the changing call returns, then passed on.
+    int FProgramChange = 0;
+    std::exception_ptr FPendingFailure;
+    QMargins FFrameUsed;
+};
+
+}  // namespace quillane
