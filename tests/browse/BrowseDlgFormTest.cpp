@@ -978,7 +978,7 @@ TEST(BrowseDlgPosixTest, TypedPathOnRealFoldersMovesToItsNearestFolder) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("work/表/deeper")));
-    BrowseUnitScope unit(shell::CreatePosixShellPlatform({home.path().toStdString(), "", ""}));
+    BrowseUnitScope unit(shell::CreatePosixShellPlatform({home.path().toStdString(), "", "", {}}));
     QStringList reports;
     const TFailureReport previous = SetFailureReport([&](const QString& text) { reports.append(text); });
 
