@@ -1,0 +1,178 @@
+// Times start-up to the first paint of the main window against a bare Qt
+// Widgets window with one label, alternately in one process, and prints
+// every run, the medians and their ratio.
+//   quillane_startup_bench [rounds]      (default 15; QT_QPA_PLATFORM as usual)
+#include "QuillaneApplication.h"
+#include "QuillaneDialogs.h"
+#include "QuillaneUnt.h"
+
+#include "CodePage.h"
+#include "EditorLauncher.h"
+#include "Registry.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace quillane;
+
+class TInstallKey : public IRegistryKey {
+public:
+    explicit TInstallKey(std::string dir) : FDir(std::move(dir)) {}
+    std::vector<std::string> SubKeyNames() override
+    {
+        return FDir.empty() ? std::vector<std::string>{"5.0"} : std::vector<std::string>{};
+    }
+    bool HasValue(const std::string& name) override { return !FDir.empty() && name == "InstallDir"; }
+    bool QueryValueInfo(const std::string&, RegType& type, std::uint32_t& size) override
+    {
+        type = RegType::String;
+        size = static_cast<std::uint32_t>(FDir.size() + 1);
+        return true;
+    }
+    bool ReadValue(const std::string&, std::string& data) override
+    {
+        data = FDir + '\0';
+        return true;
+    }
+
+private:
+    std::string FDir;
+};
+
+// The Mathematica key lists one version, whose key names `dir`.
+class TOneInstallation : public IRegistry {
+public:
+    explicit TOneInstallation(std::string dir) : FDir(std::move(dir)) {}
+    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override
+    {
+        const bool version = path.size() > 4 && path.compare(path.size() - 4, 4, "\\5.0") == 0;
+        return std::make_unique<TInstallKey>(version ? FDir : std::string());
+    }
+
+private:
+    std::string FDir;
+};
+
+class TNoEditor : public IEditorLauncher {
+public:
+    void OpenAsText(const std::string&) override {}
+};
+
+class TNoBoxes : public IQuillaneDialogs {
+public:
+    void ShowReadFailure(const QString&) override { ++Shown; }
+    void ShowFailureReport(const QString&) override { ++Shown; }
+    TSaveAnswer AskSaveChanges() override { return TSaveAnswer::Cancel; }
+    bool ChooseInitFile(const QString&, QString&) override { return false; }
+    int Shown = 0;
+};
+
+class TPaintWatch : public QObject {
+public:
+    bool Painted = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Painted = true;
+        return false;
+    }
+};
+
+// Milliseconds from creating the window to the end of its first paint.
+double TimeToFirstPaint(const std::function<std::unique_ptr<QWidget>()>& create)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QWidget> window = create();
+    TPaintWatch watch;
+    window->installEventFilter(&watch);
+    window->show();
+    while (!watch.Painted)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    return ms;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    TQuillaneApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("Configuration/Kernel"));
+    QFile file(dir.filePath(QStringLiteral("Configuration/Kernel/init.m")));
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write("(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]/home/ann\r\n*)\r\n"
+               "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)\r\n"
+               "(*--- End of section added by Quillane ---*)\r\n");
+    file.close();
+
+    TOneInstallation registry(dir.path().toStdString());
+    TNoEditor editor;
+    TNoBoxes boxes;
+    auto bare = [] {
+        auto window = std::make_unique<QWidget>();
+        auto* label = new QLabel(QStringLiteral("Quillane"), window.get());
+        label->move(10, 10);
+        window->resize(570, 407);
+        return window;
+    };
+    auto quillane = [&] {
+        return std::unique_ptr<QWidget>(
+            new TFrmQuillane({registry, editor, boxes, SystemCodePage()}));
+    };
+
+    std::printf("platform: %s, rounds: %d (alternating; round 1 includes first-use costs)\n",
+                qUtf8Printable(QGuiApplication::platformName()), rounds);
+    std::printf("%5s %12s %12s\n", "round", "bare ms", "quillane ms");
+    std::vector<double> bareTimes, mainTimes;
+    for (int round = 1; round <= rounds; ++round) {
+        // Alternate which goes first so that neither always runs warm.
+        double b, m;
+        if (round % 2) {
+            b = TimeToFirstPaint(bare);
+            m = TimeToFirstPaint(quillane);
+        } else {
+            m = TimeToFirstPaint(quillane);
+            b = TimeToFirstPaint(bare);
+        }
+        std::printf("%5d %12.3f %12.3f\n", round, b, m);
+        if (round > 1) {
+            bareTimes.push_back(b);
+            mainTimes.push_back(m);
+        }
+    }
+    const double bareMedian = Median(bareTimes), mainMedian = Median(mainTimes);
+    std::printf("median of rounds 2..%d: bare %.3f ms, quillane %.3f ms, ratio %.2f (target <= 1.2)\n", rounds,
+                bareMedian, mainMedian, mainMedian / bareMedian);
+    if (boxes.Shown)
+        std::printf("warning: %d boxes would have been shown\n", boxes.Shown);
+    return 0;
+}
