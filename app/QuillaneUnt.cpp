@@ -10,6 +10,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -61,6 +62,17 @@ void SetPixelSize(QWidget* widget, int pixels)
     widget->setFont(font);
 }
 
+// The fallback faces run wider than the gothic faces the fixed geometry was
+// laid out for, and would clip captions; they are drawn condensed instead.
+void CondenseFallback(QWidget* widget, const QString& designed, const QString& designedLatin)
+{
+    if (QFontDatabase::hasFamily(designed) || QFontDatabase::hasFamily(designedLatin))
+        return;
+    QFont font = widget->font();
+    font.setStretch(90);
+    widget->setFont(font);
+}
+
 void UseButtonFace(QWidget* widget)
 {
     QPalette palette = widget->palette();
@@ -71,7 +83,7 @@ void UseButtonFace(QWidget* widget)
 // The substitute faces have far taller line spacing than the gothic faces
 // the example memos were laid out for; without a fixed line height their
 // three lines no longer fit the fixed memo height.
-void FixLineHeight(QPlainTextEdit* memo, int pixels)
+void FixLineHeight(QTextEdit* memo, int pixels)
 {
     memo->document()->setDocumentMargin(2);
     QTextCursor cursor(memo->document());
@@ -119,6 +131,7 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     SetPixelSize(this, 12);
     SetPixelSize(ui->Memo1, 12);
     SetPixelSize(ui->Memo2, 12);
+    CondenseFallback(this, QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"));
     UseButtonFace(ui->EdtFileName);
     UseButtonFace(ui->Memo1);
     UseButtonFace(ui->Memo2);

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -578,6 +579,8 @@ TEST_F(FrmQuillaneTest, ControlsStandWhereTheDesignPutsThem)
             text = edit->text();
         else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
             text = memo->toPlainText();
+        else if (auto* memo = qobject_cast<QTextEdit*>(widget))
+            text = memo->toPlainText();
         else if (auto* button = qobject_cast<QAbstractButton*>(widget))
             text = button->text();
         EXPECT_EQ(text, c.Text);
@@ -621,7 +624,7 @@ TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
     ShowActive();
     for (const char* name : {"Memo1", "Memo2"}) {
         SCOPED_TRACE(name);
-        auto* memo = Get<QPlainTextEdit>(name);
+        auto* memo = Get<QTextEdit>(name);
         EXPECT_TRUE(memo->isReadOnly());
         EXPECT_FALSE(memo->focusPolicy() & Qt::TabFocus);
         const QString before = memo->toPlainText();
