@@ -33,44 +33,36 @@ namespace {
 // either empty or lines each followed by CR LF.
 const std::string KeepText = "\n";
 
-// The design names Windows' Japanese gothic faces; where they are missing
-// (every Linux desktop), Qt takes the first installed substitute instead of
-// a face that cannot show the Japanese texts.
-void InstallJapaneseFontFallbacks()
+// The design fonts: the window's "ＭＳ Ｐゴシック" and the example memos' "ＭＳ ゴシック",
+// 12 pixels high. Where those faces are missing (every Linux desktop) the
+// first installed Japanese gothic face stands in, so that the texts show; the
+// stand-ins run wider than the faces the fixed geometry was laid out for and
+// would clip captions, so they are drawn condensed. The fonts are made here,
+// not in the .ui file, which can only hold point sizes, and before the
+// controls exist, so that no text is laid out twice.
+QFont DesignFont(const QStringList& families)
 {
-    static const bool installed = [] {
-        QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
-                                   {QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
-                                    QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"),
-                                    QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic"),
-                                    QStringLiteral("Source Han Sans JP")});
-        QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
-                                   {QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic"),
-                                    QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
-        return true;
-    }();
-    (void)installed;
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(12);
+    if (!QFontDatabase::hasFamily(families.at(0)) && !QFontDatabase::hasFamily(families.at(1)))
+        font.setStretch(90);
+    return font;
 }
 
-// The design sizes are character heights in pixels; a .ui file can only
-// store point sizes.
-void SetPixelSize(QWidget* widget, int pixels)
+QFont WindowFont()
 {
-    QFont font = widget->font();
-    font.setPixelSize(pixels);
-    widget->setFont(font);
+    return DesignFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
+                       QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
+                       QStringLiteral("TakaoPGothic"), QStringLiteral("Source Han Sans JP")});
 }
 
-// The fallback faces run wider than the gothic faces the fixed geometry was
-// laid out for, and would clip captions; they are drawn condensed instead.
-void CondenseFallback(QWidget* widget, const QString& designed, const QString& designedLatin)
+QFont MemoFont()
 {
-    if (QFontDatabase::hasFamily(designed) || QFontDatabase::hasFamily(designedLatin))
-        return;
-    QFont font = widget->font();
-    font.setStretch(90);
-    widget->setFont(font);
+    return DesignFont({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                       QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
+                       QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
 }
 
 void UseButtonFace(QWidget* widget)
@@ -119,19 +111,17 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TFrmQuillane>()), FServices(services)
 {
     InitQuillaneResources();
-    InstallJapaneseFontFallbacks();
+    setFont(WindowFont());
     ui->setupUi(this);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(570, 407);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quillane.svg")));
 
-    SetPixelSize(this, 12);
-    SetPixelSize(ui->Memo1, 12);
-    SetPixelSize(ui->Memo2, 12);
-    CondenseFallback(this, QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"));
+    const QFont memoFont = MemoFont();
+    ui->Memo1->setFont(memoFont);
+    ui->Memo2->setFont(memoFont);
     UseButtonFace(ui->EdtFileName);
     UseButtonFace(ui->Memo1);
     UseButtonFace(ui->Memo2);

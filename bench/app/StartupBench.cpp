@@ -1,6 +1,9 @@
 // Times start-up to the first paint of the main window against a bare Qt
-// Widgets window with one label, alternately in one process, and prints
-// every run, the medians and their ratio.
+// Widgets window with one label, and prints every run, the medians and their
+// ratio. Two measures, alternating bare and main window in each round:
+//  - process: from starting a fresh process to its first paint (what a user
+//    waits for: loading, QApplication, fonts, the window);
+//  - window: creating and showing the window inside a running application.
 //   quillane_startup_bench [rounds]      (default 15; QT_QPA_PLATFORM as usual)
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
@@ -15,12 +18,14 @@
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -117,12 +122,48 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// A fresh process: the parent reads "painted" once the first paint is done.
+double ProcessToFirstPaint(const QString& program, const char* which)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(program, {QStringLiteral("--child"), QString::fromLatin1(which)});
+    while (child.waitForReadyRead(10000)) {
+        if (child.readAll().contains("painted"))
+            break;
+    }
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    child.waitForFinished(10000);
+    if (child.exitCode() != 0)
+        std::fprintf(stderr, "child %s failed\n", which);
+    return ms;
+}
+
+struct TSeries {
+    std::vector<double> Bare, Main;
+};
+
+void PrintSeries(const char* title, const TSeries& series)
+{
+    std::printf("%s\n%5s %12s %12s\n", title, "round", "bare ms", "quillane ms");
+    for (size_t i = 0; i < series.Bare.size(); ++i)
+        std::printf("%5zu %12.3f %12.3f\n", i + 1, series.Bare[i], series.Main[i]);
+    const std::vector<double> bare(series.Bare.begin() + 1, series.Bare.end());
+    const std::vector<double> main(series.Main.begin() + 1, series.Main.end());
+    const double bareMedian = Median(bare), mainMedian = Median(main);
+    std::printf("median of rounds 2..%zu: bare %.3f ms, quillane %.3f ms, ratio %.2f (target <= 1.2)\n\n",
+                series.Bare.size(), bareMedian, mainMedian, mainMedian / bareMedian);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const bool child = argc == 3 && std::strcmp(argv[1], "--child") == 0;
     TQuillaneApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
+    const int rounds = !child && argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
 
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("Configuration/Kernel"));
@@ -145,33 +186,39 @@ int main(int argc, char** argv)
         return window;
     };
     auto quillane = [&] {
-        return std::unique_ptr<QWidget>(
-            new TFrmQuillane({registry, editor, boxes, SystemCodePage()}));
+        return std::unique_ptr<QWidget>(new TFrmQuillane({registry, editor, boxes, SystemCodePage()}));
     };
 
-    std::printf("platform: %s, rounds: %d (alternating; round 1 includes first-use costs)\n",
+    if (child) {
+        TimeToFirstPaint(std::strcmp(argv[2], "bare") == 0 ? std::function<std::unique_ptr<QWidget>()>(bare)
+                                                           : std::function<std::unique_ptr<QWidget>()>(quillane));
+        std::printf("painted\n");
+        std::fflush(stdout);
+        return boxes.Shown ? 1 : 0;
+    }
+
+    std::printf("platform: %s, %d rounds, bare and main window alternating; round 1 is not in the median\n\n",
                 qUtf8Printable(QGuiApplication::platformName()), rounds);
-    std::printf("%5s %12s %12s\n", "round", "bare ms", "quillane ms");
-    std::vector<double> bareTimes, mainTimes;
+    const QString self = QCoreApplication::applicationFilePath();
+    TSeries process, window;
     for (int round = 1; round <= rounds; ++round) {
         // Alternate which goes first so that neither always runs warm.
-        double b, m;
-        if (round % 2) {
-            b = TimeToFirstPaint(bare);
-            m = TimeToFirstPaint(quillane);
-        } else {
-            m = TimeToFirstPaint(quillane);
-            b = TimeToFirstPaint(bare);
+        const bool bareFirst = round % 2;
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == bareFirst)
+                process.Bare.push_back(ProcessToFirstPaint(self, "bare"));
+            else
+                process.Main.push_back(ProcessToFirstPaint(self, "quillane"));
         }
-        std::printf("%5d %12.3f %12.3f\n", round, b, m);
-        if (round > 1) {
-            bareTimes.push_back(b);
-            mainTimes.push_back(m);
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == bareFirst)
+                window.Bare.push_back(TimeToFirstPaint(bare));
+            else
+                window.Main.push_back(TimeToFirstPaint(quillane));
         }
     }
-    const double bareMedian = Median(bareTimes), mainMedian = Median(mainTimes);
-    std::printf("median of rounds 2..%d: bare %.3f ms, quillane %.3f ms, ratio %.2f (target <= 1.2)\n", rounds,
-                bareMedian, mainMedian, mainMedian / bareMedian);
+    PrintSeries("process start to first paint", process);
+    PrintSeries("window creation to first paint, inside one application", window);
     if (boxes.Shown)
         std::printf("warning: %d boxes would have been shown\n", boxes.Shown);
     return 0;
