@@ -377,6 +377,8 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
          [](FrmQuillaneTest&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier); }, true},
         {"exit action while typing the home directory", "EdtHome",
          [](FrmQuillaneTest& t) { t.Window->ActExit()->trigger(); }, true},
+        {"mouse on the exit button while typing commands", "MemCommands",
+         [](FrmQuillaneTest& t) { QTest::mouseClick(t.Get<QPushButton>("BtnExit"), Qt::LeftButton); }, true},
         {"Enter on the save button after tabbing away", "EdtHome",
          [](FrmQuillaneTest& t) {
              t.BtnSave()->setFocus(Qt::TabFocusReason);
@@ -409,6 +411,26 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
         EXPECT_FALSE(Window->Changed());
         Window.reset();
     }
+}
+
+TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameReloadsAndSavesNothing)
+{
+    const QByteArray first = InitFileWith("");
+    StartWith(first);
+    ShowActive();
+    ChkDefineUtils()->click();
+    RunUntilIdle();
+    const QString other = Install.File(QStringLiteral("other.m"));
+    const QByteArray second = InitFileWith("[HomeDirectory]/other\r\n");
+    WriteFile(other, second);
+    TypeInto(EdtFileName(), other);
+    QTest::keyClick(EdtFileName(), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(EdtHome()->text(), QStringLiteral("/other"));
+    QTest::qWait(200);  // the accelerator's animated click has ended
+    EXPECT_FALSE(Window->Changed());
+    EXPECT_EQ(ReadFile(Install.InitFile()), first);
+    EXPECT_EQ(ReadFile(other), second);
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
 }
 
 TEST_F(FrmQuillaneTest, ChangingTheFileReloadsAndDropsUnsavedEdits)
@@ -523,6 +545,8 @@ TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly)
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
     ShowActive();
+    const QRect available = Window->screen()->availableGeometry();
+    EXPECT_LE((Window->geometry().center() - available.center()).manhattanLength(), 1);
     Window->showMinimized();
     QTRY_VERIFY(Window->isMinimized());
 }
