@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QWindow>
 
 #include <optional>
 
@@ -163,11 +164,14 @@ QAction* TFrmQuillane::ActOpenAsText() const { return ui->ActOpenAsText; }
 
 void TFrmQuillane::ShowCentred()
 {
-    QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (target) {
-        QRect frame = geometry();
-        frame.moveCenter(target->availableGeometry().center());
-        move(frame.topLeft());
+    // The whole window, frame included, is centred, as far as the platform
+    // knows the frame before the window is first shown.
+    winId();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        QRect outer = geometry().marginsAdded(frame);
+        outer.moveCenter(target->availableGeometry().center());
+        setGeometry(outer.marginsRemoved(frame));
     }
     show();
 }

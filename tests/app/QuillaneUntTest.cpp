@@ -546,7 +546,7 @@ TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly)
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
     ShowActive();
     const QRect available = Window->screen()->availableGeometry();
-    EXPECT_LE((Window->geometry().center() - available.center()).manhattanLength(), 1);
+    EXPECT_LE((Window->frameGeometry().center() - available.center()).manhattanLength(), 1);
     Window->showMinimized();
     QTRY_VERIFY(Window->isMinimized());
 }
