@@ -156,7 +156,16 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     ActSaveUpdate();
 }
 
-TFrmQuillane::~TFrmQuillane() = default;
+// The controls outlive this destructor (QWidget deletes them later): their
+// focus changes must no longer reach the handlers, which use `ui`.
+TFrmQuillane::~TFrmQuillane()
+{
+    for (QWidget* field : {static_cast<QWidget*>(ui->EdtHome), static_cast<QWidget*>(ui->MemCommands),
+                           static_cast<QWidget*>(ui->EdtFileName)})
+        field->removeEventFilter(this);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        disconnect(dispatcher, nullptr, this, nullptr);
+}
 
 QAction* TFrmQuillane::ActSave() const { return ui->ActSave; }
 QAction* TFrmQuillane::ActExit() const { return ui->ActExit; }
