@@ -21,7 +21,9 @@
 
 class QWidget;
 
-/// Shows QStrings readably in GoogleTest's failure messages.
+/// Shows QStrings readably in GoogleTest's failure messages. Every test file
+/// that compares QStrings must include this header: the printer GoogleTest
+/// instantiates is shared by the whole program.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';

@@ -1,5 +1,7 @@
 #include "FailureReport.h"
 
+#include "AppTestSupport.h"  // readable QStrings in failure messages
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>

@@ -1,5 +1,7 @@
 #include "QuillaneApplication.h"
 
+#include "AppTestSupport.h"  // readable QStrings in failure messages
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
