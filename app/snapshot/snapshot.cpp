@@ -8,7 +8,7 @@
 
 #include "CodePage.h"
 #include "EditorLauncher.h"
-#include "Registry.h"
+#include "InstallFolderRegistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,40 +20,6 @@
 namespace {
 
 using namespace quillane;
-
-// One installation whose folder is `dir`.
-class TSampleRegistry : public IRegistry {
-public:
-    explicit TSampleRegistry(std::string dir) : FDir(std::move(dir)) {}
-    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override
-    {
-        const bool version = path.size() > 4 && path.compare(path.size() - 4, 4, "\\5.0") == 0;
-        return std::make_unique<TKey>(version ? FDir : std::string());
-    }
-
-private:
-    class TKey : public IRegistryKey {
-    public:
-        explicit TKey(std::string dir) : FDir(std::move(dir)) {}
-        std::vector<std::string> SubKeyNames() override { return FDir.empty() ? std::vector<std::string>{"5.0"} : std::vector<std::string>{}; }
-        bool HasValue(const std::string& name) override { return !FDir.empty() && name == "InstallDir"; }
-        bool QueryValueInfo(const std::string&, RegType& type, std::uint32_t& size) override
-        {
-            type = RegType::String;
-            size = static_cast<std::uint32_t>(FDir.size() + 1);
-            return true;
-        }
-        bool ReadValue(const std::string&, std::string& data) override
-        {
-            data = FDir + '\0';
-            return true;
-        }
-
-    private:
-        std::string FDir;
-    };
-    std::string FDir;
-};
 
 class TNoEditor : public IEditorLauncher {
 public:
@@ -78,9 +44,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: quillane_snapshot <output.png>\n");
         return 2;
     }
+    // An install root with one version folder, found as on any Linux machine.
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("Configuration/Kernel"));
-    QFile file(dir.filePath(QStringLiteral("Configuration/Kernel/init.m")));
+    QDir(dir.path()).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
+    QFile file(dir.filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
     if (!file.open(QIODevice::WriteOnly))
         return 1;
     file.write("(*--- This section is added by Quillane ---*)\r\n"
@@ -90,7 +57,7 @@ int main(int argc, char** argv)
                "(*--- End of section added by Quillane ---*)\r\n");
     file.close();
 
-    TSampleRegistry registry(dir.path().toStdString());
+    InstallFolderRegistry registry({dir.path().toStdString()});
     TNoEditor editor;
     TSilentDialogs dialogs;
     TFrmQuillane window({registry, editor, dialogs, SystemCodePage()});
