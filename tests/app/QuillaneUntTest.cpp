@@ -203,20 +203,6 @@ TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
     }
 }
 
-TEST_F(FrmQuillaneTest, SaveButtonFollowsTheFlagWhenIdle)
-{
-    StartWith(InitFileWith(""));
-    ShowActive();
-    ChkDefineUtils()->click();
-    ASSERT_TRUE(Window->Changed());
-    RunUntilIdle();
-    EXPECT_TRUE(BtnSave()->isEnabled());
-    BtnSave()->click();
-    EXPECT_FALSE(Window->Changed());
-    RunUntilIdle();
-    EXPECT_FALSE(BtnSave()->isEnabled());
-}
-
 TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
 {
     StartWith("Print[1]\n");
