@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -45,9 +44,11 @@ int main(int argc, char** argv)
         return 2;
     }
     // An install root with one version folder, found as on any Linux machine.
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
-    QFile file(dir.filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
+    // A fixed folder, so that the picture does not change from run to run.
+    const QString root = QDir::temp().filePath(QStringLiteral("quillane-snapshot/Wolfram/Mathematica"));
+    QDir(root).removeRecursively();
+    QDir(root).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
+    QFile file(QDir(root).filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
     if (!file.open(QIODevice::WriteOnly))
         return 1;
     file.write("(*--- This section is added by Quillane ---*)\r\n"
@@ -57,13 +58,15 @@ int main(int argc, char** argv)
                "(*--- End of section added by Quillane ---*)\r\n");
     file.close();
 
-    InstallFolderRegistry registry({dir.path().toStdString()});
+    InstallFolderRegistry registry({root.toStdString()});
     TNoEditor editor;
     TSilentDialogs dialogs;
     TFrmQuillane window({registry, editor, dialogs, SystemCodePage()});
     window.ShowCentred();
     QCoreApplication::processEvents();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+    QDir(QDir::temp().filePath(QStringLiteral("quillane-snapshot"))).removeRecursively();
+    if (!saved) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
