@@ -12,7 +12,6 @@
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QScreen>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QWindow>
 
@@ -75,9 +74,9 @@ void UseButtonFace(QWidget* widget)
     widget->setPalette(palette);
 }
 
-// The substitute faces have far taller line spacing than the gothic faces
-// the example memos were laid out for; without a fixed line height their
-// three lines no longer fit the fixed memo height.
+// Lines as tall as the gothic face's 12 pixels: the substitute faces have far
+// taller line spacing, and the example memos' three lines would no longer fit
+// their fixed height.
 void FixLineHeight(QTextEdit* memo, int pixels)
 {
     memo->document()->setDocumentMargin(2);

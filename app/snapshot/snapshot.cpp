@@ -14,12 +14,11 @@
 
 #include "CodePage.h"
 #include "EditorLauncher.h"
-#include "Registry.h"
+#include "InstallFolderRegistry.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,40 +26,6 @@
 namespace {
 
 using namespace quillane;
-
-// One installation whose folder is `dir`.
-class TSampleRegistry : public IRegistry {
-public:
-    explicit TSampleRegistry(std::string dir) : FDir(std::move(dir)) {}
-    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override
-    {
-        const bool version = path.size() > 4 && path.compare(path.size() - 4, 4, "\\5.0") == 0;
-        return std::make_unique<TKey>(version ? FDir : std::string());
-    }
-
-private:
-    class TKey : public IRegistryKey {
-    public:
-        explicit TKey(std::string dir) : FDir(std::move(dir)) {}
-        std::vector<std::string> SubKeyNames() override { return FDir.empty() ? std::vector<std::string>{"5.0"} : std::vector<std::string>{}; }
-        bool HasValue(const std::string& name) override { return !FDir.empty() && name == "InstallDir"; }
-        bool QueryValueInfo(const std::string&, RegType& type, std::uint32_t& size) override
-        {
-            type = RegType::String;
-            size = static_cast<std::uint32_t>(FDir.size() + 1);
-            return true;
-        }
-        bool ReadValue(const std::string&, std::string& data) override
-        {
-            data = FDir + '\0';
-            return true;
-        }
-
-    private:
-        std::string FDir;
-    };
-    std::string FDir;
-};
 
 class TNoEditor : public IEditorLauncher {
 public:
@@ -125,9 +90,12 @@ int main(int argc, char** argv)
     folders->SetSpecialFolder(17, "Computer");  // the computer's platform id
     BrowseUnitScope browseUnit(folders);
 
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("Configuration/Kernel"));
-    QFile file(dir.filePath(QStringLiteral("Configuration/Kernel/init.m")));
+    // An install root with one version folder, found as on any Linux machine.
+    // A fixed folder, so that the picture does not change from run to run.
+    const QString root = QDir::temp().filePath(QStringLiteral("quillane-snapshot/Wolfram/Mathematica"));
+    QDir(root).removeRecursively();
+    QDir(root).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
+    QFile file(QDir(root).filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
     if (!file.open(QIODevice::WriteOnly))
         return 1;
     file.write("(*--- This section is added by Quillane ---*)\r\n"
@@ -137,13 +105,15 @@ int main(int argc, char** argv)
                "(*--- End of section added by Quillane ---*)\r\n");
     file.close();
 
-    TSampleRegistry registry(dir.path().toStdString());
+    InstallFolderRegistry registry({root.toStdString()});
     TNoEditor editor;
     TSilentDialogs dialogs;
     TFrmQuillane window({registry, editor, dialogs, SystemCodePage()});
     window.ShowCentred();
     QCoreApplication::processEvents();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+    QDir(QDir::temp().filePath(QStringLiteral("quillane-snapshot"))).removeRecursively();
+    if (!saved) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }

@@ -11,7 +11,7 @@
 
 #include "CodePage.h"
 #include "EditorLauncher.h"
-#include "Registry.h"
+#include "InstallFolderRegistry.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,44 +33,6 @@
 namespace {
 
 using namespace quillane;
-
-class TInstallKey : public IRegistryKey {
-public:
-    explicit TInstallKey(std::string dir) : FDir(std::move(dir)) {}
-    std::vector<std::string> SubKeyNames() override
-    {
-        return FDir.empty() ? std::vector<std::string>{"5.0"} : std::vector<std::string>{};
-    }
-    bool HasValue(const std::string& name) override { return !FDir.empty() && name == "InstallDir"; }
-    bool QueryValueInfo(const std::string&, RegType& type, std::uint32_t& size) override
-    {
-        type = RegType::String;
-        size = static_cast<std::uint32_t>(FDir.size() + 1);
-        return true;
-    }
-    bool ReadValue(const std::string&, std::string& data) override
-    {
-        data = FDir + '\0';
-        return true;
-    }
-
-private:
-    std::string FDir;
-};
-
-// The Mathematica key lists one version, whose key names `dir`.
-class TOneInstallation : public IRegistry {
-public:
-    explicit TOneInstallation(std::string dir) : FDir(std::move(dir)) {}
-    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override
-    {
-        const bool version = path.size() > 4 && path.compare(path.size() - 4, 4, "\\5.0") == 0;
-        return std::make_unique<TInstallKey>(version ? FDir : std::string());
-    }
-
-private:
-    std::string FDir;
-};
 
 class TNoEditor : public IEditorLauncher {
 public:
@@ -165,9 +127,11 @@ int main(int argc, char** argv)
     TQuillaneApplication app(argc, argv);
     const int rounds = !child && argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
 
+    // An install root with one version folder: the window finds its init.m
+    // the way it does on any Linux machine.
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("Configuration/Kernel"));
-    QFile file(dir.filePath(QStringLiteral("Configuration/Kernel/init.m")));
+    QDir(dir.path()).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
+    QFile file(dir.filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
     if (!file.open(QIODevice::WriteOnly))
         return 1;
     file.write("(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]/home/ann\r\n*)\r\n"
@@ -175,7 +139,7 @@ int main(int argc, char** argv)
                "(*--- End of section added by Quillane ---*)\r\n");
     file.close();
 
-    TOneInstallation registry(dir.path().toStdString());
+    InstallFolderRegistry registry({dir.path().toStdString()});
     TNoEditor editor;
     TNoBoxes boxes;
     auto bare = [] {

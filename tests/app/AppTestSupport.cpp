@@ -12,75 +12,9 @@
 
 namespace quillane::test {
 
-namespace {
-
-class TFakeKey : public IRegistryKey {
-public:
-    TFakeKey(std::vector<std::string> subKeys, std::map<std::string, TFakeRegistry::Value> values)
-        : FSubKeys(std::move(subKeys)), FValues(std::move(values))
-    {
-    }
-    std::vector<std::string> SubKeyNames() override { return FSubKeys; }
-    bool HasValue(const std::string& name) override { return FValues.count(name) != 0; }
-    bool QueryValueInfo(const std::string& name, RegType& type, std::uint32_t& size) override
-    {
-        auto it = FValues.find(name);
-        if (it == FValues.end())
-            return false;
-        type = it->second.Type;
-        size = static_cast<std::uint32_t>(it->second.Data.size() + 1);
-        return true;
-    }
-    bool ReadValue(const std::string& name, std::string& data) override
-    {
-        auto it = FValues.find(name);
-        if (it == FValues.end())
-            return false;
-        data = it->second.Data + '\0';
-        return true;
-    }
-
-private:
-    std::vector<std::string> FSubKeys;
-    std::map<std::string, TFakeRegistry::Value> FValues;
-};
-
-const std::string MathematicaKey = "Software\\Wolfram Research\\Mathematica";
-
-}  // namespace
-
-void TFakeRegistry::AddKey(const std::string& path)
+void AddInstallation(MemoryRegistry& registry, const std::string& version, const std::string& installDir)
 {
-    FKeys[path];
-}
-
-void TFakeRegistry::SetValue(const std::string& path, const std::string& name, Value value)
-{
-    FKeys[path][name] = std::move(value);
-}
-
-void TFakeRegistry::AddInstallation(const std::string& version, const std::string& installDir)
-{
-    AddKey(MathematicaKey);
-    SetValue(MathematicaKey + "\\" + version, "InstallDir", {RegType::String, installDir});
-}
-
-std::unique_ptr<IRegistryKey> TFakeRegistry::OpenLocalMachineKey(const std::string& path)
-{
-    std::string key = path;
-    if (!key.empty() && key.front() == '\\')
-        key.erase(0, 1);
-    auto it = FKeys.find(key);
-    if (it == FKeys.end())
-        return nullptr;
-    std::vector<std::string> subKeys;
-    const std::string prefix = key + "\\";
-    for (const auto& [other, values] : FKeys) {
-        (void)values;
-        if (other.rfind(prefix, 0) == 0 && other.find('\\', prefix.size()) == std::string::npos)
-            subKeys.push_back(other.substr(prefix.size()));
-    }
-    return std::make_unique<TFakeKey>(subKeys, it->second);
+    registry.SetString("Software\\Wolfram Research\\Mathematica\\" + version, "InstallDir", installDir);
 }
 
 void TRecordingLauncher::OpenAsText(const std::string& pathUtf8)

@@ -2,7 +2,7 @@
 
 #include "EditorLauncher.h"
 #include "QuillaneDialogs.h"
-#include "Registry.h"
+#include "MemoryRegistry.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,7 +12,6 @@
 
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,24 +39,9 @@ inline void PrintTo(const QStringList& list, std::ostream* out)
 
 namespace quillane::test {
 
-/// A registry held in memory: keys by path, each with values.
-class TFakeRegistry : public IRegistry {
-public:
-    struct Value {
-        RegType Type = RegType::String;
-        std::string Data;  ///< string data without the terminating NUL
-    };
-    /// Adds the key `path` (and nothing above it).
-    void AddKey(const std::string& path);
-    void SetValue(const std::string& path, const std::string& name, Value value);
-    /// One installation: a version key below the Mathematica key.
-    void AddInstallation(const std::string& version, const std::string& installDir);
-
-    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override;
-
-private:
-    std::map<std::string, std::map<std::string, Value>> FKeys;
-};
+/// One installation in `registry`: a version key below the Mathematica key
+/// whose InstallDir is `installDir`.
+void AddInstallation(MemoryRegistry& registry, const std::string& version, const std::string& installDir);
 
 /// Records what would have been opened in the editor.
 class TRecordingLauncher : public IEditorLauncher {

@@ -26,11 +26,6 @@ public:
 
 }  // namespace
 
-TEST(TQuillaneApplication, IsTitledQuillane)
-{
-    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Quillane"));
-}
-
 TEST(TQuillaneApplication, ReportsAnExceptionThatEscapesEveryHandler)
 {
     auto* app = qobject_cast<TQuillaneApplication*>(QCoreApplication::instance());

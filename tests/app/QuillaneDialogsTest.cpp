@@ -140,6 +140,7 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
     TInstallation install;
     WriteFile(install.InitFile(), "Print[1]\r\n");
     const QString missing = install.File(QStringLiteral("not-there.m"));
+    const QString missingFolder = install.File(QStringLiteral("no-folder/init.m"));
 
     struct Case {
         const char* Name;
@@ -150,6 +151,7 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
     const std::vector<Case> cases = {
         {"existing file", install.InitFile(), true, install.InitFile()},
         {"missing file", missing, true, missing},
+        {"file in a missing folder", missingFolder, true, missingFolder},
         {"cancel", QString(), false, QString()},
     };
     for (const Case& c : cases) {

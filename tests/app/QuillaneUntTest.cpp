@@ -53,7 +53,7 @@ QByteArray InitFileWith(const QByteArray& header, const QByteArray& commands = Q
 class FrmQuillaneTest : public ::testing::Test {
 public:
     TInstallation Install;
-    TFakeRegistry Registry;
+    MemoryRegistry Registry;
     TRecordingLauncher Launcher;
     TScriptedDialogs Dialogs;
     unsigned CodePage = CpUtf8;
@@ -70,8 +70,8 @@ public:
     void StartWith(const QByteArray& contents)
     {
         WriteFile(Install.InitFile(), contents);
-        Registry.AddInstallation("4.1", "/nowhere/older");
-        Registry.AddInstallation("5.0", Install.Dir().toStdString());
+        AddInstallation(Registry, "4.1", "/nowhere/older");
+        AddInstallation(Registry, "5.0", Install.Dir().toStdString());
         Create();
     }
 
@@ -144,9 +144,8 @@ TEST_F(FrmQuillaneTest, StartUpPutsNotSetIntoAnEmptyHomeDirectory)
 
 TEST_F(FrmQuillaneTest, RegistryErrorIsReportedAndTheWindowStillOpens)
 {
-    const std::string key = "Software\\Wolfram Research\\Mathematica";
-    Registry.AddKey(key);
-    Registry.SetValue(key + "\\5.0", "InstallDir", {RegType::DWord, std::string("\x01\0\0\0", 4)});
+    Registry.SetValue("Software\\Wolfram Research\\Mathematica\\5.0", "InstallDir", RegType::DWord,
+                      std::string("\x01\0\0\0", 4));
     Create();
     EXPECT_EQ(Dialogs.Reports, QStringList{QStringLiteral("'InstallDir' のデータ型が不正です.")});
     EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
@@ -199,7 +198,7 @@ TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Registry = TFakeRegistry();
+        Registry = MemoryRegistry();
         StartWith(InitFileWith("[HomeDirectory]/home/ann/math\r\n", "A\r\n"));
         ShowActive();
         c.Act(*this);
@@ -211,20 +210,6 @@ TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
         EXPECT_EQ(MemCommands()->toPlainText(), c.Commands);
         Window.reset();
     }
-}
-
-TEST_F(FrmQuillaneTest, SaveButtonFollowsTheFlagWhenIdle)
-{
-    StartWith(InitFileWith(""));
-    ShowActive();
-    ChkDefineUtils()->click();
-    ASSERT_TRUE(Window->Changed());
-    RunUntilIdle();
-    EXPECT_TRUE(BtnSave()->isEnabled());
-    BtnSave()->click();
-    EXPECT_FALSE(Window->Changed());
-    RunUntilIdle();
-    EXPECT_FALSE(BtnSave()->isEnabled());
 }
 
 TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
@@ -292,7 +277,7 @@ TEST_F(FrmQuillaneTest, CharacterOutsideTheCodePageFailsTheSaveAndWritesNothing)
     CodePage = CpShiftJis;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Field);
-        Registry = TFakeRegistry();
+        Registry = MemoryRegistry();
         Dialogs.Reports.clear();
         const QByteArray before = InitFileWith("[HomeDirectory]C:\\\x95\x5C\r\n");  // 表: trail byte 0x5C
         StartWith(before);
@@ -331,7 +316,7 @@ TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Registry = TFakeRegistry();
+        Registry = MemoryRegistry();
         Dialogs = TScriptedDialogs();
         const QByteArray before = InitFileWith("");
         StartWith(before);
@@ -397,7 +382,7 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Registry = TFakeRegistry();
+        Registry = MemoryRegistry();
         Dialogs = TScriptedDialogs();
         StartWith(InitFileWith(""));
         ShowActive();
@@ -460,7 +445,7 @@ TEST_F(FrmQuillaneTest, ChangingTheFileReloadsAndDropsUnsavedEdits)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Registry = TFakeRegistry();
+        Registry = MemoryRegistry();
         Dialogs = TScriptedDialogs();
         StartWith(InitFileWith("[HomeDirectory]/home/ann\r\n"));
         ShowActive();
