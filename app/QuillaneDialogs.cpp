@@ -1,0 +1,109 @@
+#include "QuillaneDialogs.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
+
+namespace quillane {
+
+namespace {
+
+// Desktops order dialog buttons differently (GNOME puts Cancel first); the
+// save question's buttons stand in one fixed order everywhere.
+class TFixedButtonOrderStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_DialogButtonLayout)
+            return QDialogButtonBox::WinLayout;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+void ShowErrorBox(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace
+
+QStringList InitFileNameFilters()
+{
+    // "All Files" takes every file: "*.*" would hide names without a dot
+    // outside Windows.
+    return {QStringLiteral("Mathematica Initialization File(init.m) (init.m)"),
+            QStringLiteral("Mathematica Packages(*.m) (*.m)"),
+            QStringLiteral("All Files(*.*) (*)")};
+}
+
+TQtDialogs::TQtDialogs(QWidget* parent, bool nativeFileDialog)
+    : FParent(parent), FNativeFileDialog(nativeFileDialog)
+{
+}
+
+void TQtDialogs::SetParent(QWidget* parent)
+{
+    FParent = parent;
+}
+
+void TQtDialogs::ShowReadFailure(const QString& text)
+{
+    ShowErrorBox(FParent, QStringLiteral("エラー"), text);
+}
+
+void TQtDialogs::ShowFailureReport(const QString& text)
+{
+    ShowErrorBox(FParent, QCoreApplication::applicationName(), text);
+}
+
+TSaveAnswer TQtDialogs::AskSaveChanges()
+{
+    TFixedButtonOrderStyle order;  // outlives the box that uses it
+    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
+                    QStringLiteral("内容が変更されています。変更を保存しますか？"), QMessageBox::NoButton,
+                    FParent);
+    // The button box lays its buttons out as they are added.
+    if (auto* buttons = box.findChild<QDialogButtonBox*>())
+        buttons->setStyle(&order);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return TSaveAnswer::Yes;
+    if (box.clickedButton() == no)
+        return TSaveAnswer::No;
+    return TSaveAnswer::Cancel;
+}
+
+bool TQtDialogs::ChooseInitFile(const QString& fileName, QString& chosen)
+{
+    QFileDialog dialog(FParent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name of a missing file is accepted; the reload reports it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !FNativeFileDialog);
+    dialog.setNameFilters(InitFileNameFilters());
+    dialog.selectNameFilter(InitFileNameFilters().constFirst());
+    dialog.setSizeGripEnabled(true);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    return true;
+}
+
+}  // namespace quillane

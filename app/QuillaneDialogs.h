@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace quillane {
+
+/// The answers of the save question on exit.
+enum class TSaveAnswer { Yes, No, Cancel };
+
+/// Every box and dialog the main window shows. The window talks only to
+/// this interface, so tests can answer it with a script.
+class IQuillaneDialogs {
+public:
+    virtual ~IQuillaneDialogs() = default;
+    /// The reader's box: "エラー", error icon, `text`, one OK button.
+    virtual void ShowReadFailure(const QString& text) = 0;
+    /// The failure report: the application title, error icon, `text`
+    /// (already ending as the report wants it), one OK button.
+    virtual void ShowFailureReport(const QString& text) = 0;
+    /// Asks whether to save the changed contents before exiting.
+    virtual TSaveAnswer AskSaveChanges() = 0;
+    /// The file-open dialog preset with `fileName`; true and the chosen
+    /// file's full path in `chosen` when the user confirms one.
+    virtual bool ChooseInitFile(const QString& fileName, QString& chosen) = 0;
+};
+
+/// Texts and masks of the file-open dialog's filter list, in order.
+QStringList InitFileNameFilters();
+
+/// The real boxes: QMessageBox and QFileDialog, modal to `parent`.
+class TQtDialogs : public IQuillaneDialogs {
+public:
+    /// `nativeFileDialog` false forces Qt's own widget dialog (tests).
+    explicit TQtDialogs(QWidget* parent, bool nativeFileDialog = true);
+    /// Boxes opened later belong to `parent` (the window, once it exists).
+    void SetParent(QWidget* parent);
+
+    void ShowReadFailure(const QString& text) override;
+    void ShowFailureReport(const QString& text) override;
+    TSaveAnswer AskSaveChanges() override;
+    bool ChooseInitFile(const QString& fileName, QString& chosen) override;
+
+private:
+    QWidget* FParent;
+    bool FNativeFileDialog;
+};
+
+}  // namespace quillane

@@ -1,0 +1,33 @@
+#include "QuillaneApplication.h"
+#include "QuillaneDialogs.h"
+#include "QuillaneUnt.h"
+
+#include "CodePage.h"
+#include "EditorLauncher.h"
+#include "FailureReport.h"
+#include "Registry.h"
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    using namespace quillane;
+    TQuillaneApplication app(argc, argv);
+    TQtDialogs dialogs(nullptr);
+    app.SetFailureReport([&dialogs](const QString& text) { dialogs.ShowFailureReport(text); });
+
+    std::unique_ptr<IRegistry> registry;
+    std::unique_ptr<IEditorLauncher> launcher;
+    try {
+        registry = CreateSystemRegistry();
+        launcher = CreateSystemEditorLauncher();
+    } catch (...) {
+        dialogs.ShowFailureReport(FailureReportText(ExceptionMessage(std::current_exception())));
+        return 1;
+    }
+
+    TFrmQuillane window({*registry, *launcher, dialogs, SystemCodePage()});
+    dialogs.SetParent(&window);
+    window.ShowCentred();
+    return app.exec();
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Renders the main window, filled from a sample init.m, to docs/main-window.png
+# (or the path given). Runs offscreen; set QT_QPA_PLATFORM=xcb under Xvfb to
+# render through a display instead.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-"$here/docs/main-window.png"}
+native="$here/build/native"
+
+"$here/scripts/setup.sh"
+cmake -S "$here" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$native" -j "${QUILLANE_JOBS:-2}" --target quillane_snapshot
+mkdir -p "$(dirname "$out")"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$native/app/quillane_snapshot" "$out"
+echo "wrote $out"

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "EditorLauncher.h"
+#include "QuillaneDialogs.h"
+#include "MemoryRegistry.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <ostream>
+
+class QWidget;
+
+/// Shows QStrings readably in GoogleTest's failure messages. Every test file
+/// that compares QStrings must include this header: the printer GoogleTest
+/// instantiates is shared by the whole program.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* out)
+{
+    *out << '{';
+    for (const QString& text : list) {
+        PrintTo(text, out);
+        *out << ' ';
+    }
+    *out << '}';
+}
+
+namespace quillane::test {
+
+/// One installation in `registry`: a version key below the Mathematica key
+/// whose InstallDir is `installDir`.
+void AddInstallation(MemoryRegistry& registry, const std::string& version, const std::string& installDir);
+
+/// Records what would have been opened in the editor.
+class TRecordingLauncher : public IEditorLauncher {
+public:
+    void OpenAsText(const std::string& pathUtf8) override;
+    std::vector<std::string> Opened;
+    std::function<void()> Action;  ///< runs on each call (may throw)
+};
+
+/// Answers the window's boxes from a script and records what they showed.
+class TScriptedDialogs : public IQuillaneDialogs {
+public:
+    void ShowReadFailure(const QString& text) override { ReadFailures << text; }
+    void ShowFailureReport(const QString& text) override { Reports << text; }
+    TSaveAnswer AskSaveChanges() override;
+    bool ChooseInitFile(const QString& fileName, QString& chosen) override;
+
+    QStringList ReadFailures;
+    QStringList Reports;
+    int Questions = 0;
+    std::deque<TSaveAnswer> Answers;   ///< answers, in order; Cancel when empty
+    QStringList Presets;               ///< file names the file dialog was preset with
+    std::optional<QString> Choice;     ///< the file chosen, or cancel
+};
+
+/// A temporary folder laid out as an installation with its init.m.
+class TInstallation {
+public:
+    TInstallation();
+    QString Dir() const { return FDir.path(); }
+    /// The init.m path inside the installation.
+    QString InitFile() const;
+    /// Another file in the folder.
+    QString File(const QString& name) const { return FDir.filePath(name); }
+
+private:
+    QTemporaryDir FDir;
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadFile(const QString& path);
+
+/// Runs `act` on the next modal widget once it is shown (polled by a timer
+/// owned by the returned object, so nothing is left behind).
+std::unique_ptr<QTimer> WhenModalShown(std::function<void(QWidget*)> act);
+
+/// Replaces the text of a focused field as a user would: select all, then
+/// type; text outside ASCII arrives as an input method's commit.
+void TypeInto(QWidget* field, const QString& text);
+
+/// Runs the event loop until it would block, so idle-time updates run.
+void RunUntilIdle();
+
+}  // namespace quillane::test

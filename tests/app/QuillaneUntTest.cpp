@@ -1,0 +1,675 @@
+#include "QuillaneUnt.h"
+
+#include "AppTestSupport.h"
+#include "CodePage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRawFont>
+#include <QTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace quillane;
+using namespace quillane::test;
+
+namespace {
+
+const QString NotSet = QStringLiteral("(未設定)");
+const QString ReadFailed = QStringLiteral("ファイルの読込みに失敗しました");
+
+// A managed section as the program writes it, with the user's lines around it.
+QByteArray InitFileWith(const QByteArray& header, const QByteArray& commands = QByteArray())
+{
+    QByteArray text = "(* user line above *)\r\n"
+                      "(*--- This section is added by Quillane ---*)\r\n"
+                      "(*\r\n" + header + "*)\r\n";
+    if (!commands.isNull())
+        text += "(* Quillane commands begin *)\r\n" + commands + "(* Quillane commands end *)\r\n\r\n";
+    text += "(*--- End of section added by Quillane ---*)\r\n"
+            "Print[\"user line below\"]\r\n";
+    return text;
+}
+
+class FrmQuillaneTest : public ::testing::Test {
+public:
+    TInstallation Install;
+    MemoryRegistry Registry;
+    TRecordingLauncher Launcher;
+    TScriptedDialogs Dialogs;
+    unsigned CodePage = CpUtf8;
+    std::unique_ptr<TFrmQuillane> Window;
+
+    void TearDown() override
+    {
+        Window.reset();
+        // Nothing a test scripted may be left unanswered or unseen.
+        EXPECT_TRUE(Dialogs.Answers.empty());
+    }
+
+    // Start-up with init.m holding `contents` in the newest installation.
+    void StartWith(const QByteArray& contents)
+    {
+        WriteFile(Install.InitFile(), contents);
+        AddInstallation(Registry, "4.1", "/nowhere/older");
+        AddInstallation(Registry, "5.0", Install.Dir().toStdString());
+        Create();
+    }
+
+    void Create()
+    {
+        Window = std::make_unique<TFrmQuillane>(TQuillaneServices{Registry, Launcher, Dialogs, CodePage});
+    }
+
+    void ShowActive()
+    {
+        Window->ShowCentred();
+        Window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    }
+
+    template <class T>
+    T* Get(const char* name)
+    {
+        T* widget = Window->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            ADD_FAILURE() << "no control " << name;
+        return widget;
+    }
+
+    QLineEdit* EdtHome() { return Get<QLineEdit>("EdtHome"); }
+    QLineEdit* EdtFileName() { return Get<QLineEdit>("EdtFileName"); }
+    QPlainTextEdit* MemCommands() { return Get<QPlainTextEdit>("MemCommands"); }
+    QCheckBox* ChkDefineUtils() { return Get<QCheckBox>("ChkDefineUtils"); }
+    QPushButton* BtnSave() { return Get<QPushButton>("BtnSave"); }
+
+    void TypeInto(QWidget* field, const QString& text) { quillane::test::TypeInto(field, text); }
+
+    // Focus moves on to another control of the window.
+    void LeaveField() { Get<QPushButton>("BtnExit")->setFocus(Qt::TabFocusReason); }
+};
+
+TEST_F(FrmQuillaneTest, StartUpWithoutInstallationReportsTheEmptyPathOnce)
+{
+    Create();
+    EXPECT_EQ(EdtFileName()->text(), QString());
+    EXPECT_EQ(Dialogs.ReadFailures, QStringList{QStringLiteral("\n") + ReadFailed});
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
+    EXPECT_EQ(EdtHome()->text(), NotSet);
+    EXPECT_EQ(MemCommands()->toPlainText(), NotSet);
+    EXPECT_FALSE(ChkDefineUtils()->isChecked());
+    EXPECT_FALSE(Window->Changed());
+    EXPECT_FALSE(Window->ActSave()->isEnabled());
+    EXPECT_FALSE(BtnSave()->isEnabled());
+}
+
+TEST_F(FrmQuillaneTest, StartUpShowsTheSectionOfTheNewestInstallation)
+{
+    StartWith(InitFileWith("[HomeDirectory]/home/ann/math\r\n[DefineUtils]\r\n", "A\r\n\r\nB\r\n"));
+    EXPECT_EQ(EdtFileName()->text(), Install.InitFile());
+    EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
+    EXPECT_EQ(EdtHome()->text(), QStringLiteral("/home/ann/math"));
+    EXPECT_TRUE(ChkDefineUtils()->isChecked());
+    EXPECT_EQ(MemCommands()->toPlainText(), QStringLiteral("A\n\nB\n"));
+    EXPECT_FALSE(Window->Changed());
+    EXPECT_FALSE(MemCommands()->document()->isModified());
+    EXPECT_FALSE(Window->ActSave()->isEnabled());
+}
+
+TEST_F(FrmQuillaneTest, StartUpPutsNotSetIntoAnEmptyHomeDirectory)
+{
+    StartWith(InitFileWith("[HomeDirectory]\r\n"));
+    EXPECT_EQ(EdtHome()->text(), NotSet);
+    EXPECT_FALSE(Window->Changed());
+}
+
+TEST_F(FrmQuillaneTest, RegistryErrorIsReportedAndTheWindowStillOpens)
+{
+    Registry.SetValue("Software\\Wolfram Research\\Mathematica\\5.0", "InstallDir", RegType::DWord,
+                      std::string("\x01\0\0\0", 4));
+    Create();
+    EXPECT_EQ(Dialogs.Reports, QStringList{QStringLiteral("'InstallDir' のデータ型が不正です.")});
+    EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
+    // FormCreate ended before its first step: the design values stand.
+    EXPECT_EQ(EdtFileName()->text(),
+              QStringLiteral("C:\\Program Files\\Wolfram Research\\Mathematica\\4.1\\Configuration\\Kernel\\init.m"));
+    EXPECT_EQ(EdtHome()->text(), NotSet);
+    EXPECT_FALSE(Window->Changed());
+}
+
+TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(FrmQuillaneTest&)> Act;
+        bool Changed;
+        QString Home;
+        QString Commands;
+    };
+    const QString home = QStringLiteral("/home/ann/math");
+    const QString commands = QStringLiteral("A\n");
+    const std::vector<Case> cases = {
+        {"typing in the home field and leaving it",
+         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); t.LeaveField(); }, true,
+         QStringLiteral("/x"), commands},
+        {"clearing the home field and leaving it",
+         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QString()); t.LeaveField(); }, true, NotSet, commands},
+        {"still typing in the home field",
+         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); }, false, QStringLiteral("/x"),
+         commands},
+        {"passing through the home field without typing",
+         [](FrmQuillaneTest& t) { t.EdtHome()->setFocus(Qt::TabFocusReason); t.LeaveField(); }, false, home,
+         commands},
+        {"typing in the home field, then focus to another window",
+         [](FrmQuillaneTest& t) {
+             t.TypeInto(t.EdtHome(), QStringLiteral("/x"));
+             QWidget other;
+             other.show();
+             other.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+         },
+         false, QStringLiteral("/x"), commands},
+        {"typing in the commands field and leaving it",
+         [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QStringLiteral("Off[x]")); t.LeaveField(); }, true,
+         home, QStringLiteral("Off[x]")},
+        {"clearing the commands field and leaving it",
+         [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QString()); t.LeaveField(); }, true, home, NotSet},
+        {"clicking the check box",
+         [](FrmQuillaneTest& t) { QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton); }, true, home, commands},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        StartWith(InitFileWith("[HomeDirectory]/home/ann/math\r\n", "A\r\n"));
+        ShowActive();
+        c.Act(*this);
+        RunUntilIdle();
+        EXPECT_EQ(Window->Changed(), c.Changed);
+        EXPECT_EQ(Window->ActSave()->isEnabled(), c.Changed);
+        EXPECT_EQ(BtnSave()->isEnabled(), c.Changed);
+        EXPECT_EQ(EdtHome()->text(), c.Home);
+        EXPECT_EQ(MemCommands()->toPlainText(), c.Commands);
+        Window.reset();
+    }
+}
+
+TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
+{
+    StartWith("Print[1]\n");
+    ShowActive();
+    TypeInto(EdtHome(), QStringLiteral("/home/ann"));
+    TypeInto(MemCommands(), QStringLiteral("Off[General::spell]"));
+    LeaveField();
+    RunUntilIdle();
+    Window->ActSave()->trigger();
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
+    EXPECT_FALSE(Window->Changed());
+    const QByteArray written = ReadFile(Install.InitFile());
+    EXPECT_TRUE(written.startsWith("Print[1]\r\n(*--- This section is added by Quillane ---*)\r\n")) << written.constData();
+    EXPECT_TRUE(written.contains("[HomeDirectory]/home/ann\r\n"));
+    EXPECT_TRUE(written.contains("(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)"));
+    EXPECT_FALSE(written.contains("[DefineUtils]"));
+}
+
+TEST_F(FrmQuillaneTest, CommandsKeepTheirCharactersAndLineBreaks)
+{
+    // A no-break space and a tab must reach the file as typed; lines are
+    // separated by CR LF there.
+    const QByteArray commands = "x\xC2\xA0=\t1\r\n\r\ny\r\n";
+    StartWith(InitFileWith("", commands));
+    EXPECT_EQ(MemCommands()->toPlainText().size(), 9);
+    ChkDefineUtils()->click();
+    RunUntilIdle();
+    Window->ActSave()->trigger();
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
+    EXPECT_TRUE(ReadFile(Install.InitFile()).contains("(* Quillane commands begin *)\r\n" + commands + "\r\n"));
+}
+
+TEST_F(FrmQuillaneTest, FailedSaveIsReportedAndKeepsTheFlag)
+{
+    StartWith(InitFileWith(""));
+    ShowActive();
+    ChkDefineUtils()->click();
+    const QString missing = Install.File(QStringLiteral("gone/init.m"));
+    // The path changes without a reload (no focus left the field).
+    EdtFileName()->setText(missing);
+    RunUntilIdle();
+    Window->ActSave()->trigger();
+    EXPECT_EQ(Dialogs.Reports, QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
+    EXPECT_TRUE(Window->Changed());
+    RunUntilIdle();
+    EXPECT_TRUE(BtnSave()->isEnabled());
+}
+
+TEST_F(FrmQuillaneTest, CharacterOutsideTheCodePageFailsTheSaveAndWritesNothing)
+{
+    struct Case {
+        const char* Field;
+        QString Home;
+        QString Commands;
+        QString Report;
+    };
+    const std::vector<Case> cases = {
+        {"home", QStringLiteral("C:\\\U0001F600"), NotSet,
+         QStringLiteral("ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります.")},
+        {"commands", NotSet, QStringLiteral("Print[\"\U0001F600\"]"),
+         QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります.")},
+    };
+    CodePage = CpShiftJis;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Field);
+        Registry = MemoryRegistry();
+        Dialogs.Reports.clear();
+        const QByteArray before = InitFileWith("[HomeDirectory]C:\\\x95\x5C\r\n");  // 表: trail byte 0x5C
+        StartWith(before);
+        EXPECT_EQ(EdtHome()->text(), QStringLiteral("C:\\表"));
+        ShowActive();
+        TypeInto(EdtHome(), c.Home);
+        TypeInto(MemCommands(), c.Commands);
+        LeaveField();
+        ASSERT_TRUE(Window->Changed());
+        RunUntilIdle();
+        Window->ActSave()->trigger();
+        EXPECT_EQ(Dialogs.Reports, QStringList{c.Report});
+        EXPECT_EQ(ReadFile(Install.InitFile()), before);
+        EXPECT_TRUE(Window->Changed());
+        Window.reset();
+    }
+}
+
+TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
+{
+    struct Case {
+        const char* Name;
+        bool Change;
+        std::optional<TSaveAnswer> Answer;
+        bool FileMissing;
+        bool Closed;
+        bool Saved;
+        bool Reported;
+    };
+    const std::vector<Case> cases = {
+        {"nothing changed", false, std::nullopt, false, true, false, false},
+        {"cancel", true, TSaveAnswer::Cancel, false, false, false, false},
+        {"no", true, TSaveAnswer::No, false, true, false, false},
+        {"yes", true, TSaveAnswer::Yes, false, true, true, false},
+        {"yes, but the file is gone", true, TSaveAnswer::Yes, true, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        Dialogs = TScriptedDialogs();
+        const QByteArray before = InitFileWith("");
+        StartWith(before);
+        ShowActive();
+        if (c.Change)
+            ChkDefineUtils()->click();
+        if (c.Answer)
+            Dialogs.Answers.push_back(*c.Answer);
+        if (c.FileMissing)
+            QFile::remove(Install.InitFile());
+        QTest::mouseClick(Get<QPushButton>("BtnExit"), Qt::LeftButton);
+        EXPECT_EQ(Dialogs.Questions, c.Answer ? 1 : 0);
+        EXPECT_EQ(Window->isVisible(), !c.Closed);
+        if (!c.FileMissing) {
+            EXPECT_EQ(ReadFile(Install.InitFile()).contains("[DefineUtils]"), c.Saved);
+        }
+        EXPECT_EQ(Dialogs.Reports.size(), c.Reported ? 1 : 0);
+        if (c.Reported) {
+            EXPECT_EQ(Dialogs.Reports.front(),
+                      QStringLiteral("ファイル %1 は開けません.").arg(Install.InitFile()));
+        }
+        EXPECT_EQ(Window->Changed(), c.Change && !c.Saved);
+        Window.reset();
+    }
+}
+
+TEST_F(FrmQuillaneTest, CloseBoxDoesNotAsk)
+{
+    StartWith(InitFileWith(""));
+    ShowActive();
+    ChkDefineUtils()->click();
+    EXPECT_TRUE(Window->close());
+    EXPECT_EQ(Dialogs.Questions, 0);
+    EXPECT_FALSE(ReadFile(Install.InitFile()).contains("[DefineUtils]"));
+}
+
+TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
+{
+    struct Case {
+        const char* Name;
+        const char* Field;
+        std::function<void(FrmQuillaneTest&)> Invoke;
+        bool Exit;
+    };
+    const std::vector<Case> cases = {
+        {"save accelerator while typing the home directory", "EdtHome",
+         [](FrmQuillaneTest&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier); },
+         false},
+        {"save action while typing commands", "MemCommands",
+         [](FrmQuillaneTest& t) { t.Window->ActSave()->trigger(); }, false},
+        {"exit accelerator while typing commands", "MemCommands",
+         [](FrmQuillaneTest&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier); }, true},
+        {"exit action while typing the home directory", "EdtHome",
+         [](FrmQuillaneTest& t) { t.Window->ActExit()->trigger(); }, true},
+        {"mouse on the exit button while typing commands", "MemCommands",
+         [](FrmQuillaneTest& t) { QTest::mouseClick(t.Get<QPushButton>("BtnExit"), Qt::LeftButton); }, true},
+        {"Enter on the save button after tabbing away", "EdtHome",
+         [](FrmQuillaneTest& t) {
+             t.BtnSave()->setFocus(Qt::TabFocusReason);
+             QTest::keyClick(t.BtnSave(), Qt::Key_Return);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        Dialogs = TScriptedDialogs();
+        StartWith(InitFileWith(""));
+        ShowActive();
+        if (!c.Exit) {
+            // The save button is enabled by an earlier change.
+            ChkDefineUtils()->click();
+            RunUntilIdle();
+        }
+        QWidget* field = Get<QWidget>(c.Field);
+        TypeInto(field, QStringLiteral("/typed"));
+        ASSERT_EQ(QApplication::focusWidget(), field);
+        if (c.Exit)
+            Dialogs.Answers.push_back(TSaveAnswer::Yes);
+        c.Invoke(*this);
+        const QByteArray expected = std::string(c.Field) == "EdtHome"
+                                        ? QByteArray("[HomeDirectory]/typed\r\n")
+                                        : QByteArray("begin *)\r\n/typed\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(ReadFile(Install.InitFile()).contains(expected), 2000);
+        EXPECT_EQ(Dialogs.Questions, c.Exit ? 1 : 0);
+        EXPECT_FALSE(Window->Changed());
+        Window.reset();
+    }
+}
+
+TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameReloadsAndSavesNothing)
+{
+    const QByteArray first = InitFileWith("");
+    StartWith(first);
+    ShowActive();
+    ChkDefineUtils()->click();
+    RunUntilIdle();
+    const QString other = Install.File(QStringLiteral("other.m"));
+    const QByteArray second = InitFileWith("[HomeDirectory]/other\r\n");
+    WriteFile(other, second);
+    TypeInto(EdtFileName(), other);
+    QTest::keyClick(EdtFileName(), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(EdtHome()->text(), QStringLiteral("/other"));
+    QTest::qWait(200);  // the accelerator's animated click has ended
+    EXPECT_FALSE(Window->Changed());
+    EXPECT_EQ(ReadFile(Install.InitFile()), first);
+    EXPECT_EQ(ReadFile(other), second);
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
+}
+
+TEST_F(FrmQuillaneTest, ChangingTheFileReloadsAndDropsUnsavedEdits)
+{
+    struct Case {
+        const char* Name;
+        QByteArray Contents;  // empty: the file does not exist
+        QString Home;
+        bool DefineUtils;
+        bool ReadFailure;
+    };
+    const std::vector<Case> cases = {
+        {"file with a home directory", InitFileWith("[HomeDirectory]/other\r\n[DefineUtils]\r\n"),
+         QStringLiteral("/other"), true, false},
+        {"file without a home directory", InitFileWith("[DefineUtils]\r\n"), QStringLiteral("/typed"), true, false},
+        {"file without a section", "Print[2]\r\n", QStringLiteral("/typed"), false, false},
+        {"missing file", QByteArray(), QStringLiteral("/typed"), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        Dialogs = TScriptedDialogs();
+        StartWith(InitFileWith("[HomeDirectory]/home/ann\r\n"));
+        ShowActive();
+        TypeInto(EdtHome(), QStringLiteral("/typed"));
+        LeaveField();
+        ASSERT_TRUE(Window->Changed());
+        const QString other = Install.File(QStringLiteral("other.m"));
+        QFile::remove(other);
+        if (!c.Contents.isEmpty())
+            WriteFile(other, c.Contents);
+        TypeInto(EdtFileName(), other);
+        LeaveField();
+        EXPECT_EQ(EdtHome()->text(), c.Home);
+        EXPECT_EQ(ChkDefineUtils()->isChecked(), c.DefineUtils);
+        EXPECT_FALSE(Window->Changed());
+        RunUntilIdle();
+        EXPECT_FALSE(BtnSave()->isEnabled());
+        EXPECT_EQ(Dialogs.ReadFailures, c.ReadFailure ? QStringList{other + QStringLiteral("\n") + ReadFailed}
+                                                      : QStringList());
+        EXPECT_EQ(Dialogs.Questions, 0);
+        Window.reset();
+    }
+}
+
+TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing)
+{
+    StartWith(InitFileWith("[HomeDirectory]/home/ann\r\n"));
+    ShowActive();
+    TypeInto(EdtHome(), QStringLiteral("/typed"));
+    LeaveField();
+
+    QTest::mouseClick(Get<QPushButton>("BtnFile"), Qt::LeftButton);  // cancelled
+    EXPECT_EQ(Dialogs.Presets, QStringList{Install.InitFile()});
+    EXPECT_EQ(EdtFileName()->text(), Install.InitFile());
+    EXPECT_EQ(EdtHome()->text(), QStringLiteral("/typed"));
+    EXPECT_TRUE(Window->Changed());
+
+    const QString other = Install.File(QStringLiteral("package.m"));
+    WriteFile(other, InitFileWith("[HomeDirectory]/from/package\r\n", "Get[x]\r\n"));
+    Dialogs.Choice = other;
+    QTest::mouseClick(Get<QPushButton>("BtnFile"), Qt::LeftButton);
+    EXPECT_EQ(EdtFileName()->text(), other);
+    EXPECT_EQ(EdtHome()->text(), QStringLiteral("/from/package"));
+    EXPECT_EQ(MemCommands()->toPlainText(), QStringLiteral("Get[x]\n"));
+    EXPECT_FALSE(Window->Changed());
+    EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
+}
+
+TEST_F(FrmQuillaneTest, OpenAsTextOpensTheFileAsStoredWithoutSaving)
+{
+    const QByteArray before = InitFileWith("[HomeDirectory]/home/ann\r\n");
+    StartWith(before);
+    ShowActive();
+    TypeInto(EdtHome(), QStringLiteral("/typed"));
+    QTest::mouseClick(Get<QPushButton>("BtnOpenInitm"), Qt::LeftButton);
+    ASSERT_EQ(Launcher.Opened.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(Launcher.Opened.front()), Install.InitFile());
+    EXPECT_EQ(ReadFile(Install.InitFile()), before);
+    EXPECT_TRUE(Window->Changed());  // the edit is kept, not saved
+}
+
+TEST_F(FrmQuillaneTest, ExceptionFromAHandlerReachesTheFailureReport)
+{
+    StartWith(InitFileWith(""));
+    Launcher.Action = [] { throw std::runtime_error("launch went wrong"); };
+    Window->ActOpenAsText()->trigger();
+    Launcher.Action = [] { throw 42; };
+    Window->ActOpenAsText()->trigger();
+    EXPECT_EQ(Dialogs.Reports, (QStringList{QStringLiteral("launch went wrong."),
+                                            QStringLiteral("予期しないエラーが発生しました.")}));
+}
+
+TEST_F(FrmQuillaneTest, UndecodableSectionIsReportedAndChangesNoField)
+{
+    StartWith(InitFileWith("[HomeDirectory]/bad\xFF\r\n[DefineUtils]\r\n", "A\r\n"));
+    EXPECT_EQ(Dialogs.Reports.size(), 1);
+    EXPECT_EQ(EdtHome()->text(), NotSet);
+    EXPECT_EQ(MemCommands()->toPlainText(), NotSet);
+    EXPECT_FALSE(ChkDefineUtils()->isChecked());
+}
+
+TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly)
+{
+    Create();
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Quillane Ver 0.13"));
+    EXPECT_EQ(Window->size(), QSize(570, 407));
+    EXPECT_EQ(Window->minimumSize(), QSize(570, 407));
+    EXPECT_EQ(Window->maximumSize(), QSize(570, 407));
+    const Qt::WindowFlags flags = Window->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    ShowActive();
+    const QRect available = Window->screen()->availableGeometry();
+    EXPECT_LE((Window->frameGeometry().center() - available.center()).manhattanLength(), 1);
+    Window->showMinimized();
+    QTRY_VERIFY(Window->isMinimized());
+}
+
+TEST_F(FrmQuillaneTest, ControlsStandWhereTheDesignPutsThem)
+{
+    struct Case {
+        const char* Name;
+        const char* Parent;
+        QRect Geometry;
+        QString Text;
+    };
+    const std::vector<Case> cases = {
+        {"GbDirectory", "FrmQuillane", {8, 8, 553, 249}, QStringLiteral("基本設定")},
+        {"Label2", "GbDirectory", {16, 24, 345, 17},
+         QStringLiteral("ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ( $HomeDirectory に設定されます)(&H)：")},
+        {"EdtHome", "GbDirectory", {16, 40, 457, 20}, NotSet},
+        {"BtnHome", "GbDirectory", {480, 38, 65, 25}, QStringLiteral("参照")},
+        {"ChkDefineUtils", "GbDirectory", {16, 72, 265, 17},
+         QStringLiteral("MoveToNotebookDirectory関数を定義する(&D)")},
+        {"MemCommands", "GbDirectory", {16, 136, 265, 97}, NotSet},
+        {"Memo1", "GbDirectory", {288, 152, 257, 57},
+         QStringLiteral("<<Graphics`PlotField3D` (* ﾊﾟｯｹｰｼﾞ読込 *)\n"
+                        "Off[General::spell]     (* ｽﾍﾟﾙ警告抑制 *)\n"
+                        "Pi2 = Pi ^ 2;           (* 定数の定義 *)")},
+        {"Memo2", "GbDirectory", {288, 72, 257, 41},
+         QStringLiteral("MoveToNotebookDirectory[] 関数は\n"
+                        "最後にﾉｰﾄﾌﾞｯｸﾌｧｲﾙを保存したﾃﾞｨﾚｸﾄﾘを\n"
+                        "ｶﾚﾝﾄﾃﾞｨﾚｸﾄﾘにします。")},
+        {"Label4", "GbDirectory", {16, 120, 217, 17}, QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞ(&E)：")},
+        {"Label1", "GbDirectory", {288, 136, 217, 17}, QStringLiteral("【ｺﾏﾝﾄﾞの例】")},
+        {"GbInitm", "FrmQuillane", {8, 272, 553, 81}, QStringLiteral("設定ﾌｧｲﾙ指定")},
+        {"Label3", "GbInitm", {16, 24, 457, 17}, QStringLiteral("書き換える設定ﾌｧｲﾙ(通常は init.m です) (&I)；")},
+        {"EdtFileName", "GbInitm", {16, 45, 457, 20}, QString()},
+        {"BtnFile", "GbInitm", {480, 43, 65, 25}, QStringLiteral("参照")},
+        {"BtnOpenInitm", "FrmQuillane", {208, 368, 129, 25}, QStringLiteral("設定ﾌｧｲﾙを開く(&M)")},
+        {"BtnSave", "FrmQuillane", {352, 368, 91, 25}, QStringLiteral("書き込み(&S)")},
+        {"BtnExit", "FrmQuillane", {456, 368, 97, 25}, QStringLiteral("終了(&X)")},
+    };
+    Create();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QWidget* widget = Get<QWidget>(c.Name);
+        if (!widget)
+            continue;
+        EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromLatin1(c.Parent));
+        EXPECT_EQ(widget->geometry(), c.Geometry);
+        QString text;
+        if (auto* box = qobject_cast<QGroupBox*>(widget))
+            text = box->title();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            text = edit->text();
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
+            text = memo->toPlainText();
+        else if (auto* memo = qobject_cast<QTextEdit*>(widget))
+            text = memo->toPlainText();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        EXPECT_EQ(text, c.Text);
+        EXPECT_TRUE(widget->isVisibleTo(Window.get()));
+    }
+}
+
+TEST_F(FrmQuillaneTest, FontsShowJapaneseAtTwelvePixels)
+{
+    Create();
+    const char* const names[] = {"FrmQuillane", "Label2", "EdtHome", "MemCommands", "Memo1", "Memo2", "BtnSave"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        QWidget* widget = std::string(name) == "FrmQuillane" ? Window.get() : Get<QWidget>(name);
+        EXPECT_EQ(widget->font().pixelSize(), 12);
+        EXPECT_TRUE(QRawFont::fromFont(widget->font()).supportsCharacter(QChar(u'設')))
+            << QFontInfo(widget->font()).family().toStdString();
+    }
+    EXPECT_NE(QFontInfo(Get<QWidget>("Memo1")->font()).family(), QFontInfo(Window->font()).family());
+}
+
+TEST_F(FrmQuillaneTest, TabVisitsTheControlsInOrderAndSkipsTheExampleMemos)
+{
+    StartWith(InitFileWith(""));
+    ShowActive();
+    EdtHome()->setFocus(Qt::TabFocusReason);
+    // The save button is disabled right after start-up, so Tab passes it.
+    const QStringList expected = {"BtnHome", "ChkDefineUtils", "MemCommands", "EdtFileName", "BtnFile",
+                                  "BtnOpenInitm", "BtnExit", "EdtHome"};
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, expected);
+}
+
+TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
+{
+    Create();
+    ShowActive();
+    for (const char* name : {"Memo1", "Memo2"}) {
+        SCOPED_TRACE(name);
+        auto* memo = Get<QTextEdit>(name);
+        EXPECT_TRUE(memo->isReadOnly());
+        EXPECT_FALSE(memo->focusPolicy() & Qt::TabFocus);
+        const QString before = memo->toPlainText();
+        memo->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(memo, QStringLiteral("xyz"));
+        QTest::keyClick(memo, Qt::Key_Delete);
+        EXPECT_EQ(memo->toPlainText(), before);
+    }
+}
+
+TEST_F(FrmQuillaneTest, AcceleratorsOfTheLabels)
+{
+    Create();
+    ShowActive();
+    EdtHome()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(EdtHome(), Qt::Key_E, Qt::AltModifier);  // Label4 focuses the commands field
+    EXPECT_EQ(QApplication::focusWidget(), MemCommands());
+    QTest::keyClick(MemCommands(), Qt::Key_H, Qt::AltModifier);  // Label2 is bound to no control
+    EXPECT_EQ(QApplication::focusWidget(), MemCommands());
+    QTest::keyClick(MemCommands(), Qt::Key_I, Qt::AltModifier);  // nor is Label3
+    EXPECT_EQ(QApplication::focusWidget(), MemCommands());
+    QTest::keyClick(MemCommands(), Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(ChkDefineUtils()->isChecked());
+}
+
+TEST_F(FrmQuillaneTest, ButtonsShowSixteenPixelGlyphs)
+{
+    Create();
+    for (const char* name : {"BtnHome", "BtnFile", "BtnOpenInitm", "BtnSave", "BtnExit"}) {
+        SCOPED_TRACE(name);
+        auto* button = Get<QPushButton>(name);
+        EXPECT_EQ(button->iconSize(), QSize(16, 16));
+        EXPECT_FALSE(button->icon().isNull());
+        EXPECT_EQ(button->icon().pixmap(16, 16).size(), QSize(16, 16));
+    }
+    EXPECT_EQ(Window->ActSave()->icon().cacheKey(), BtnSave()->icon().cacheKey());
+}
+
+}  // namespace
