@@ -26,6 +26,8 @@ static void InitQuillaneResources()
 
 namespace quillane {
 
+const char* const BrowseDlgFormResource = ":/forms/BrowseDlg.form";
+
 namespace {
 
 // Stands in for a text the reader did not touch. It can never come out of a
@@ -140,6 +142,7 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     connect(ui->ActExit, &QAction::triggered, this, &TFrmQuillane::ActExitExecute);
     connect(ui->ActOpenAsText, &QAction::triggered, this, &TFrmQuillane::ActOpenAsTextExecute);
     connect(ui->BtnFile, &QPushButton::clicked, this, &TFrmQuillane::BtnFileClick);
+    connect(ui->BtnHome, &QPushButton::clicked, this, &TFrmQuillane::BtnHomeClick);
     // toggled, not clicked: setting the box from code raises it too, as the
     // reload expects.
     connect(ui->ChkDefineUtils, &QCheckBox::toggled, this, &TFrmQuillane::ChkDefineUtilsClick);
@@ -150,6 +153,14 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFrmQuillane::ActSaveUpdate);
+
+    // Failures inside the folder window's modal run are reported by the
+    // component itself; they belong in this window's report like any other.
+    FPreviousFailureReport =
+        SetFailureReport([this](const QString& text) { FServices.Dialogs.ShowFailureReport(text); });
+    FBrowseDlg = new TBrowseDlg(this);
+    FBrowseDlg->setObjectName(QStringLiteral("BrowseDlg"));
+    LoadBrowseDlg();
 
     FormCreate();
     ActSaveUpdate();
@@ -164,6 +175,7 @@ TFrmQuillane::~TFrmQuillane()
         field->removeEventFilter(this);
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
         disconnect(dispatcher, nullptr, this, nullptr);
+    SetFailureReport(std::move(FPreviousFailureReport));
 }
 
 QAction* TFrmQuillane::ActSave() const { return ui->ActSave; }
@@ -294,6 +306,42 @@ void TFrmQuillane::BtnFileClick()
         ui->EdtFileName->setText(chosen);
         Reload();
     });
+}
+
+void TFrmQuillane::BtnHomeClick()
+{
+    // The result is not needed: a chosen folder has already arrived through
+    // BrowseDlgOKBtnClick when Execute returns.
+    Guarded([this] { FBrowseDlg->Execute(); });
+}
+
+// Runs inside the folder window's modal run; a failure here is reported by
+// the component, and the window stays usable.
+void TFrmQuillane::BrowseDlgShow(QObject* /*Sender*/, TBrowseOKState& /*OKButtonState*/)
+{
+    FBrowseDlg->SelectPath(ui->EdtHome->text());
+}
+
+void TFrmQuillane::BrowseDlgOKBtnClick(QObject* /*Sender*/)
+{
+    ui->EdtHome->setText(FBrowseDlg->CustomEditText());
+    ui->EdtHome->setModified(true);
+    EdtHomeExit();
+}
+
+// The design values come from the stored form; its handler names are bound
+// to this window's handlers. A form that cannot be applied is reported and
+// leaves the component with the values applied so far.
+void TFrmQuillane::LoadBrowseDlg()
+{
+    TBrowseHandlerTable handlers;
+    handlers.BrowseEvents[QStringLiteral("BrowseDlgShow")] = [this](QObject* sender, TBrowseOKState& state) {
+        BrowseDlgShow(sender, state);
+    };
+    handlers.NotifyEvents[QStringLiteral("BrowseDlgOKBtnClick")] = [this](QObject* sender) {
+        BrowseDlgOKBtnClick(sender);
+    };
+    Guarded([&] { LoadBrowseDlgFormFile(*FBrowseDlg, QString::fromLatin1(BrowseDlgFormResource), handlers); });
 }
 
 // Exit events: focus moving to another control of this window. Focus lost to

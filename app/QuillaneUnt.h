@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrowseDlg.h"
 #include "QuillaneDialogs.h"
 #include "SectionEngine.h"
 
@@ -17,6 +18,10 @@ namespace quillane {
 
 class IRegistry;
 class IEditorLauncher;
+
+/// The stored design values of the window's folder browse component, a
+/// Qt resource in the component's stored-form format.
+extern const char* const BrowseDlgFormResource;
 
 /// What the main window works with besides its own controls. The window
 /// does not own them; they outlive it.
@@ -47,6 +52,16 @@ public:
     QAction* ActExit() const;
     QAction* ActOpenAsText() const;
 
+    /// The home folder picker, owned by the window.
+    TBrowseDlg& BrowseDlg() const { return *FBrowseDlg; }
+
+    /// BrowseDlg's OnShow: the tree opens at the current home directory;
+    /// the OK button's state is left to the component.
+    void BrowseDlgShow(QObject* Sender, TBrowseOKState& OKButtonState);
+    /// BrowseDlg's OnOKBtnClick: the chosen folder becomes the home
+    /// directory and counts as a change.
+    void BrowseDlgOKBtnClick(QObject* Sender);
+
 public slots:
     /// Start-up: locate init.m, reload, and the empty-home rule.
     void FormCreate();
@@ -68,6 +83,8 @@ public slots:
     void ActOpenAsTextExecute();
     /// Picks another init.m with the file-open dialog and reloads.
     void BtnFileClick();
+    /// Picks the home directory in the folder browse window.
+    void BtnHomeClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +94,7 @@ private:
 
     template <class Body>
     void Guarded(Body&& body);
+    void LoadBrowseDlg();
     void Reload();
     void Save();
     void CommitPendingEdit();
@@ -88,6 +106,8 @@ private:
     std::unique_ptr<Ui::TFrmQuillane> ui;
     TQuillaneServices FServices;
     bool FChanged = false;
+    TBrowseDlg* FBrowseDlg = nullptr;  // a child: deleted with the window
+    TFailureReport FPreviousFailureReport;
 };
 
 }  // namespace quillane

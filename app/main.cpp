@@ -2,12 +2,15 @@
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
 
+#include "BrowseDlg.h"
+
 #include "CodePage.h"
 #include "EditorLauncher.h"
 #include "FailureReport.h"
 #include "Registry.h"
 
 #include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
@@ -24,6 +27,16 @@ int main(int argc, char** argv)
     } catch (...) {
         dialogs.ShowFailureReport(FailureReportText(ExceptionMessage(std::current_exception())));
         return 1;
+    }
+
+    // The folder browse unit starts before the window and ends after it. A
+    // shell that cannot be reached leaves the folder tree empty; everything
+    // else of the window still works, so the program goes on.
+    std::optional<BrowseUnitScope> browseUnit;
+    try {
+        browseUnit.emplace();
+    } catch (...) {
+        dialogs.ShowFailureReport(FailureReportText(ExceptionMessage(std::current_exception())));
     }
 
     TFrmQuillane window({*registry, *launcher, dialogs, SystemCodePage()});

@@ -1,10 +1,16 @@
-// Renders the main window, filled from a sample init.m, to a PNG file:
-//   quillane_snapshot <output.png>
-// The window is drawn by Qt itself (no window manager), so the picture is
-// the same offscreen and on a display.
+// Renders the main window, filled from a sample init.m, to a PNG file, and
+// optionally the home folder window opened from it over a sample folder tree:
+//   quillane_snapshot <main.png> [<folder.png>]
+// The windows are drawn by Qt itself (no window manager), so the pictures are
+// the same offscreen and on a display, and the folder tree is the same on
+// every machine.
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
+
+#include "BrowseDlg.h"
+#include "BrowseDlgForm.h"
+#include "MemoryShell.h"
 
 #include "CodePage.h"
 #include "EditorLauncher.h"
@@ -13,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -34,15 +41,55 @@ public:
     bool ChooseInitFile(const QString&, QString&) override { return false; }
 };
 
+// A computer as the POSIX shell shows it: the root file system and a
+// removable volume, with the sample home directory below the root.
+const char* const SampleFolders = R"(
+Computer | folder ancestor sub | | コンピュータ
+  / | folder | / | /
+    bin | folder | /bin
+    etc | folder | /etc
+    home | folder | /home
+      ann | folder | /home/ann
+        Desktop | folder | /home/ann/Desktop
+        Documents | folder | /home/ann/Documents
+        mathematica | folder | /home/ann/mathematica
+          notebooks | folder | /home/ann/mathematica/notebooks
+          packages | folder | /home/ann/mathematica/packages
+    opt | folder | /opt
+    tmp | folder | /tmp
+    usr | folder | /usr
+  usb | folder | /media/ann/usb | usb
+)";
+
+// Opens the home folder window from `window` and saves its picture.
+bool SnapFolderWindow(TFrmQuillane& window, const QString& file)
+{
+    bool saved = false;
+    TBrowseDlg& dlg = window.BrowseDlg();
+    QTimer::singleShot(0, [&] {
+        if (TBrowseDlgForm* form = dlg.Form()) {
+            QCoreApplication::processEvents();
+            saved = form->grab().save(file, "PNG");
+            form->done(2);
+        }
+    });
+    window.BtnHomeClick();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     TQuillaneApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quillane_snapshot <output.png>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: quillane_snapshot <main.png> [<folder.png>]\n");
         return 2;
     }
+    auto folders = std::make_shared<shell::MemoryShell>(SampleFolders);
+    folders->SetSpecialFolder(17, "Computer");  // the computer's platform id
+    BrowseUnitScope browseUnit(folders);
+
     // An install root with one version folder, found as on any Linux machine.
     // A fixed folder, so that the picture does not change from run to run.
     const QString root = QDir::temp().filePath(QStringLiteral("quillane-snapshot/Wolfram/Mathematica"));
@@ -68,6 +115,10 @@ int main(int argc, char** argv)
     QDir(QDir::temp().filePath(QStringLiteral("quillane-snapshot"))).removeRecursively();
     if (!saved) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    if (argc == 3 && !SnapFolderWindow(window, QString::fromLocal8Bit(argv[2]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }
     return 0;

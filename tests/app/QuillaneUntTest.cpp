@@ -1,11 +1,17 @@
 #include "QuillaneUnt.h"
 
 #include "AppTestSupport.h"
+#include "BrowseDlg.h"
+#include "BrowseDlgForm.h"
 #include "CodePage.h"
+#include "PosixShell.h"
+#include "ShellTreeView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QMetaProperty>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +24,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 
 using namespace quillane;
 using namespace quillane::test;
@@ -673,3 +682,306 @@ TEST_F(FrmQuillaneTest, ButtonsShowSixteenPixelGlyphs)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Home folder selection: BtnHome runs BrowseDlg over the real file system.
+
+namespace {
+
+// Runs `script` inside the folder window's modal run once it is shown; the
+// script must close the window. A window left open fails the test.
+void WhenBrowsing(TBrowseDlg& dlg, std::function<void(TBrowseDlgForm&)> script)
+{
+    QTimer::singleShot(0, [&dlg, script = std::move(script)] {
+        TBrowseDlgForm* form = dlg.Form();
+        if (!form) {
+            ADD_FAILURE() << "the folder window does not run";
+            return;
+        }
+        script(*form);
+        if (dlg.Form() == form && form->isVisible()) {
+            ADD_FAILURE() << "the script left the folder window open";
+            form->done(2);
+        }
+    });
+}
+
+}  // namespace
+
+class HomeFolderTest : public FrmQuillaneTest {
+public:
+    QTemporaryDir Folders;
+    std::unique_ptr<BrowseUnitScope> Unit;
+    QByteArray Original;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Folders.isValid());
+        for (const char* name : {"alpha", "beta", "line\nbreak"})
+            ASSERT_TRUE(QDir(Folders.path()).mkdir(QString::fromUtf8(name)));
+        // Only the root file system under the computer, whatever is mounted.
+        WriteFile(Folders.filePath(QStringLiteral("mounts")), "/dev/sda1 / ext4 rw 0 0\n");
+        shell::PosixShellOptions options;
+        options.home = Folders.path().toStdString();
+        options.desktop = Folders.filePath(QStringLiteral("no-desktop")).toStdString();
+        options.mountsFile = Folders.filePath(QStringLiteral("mounts")).toStdString();
+        Unit = std::make_unique<BrowseUnitScope>(shell::CreatePosixShellPlatform(options));
+    }
+
+    void TearDown() override
+    {
+        FrmQuillaneTest::TearDown();
+        // Folder windows released through the event loop go before the unit.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Unit.reset();
+    }
+
+    QString Folder(const QString& relative) const { return Folders.path() + u'/' + relative; }
+
+    // Start-up with `home` in the section (none: no home directory line).
+    void StartWithHome(const std::optional<QString>& home)
+    {
+        const QByteArray header = home ? "[HomeDirectory]" + home->toUtf8() + "\r\n" : QByteArray();
+        Original = InitFileWith(header, "A\r\n");
+        StartWith(Original);
+        ASSERT_EQ(EdtHome()->text(), home.value_or(NotSet));
+    }
+
+    // Presses BtnHome as a user does; `script` runs in the folder window.
+    void Browse(std::function<void(TBrowseDlgForm&)> script)
+    {
+        WhenBrowsing(Window->BrowseDlg(), std::move(script));
+        QTest::mouseClick(Get<QPushButton>("BtnHome"), Qt::LeftButton);
+        EXPECT_EQ(Window->BrowseDlg().Form(), nullptr);
+    }
+};
+
+TEST_F(HomeFolderTest, DesignValuesLoadedFromTheStoredForm)
+{
+    StartWithHome(std::nullopt);
+    const TBrowseDlg& dlg = Window->BrowseDlg();
+    EXPECT_EQ(dlg.objectName(), QStringLiteral("BrowseDlg"));
+    EXPECT_EQ(dlg.parent(), Window.get());
+
+    const std::map<QString, QVariant> design = {
+        {QStringLiteral("Caption"), QStringLiteral("フォルダの参照")},
+        {QStringLiteral("Text1"), QStringLiteral("$HomeDirectoryを選んでください")},
+        {QStringLiteral("SpecialRoot"), QVariant::fromValue(shell::sfMyComputer)},
+        {QStringLiteral("CustomEditType"), QVariant::fromValue(ceComboBox)},
+        {QStringLiteral("OKBtnCaption"), QStringLiteral("&OK")},
+        {QStringLiteral("CancelBtnCaption"), QStringLiteral("キャンセル(&C)")},
+        {QStringLiteral("CustomBtnCaption"), QStringLiteral("カスタム(&U)")},
+    };
+    // Every other property keeps the component's default.
+    const TBrowseDlg defaults;
+    const QMetaObject* meta = dlg.metaObject();
+    int checked = 0;
+    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        const QString name = QString::fromLatin1(property.name());
+        const auto it = design.find(name);
+        const QVariant expected = it != design.end() ? it->second : property.read(&defaults);
+        EXPECT_EQ(property.read(&dlg), expected) << name.toStdString();
+        checked += it != design.end();
+    }
+    EXPECT_EQ(checked, static_cast<int>(design.size()));
+
+    const struct {
+        const char* Event;
+        bool Bound;
+        const char* Handler;
+    } events[] = {
+        {"OnShow", static_cast<bool>(dlg.OnShow), "BrowseDlgShow"},
+        {"OnChange", static_cast<bool>(dlg.OnChange), ""},
+        {"OnCustomBtnClick", static_cast<bool>(dlg.OnCustomBtnClick), ""},
+        {"OnCustomEditChange", static_cast<bool>(dlg.OnCustomEditChange), ""},
+        {"OnOKBtnClick", static_cast<bool>(dlg.OnOKBtnClick), "BrowseDlgOKBtnClick"},
+        {"OnCancelBtnClick", static_cast<bool>(dlg.OnCancelBtnClick), ""},
+        {"OnAddHistrory", static_cast<bool>(dlg.OnAddHistrory), ""},
+    };
+    for (const auto& e : events) {
+        EXPECT_EQ(dlg.HandlerName(QString::fromLatin1(e.Event)), QString::fromUtf8(e.Handler)) << e.Event;
+        EXPECT_EQ(e.Bound, *e.Handler != '\0') << e.Event;
+    }
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
+}
+
+// The shipped resource says exactly what the component stores for these
+// values, so nothing in it is ignored or left to chance.
+TEST_F(HomeFolderTest, StoredFormResourceIsWhatTheComponentStores)
+{
+    StartWithHome(std::nullopt);
+    QFile resource(QString::fromLatin1(BrowseDlgFormResource));
+    ASSERT_TRUE(resource.open(QIODevice::ReadOnly));
+    QString lines;
+    for (const QString& line : QString::fromUtf8(resource.readAll()).split(u'\n'))
+        if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
+            lines += line + u'\n';
+    EXPECT_EQ(SaveBrowseDlgForm(Window->BrowseDlg()), lines);
+}
+
+struct HomeCase {
+    const char* Name;
+    std::optional<const char*> Start;     // home in the section, below the folders; none: not set
+    const char* Shown;                    // selected when the window shows ("": nothing with a path)
+    std::function<void(TBrowseDlgForm&)> Script;
+    std::optional<const char*> Home;      // EdtHome afterwards, below the folders; none: "(未設定)"
+    bool Changed;
+};
+
+TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
+{
+    auto ok = [](TBrowseDlgForm& f) { QTest::mouseClick(f.OKBtn(), Qt::LeftButton); };
+    auto down = [](TBrowseDlgForm& f) { QTest::keyClick(f.TreeView(), Qt::Key_Down); };
+    auto type = [this](const char* relative) {
+        return [this, relative](TBrowseDlgForm& f) {
+            quillane::test::TypeInto(f.ComboBox(), *relative ? Folder(QString::fromUtf8(relative)) : QString());
+        };
+    };
+    using Script = std::function<void(TBrowseDlgForm&)>;
+    auto then = [](Script a, Script b) { return [a, b](TBrowseDlgForm& f) { a(f); b(f); }; };
+
+    const HomeCase cases[] = {
+        {"next folder in the tree, OK", "alpha", "alpha", then(down, ok), "beta", true},
+        {"the folder already set, OK", "alpha", "alpha", ok, "alpha", true},
+        {"Cancel after moving", "alpha", "alpha",
+         then(down, [](TBrowseDlgForm& f) { QTest::mouseClick(f.CancelBtn(), Qt::LeftButton); }), "alpha", false},
+        {"Esc after moving", "alpha", "alpha",
+         then(down, [](TBrowseDlgForm& f) { QTest::keyClick(&f, Qt::Key_Escape); }), "alpha", false},
+        {"close box after moving", "alpha", "alpha", then(down, [](TBrowseDlgForm& f) { f.close(); }), "alpha",
+         false},
+        {"emptied edit, OK", "alpha", "alpha", then(type(""), ok), std::nullopt, true},
+        {"missing home opens at its nearest folder", "alpha/gone/deeper", "alpha", ok, "alpha", true},
+        {"typed new folder below the selected one stays", "alpha", "alpha", then(type("alpha/new"), ok),
+         "alpha/new", true},
+        {"typed path below another folder moves there", "alpha", "alpha", then(type("beta/new"), ok), "beta",
+         true},
+        {"not set: opens without a folder, typed path taken", std::nullopt, "", then(type("beta"), ok), "beta",
+         true},
+        {"not set: Cancel keeps it", std::nullopt, "",
+         [](TBrowseDlgForm& f) { QTest::mouseClick(f.CancelBtn(), Qt::LeftButton); }, std::nullopt, false},
+    };
+    for (const HomeCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Window.reset();
+        Dialogs = TScriptedDialogs();
+        StartWithHome(c.Start ? std::optional<QString>(Folder(QString::fromUtf8(*c.Start))) : std::nullopt);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        QString shown = QStringLiteral("<not shown>");
+        Browse([&](TBrowseDlgForm& f) {
+            shown = Window->BrowseDlg().SelectedPath();
+            c.Script(f);
+        });
+        EXPECT_EQ(shown, *c.Shown ? Folder(QString::fromUtf8(c.Shown)) : QString());
+        EXPECT_EQ(EdtHome()->text(), c.Home ? Folder(QString::fromUtf8(*c.Home)) : NotSet);
+        EXPECT_FALSE(EdtHome()->isModified());
+        EXPECT_EQ(Window->Changed(), c.Changed);
+        RunUntilIdle();
+        EXPECT_EQ(BtnSave()->isEnabled(), c.Changed);
+        EXPECT_TRUE(Dialogs.Reports.isEmpty()) << Dialogs.Reports.join(u'|').toStdString();
+        EXPECT_EQ(ReadFile(Install.InitFile()), Original);  // nothing is saved by choosing
+    }
+}
+
+TEST_F(HomeFolderTest, ChosenFolderIsSavedAndOffersItselfNextTime)
+{
+    StartWithHome(Folder(QStringLiteral("alpha")));
+    Browse([](TBrowseDlgForm& f) {
+        QTest::keyClick(f.TreeView(), Qt::Key_Down);
+        QTest::keyClick(f.TreeView(), Qt::Key_Return);  // Enter is OK
+    });
+    Window->ActSaveExecute();
+    EXPECT_FALSE(Window->Changed());
+    EXPECT_EQ(ReadFile(Install.InitFile()),
+              "(* user line above *)\r\n"
+              "(*--- This section is added by Quillane ---*)\r\n"
+              "(*\r\n[HomeDirectory]" + Folder(QStringLiteral("beta")).toUtf8() + "\r\n*)\r\n"
+              "\r\n$Path = DeleteCases[$Path, $HomeDirectory]\r\nUnprotect[$HomeDirectory]\r\n"
+              "$HomeDirectory = \"" + Folder(QStringLiteral("beta")).toUtf8() + "\"\r\n"
+              "Protect[$HomeDirectory]\r\nAppendTo[$Path, $HomeDirectory]\r\nSetDirectory[$HomeDirectory]\r\n\r\n"
+              "(* Quillane commands begin *)\r\nA\r\n\r\n(* Quillane commands end *)\r\n\r\n"
+              "(*--- End of section added by Quillane ---*)\r\n"
+              "Print[\"user line below\"]\r\n");
+
+    // The component lives with the window: its history offers the folder
+    // in the next run, which opens at the new home directory.
+    QStringList offered;
+    QString shown;
+    Browse([&](TBrowseDlgForm& f) {
+        for (int i = 0; i < f.ComboBox()->count(); ++i)
+            offered << f.ComboBox()->itemText(i);
+        shown = f.ComboBox()->currentText();
+        f.CancelBtn()->click();
+    });
+    EXPECT_EQ(offered, QStringList{Folder(QStringLiteral("beta"))});
+    EXPECT_EQ(shown, Folder(QStringLiteral("beta")));
+    EXPECT_FALSE(Window->Changed());
+}
+
+TEST_F(HomeFolderTest, ShowHandlerSelectsTheHomeFieldAndLeavesTheOKStateAlone)
+{
+    StartWithHome(Folder(QStringLiteral("alpha")));
+    Browse([this](TBrowseDlgForm& f) {
+        EXPECT_TRUE(f.OKBtn()->isEnabled());
+        EdtHome()->setText(Folder(QStringLiteral("beta")));
+        for (TBrowseOKState state : {okNoChange, okEnable, okDisable}) {
+            TBrowseOKState passed = state;
+            Window->BrowseDlgShow(&Window->BrowseDlg(), passed);
+            EXPECT_EQ(passed, state);
+        }
+        EXPECT_EQ(Window->BrowseDlg().SelectedPath(), Folder(QStringLiteral("beta")));
+        EXPECT_EQ(f.ComboBox()->currentText(), Folder(QStringLiteral("beta")));
+        f.CancelBtn()->click();
+    });
+    EXPECT_FALSE(Window->Changed());
+}
+
+TEST_F(HomeFolderTest, FailuresDuringTheRunReachTheWindowsReport)
+{
+    int outsideReports = 0;
+    const TFailureReport before = SetFailureReport([&](const QString&) { ++outsideReports; });
+    StartWithHome(Folder(QStringLiteral("alpha")));
+    Browse([this](TBrowseDlgForm& f) {
+        Window->BrowseDlg().OnChange = [](QObject*, TBrowseOKState&) { throw EQuillaneError("selection failed"); };
+        QTest::keyClick(f.TreeView(), Qt::Key_Down);  // OnChange throws; the run goes on
+        Window->BtnHomeClick();                       // a second Execute is refused
+        QTest::mouseClick(f.OKBtn(), Qt::LeftButton);
+    });
+    EXPECT_EQ(Dialogs.Reports.join(u'|'),
+              QStringLiteral("selection failed.|TBrowseDlg: Execute is already running."));
+    EXPECT_EQ(EdtHome()->text(), Folder(QStringLiteral("beta")));
+    EXPECT_TRUE(Window->Changed());
+
+    // The window hands the report back when it goes.
+    Window.reset();
+    Dialogs.Reports.clear();
+    try {
+        throw EQuillaneError("after the window");
+    } catch (...) {
+        ReportCurrentException();
+    }
+    EXPECT_EQ(outsideReports, 1);
+    EXPECT_TRUE(Dialogs.Reports.isEmpty());
+    SetFailureReport(before);
+}
+
+// A folder name may hold a line break on POSIX; taken into the home field it
+// would split the section's directive line, so the save refuses it.
+TEST_F(HomeFolderTest, FolderNameWithALineBreakIsRefusedOnSave)
+{
+    StartWithHome(Folder(QStringLiteral("alpha")));
+    Browse([](TBrowseDlgForm& f) {
+        QTest::keyClick(f.TreeView(), Qt::Key_Down);
+        QTest::keyClick(f.TreeView(), Qt::Key_Down);
+        QTest::mouseClick(f.OKBtn(), Qt::LeftButton);
+    });
+    ASSERT_EQ(EdtHome()->text(), Folder(QStringLiteral("line\nbreak")));
+    ASSERT_TRUE(Window->Changed());
+    Window->ActSaveExecute();
+    ASSERT_EQ(Dialogs.Reports.size(), 1);
+    EXPECT_TRUE(Dialogs.Reports.at(0).contains(QStringLiteral("ホームディレクトリに改行が含まれています")))
+        << Dialogs.Reports.at(0).toStdString();
+    EXPECT_TRUE(Window->Changed());
+    EXPECT_EQ(ReadFile(Install.InitFile()), Original);
+}
