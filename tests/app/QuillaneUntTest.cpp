@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMetaProperty>
 #include <QGroupBox>
 #include <QLabel>
@@ -618,6 +620,33 @@ TEST_F(FrmQuillaneTest, FontsShowJapaneseAtTwelvePixels)
             << QFontInfo(widget->font()).family().toStdString();
     }
     EXPECT_NE(QFontInfo(Get<QWidget>("Memo1")->font()).family(), QFontInfo(Window->font()).family());
+}
+
+// Each design font names one installed face, the one that is drawn; only a
+// stand-in for the design faces is condensed.
+TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw)
+{
+    struct Case {
+        const char* Widget;
+        QStringList DesignFaces;
+    };
+    const std::vector<Case> cases = {
+        {"FrmQuillane", {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")}},
+        {"Memo1", {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")}},
+        {"Memo2", {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")}},
+    };
+    Create();
+    const QStringList installed = QFontDatabase::families();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Widget);
+        const QFont font = std::string(c.Widget) == "FrmQuillane" ? Window->font() : Get<QWidget>(c.Widget)->font();
+        ASSERT_EQ(font.families().size(), 1) << font.families().join(u',').toStdString();
+        const QString face = font.families().constFirst();
+        EXPECT_TRUE(installed.contains(face, Qt::CaseInsensitive)) << face.toStdString();
+        EXPECT_EQ(QFontInfo(font).family().compare(face, Qt::CaseInsensitive), 0)
+            << QFontInfo(font).family().toStdString() << " drawn for " << face.toStdString();
+        EXPECT_EQ(font.stretch(), c.DesignFaces.contains(face, Qt::CaseInsensitive) ? 0 : 90);
+    }
 }
 
 TEST_F(FrmQuillaneTest, TabVisitsTheControlsInOrderAndSkipsTheExampleMemos)
