@@ -20,6 +20,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -679,6 +681,28 @@ TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
         QTest::keyClicks(memo, QStringLiteral("xyz"));
         QTest::keyClick(memo, Qt::Key_Delete);
         EXPECT_EQ(memo->toPlainText(), before);
+    }
+}
+
+// The example memos show all their lines inside the design height, on the
+// button face like the file-name field.
+TEST_F(FrmQuillaneTest, ExampleMemosShowEveryLineOnTheButtonFace)
+{
+    Create();
+    ShowActive();
+    for (const char* name : {"Memo1", "Memo2", "EdtFileName"}) {
+        SCOPED_TRACE(name);
+        auto* field = Get<QWidget>(name);
+        EXPECT_EQ(field->palette().color(QPalette::Base), field->palette().color(QPalette::Button));
+        auto* memo = qobject_cast<QTextEdit*>(field);
+        if (!memo)
+            continue;
+        EXPECT_EQ(memo->document()->blockCount(), 3);
+        EXPECT_FALSE(memo->document()->isModified());
+        const qreal height = memo->document()->documentLayout()->documentSize().height();
+        EXPECT_LE(height, memo->viewport()->height());
+        for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+            EXPECT_EQ(block.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
     }
 }
 
