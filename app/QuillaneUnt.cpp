@@ -3,6 +3,7 @@
 #include "ui_QuillaneUnt.h"
 
 #include "CodePage.h"
+#include "DesignLook.h"
 #include "EditorLauncher.h"
 #include "FailureReport.h"
 #include "InitFileLocation.h"
@@ -10,7 +11,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QScreen>
 #include <QTextCursor>
 #include <QWindow>
@@ -35,51 +35,11 @@ namespace {
 // either empty or lines each followed by CR LF.
 const std::string KeepText = "\n";
 
-// The design fonts: the window's "ＭＳ Ｐゴシック" and the example memos' "ＭＳ ゴシック",
-// 12 pixels high. Where those faces are missing (every Linux desktop) the
-// first installed Japanese gothic face stands in, so that the texts show; the
-// stand-ins run wider than the faces the fixed geometry was laid out for and
-// would clip captions, so they are drawn condensed. The fonts are made here,
-// not in the .ui file, which can only hold point sizes, and before the
-// controls exist, so that no text is laid out twice.
-QFont DesignFont(const QStringList& families)
-{
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(12);
-    if (!QFontDatabase::hasFamily(families.at(0)) && !QFontDatabase::hasFamily(families.at(1)))
-        font.setStretch(90);
-    return font;
-}
-
-QFont WindowFont()
-{
-    return DesignFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
-                       QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
-                       QStringLiteral("TakaoPGothic"), QStringLiteral("Source Han Sans JP")});
-}
-
-QFont MemoFont()
-{
-    return DesignFont({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                       QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
-                       QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
-}
-
-void UseButtonFace(QWidget* widget)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-    widget->setPalette(palette);
-}
-
 // Lines as tall as the gothic face's 12 pixels: the substitute faces have far
 // taller line spacing, and the example memos' three lines would no longer fit
 // their fixed height.
 void FixLineHeight(QTextEdit* memo, int pixels)
 {
-    memo->document()->setDocumentMargin(2);
     QTextCursor cursor(memo->document());
     cursor.select(QTextCursor::Document);
     QTextBlockFormat format;
@@ -121,12 +81,7 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(570, 407);
 
-    const QFont memoFont = MemoFont();
-    ui->Memo1->setFont(memoFont);
-    ui->Memo2->setFont(memoFont);
     UseButtonFace(ui->EdtFileName);
-    UseButtonFace(ui->Memo1);
-    UseButtonFace(ui->Memo2);
     FixLineHeight(ui->Memo1, 12);
     FixLineHeight(ui->Memo2, 12);
 

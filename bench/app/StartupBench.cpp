@@ -9,6 +9,8 @@
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
 
+#include "BrowseDlg.h"
+
 #include "CodePage.h"
 #include "EditorLauncher.h"
 #include "InstallFolderRegistry.h"
@@ -28,6 +30,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -152,6 +155,12 @@ int main(int argc, char** argv)
     auto quillane = [&] {
         return std::unique_ptr<QWidget>(new TFrmQuillane({registry, editor, boxes, SystemCodePage()}));
     };
+
+    // The program starts the folder browse unit before its window and keeps
+    // it for the whole run; the bare window has nothing of the kind.
+    std::optional<BrowseUnitScope> browseUnit;
+    if (!child || std::strcmp(argv[2], "bare") != 0)
+        browseUnit.emplace();
 
     if (child) {
         TimeToFirstPaint(std::strcmp(argv[2], "bare") == 0 ? std::function<std::unique_ptr<QWidget>()>(bare)

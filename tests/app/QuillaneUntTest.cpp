@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMetaProperty>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +20,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -620,6 +624,33 @@ TEST_F(FrmQuillaneTest, FontsShowJapaneseAtTwelvePixels)
     EXPECT_NE(QFontInfo(Get<QWidget>("Memo1")->font()).family(), QFontInfo(Window->font()).family());
 }
 
+// Each design font names one installed face, the one that is drawn; only a
+// stand-in for the design faces is condensed.
+TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw)
+{
+    struct Case {
+        const char* Widget;
+        QStringList DesignFaces;
+    };
+    const std::vector<Case> cases = {
+        {"FrmQuillane", {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")}},
+        {"Memo1", {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")}},
+        {"Memo2", {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")}},
+    };
+    Create();
+    const QStringList installed = QFontDatabase::families();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Widget);
+        const QFont font = std::string(c.Widget) == "FrmQuillane" ? Window->font() : Get<QWidget>(c.Widget)->font();
+        ASSERT_EQ(font.families().size(), 1) << font.families().join(u',').toStdString();
+        const QString face = font.families().constFirst();
+        EXPECT_TRUE(installed.contains(face, Qt::CaseInsensitive)) << face.toStdString();
+        EXPECT_EQ(QFontInfo(font).family().compare(face, Qt::CaseInsensitive), 0)
+            << QFontInfo(font).family().toStdString() << " drawn for " << face.toStdString();
+        EXPECT_EQ(font.stretch(), c.DesignFaces.contains(face, Qt::CaseInsensitive) ? 0 : 90);
+    }
+}
+
 TEST_F(FrmQuillaneTest, TabVisitsTheControlsInOrderAndSkipsTheExampleMemos)
 {
     StartWith(InitFileWith(""));
@@ -650,6 +681,28 @@ TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
         QTest::keyClicks(memo, QStringLiteral("xyz"));
         QTest::keyClick(memo, Qt::Key_Delete);
         EXPECT_EQ(memo->toPlainText(), before);
+    }
+}
+
+// The example memos show all their lines inside the design height, on the
+// button face like the file-name field.
+TEST_F(FrmQuillaneTest, ExampleMemosShowEveryLineOnTheButtonFace)
+{
+    Create();
+    ShowActive();
+    for (const char* name : {"Memo1", "Memo2", "EdtFileName"}) {
+        SCOPED_TRACE(name);
+        auto* field = Get<QWidget>(name);
+        EXPECT_EQ(field->palette().color(QPalette::Base), field->palette().color(QPalette::Button));
+        auto* memo = qobject_cast<QTextEdit*>(field);
+        if (!memo)
+            continue;
+        EXPECT_EQ(memo->document()->blockCount(), 3);
+        EXPECT_FALSE(memo->document()->isModified());
+        const qreal height = memo->document()->documentLayout()->documentSize().height();
+        EXPECT_LE(height, memo->viewport()->height());
+        for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+            EXPECT_EQ(block.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
     }
 }
 
