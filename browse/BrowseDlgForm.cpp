@@ -69,6 +69,11 @@ TBrowseComboBox::TBrowseComboBox(QWidget* parent) : QComboBox(parent) {
     // completion rewrites what the user types.
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
+    // Qt makes an entry equal to the typed text current when the edit
+    // loses focus or takes Enter, and reports that as the user's choice;
+    // typed text stays typing until the user really picks an entry.
+    disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+    disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
     setMaxVisibleItems(DropDownRowCount);
     ensurePolished();
     FitHeightToFont(*this);

@@ -733,6 +733,47 @@ TEST_F(BrowseDlgFormTest, PickingAComboEntryMovesTheTreeTypingDoesNot) {
     EXPECT_EQ(log, expected);
 }
 
+// A typed text that happens to equal an entry of the list is still typing:
+// leaving the combo box must not turn it into a choice of that entry.
+TEST_F(BrowseDlgFormTest, TypedTextEqualToAnEntryStaysTypingWhenTheComboIsLeft) {
+    struct Case {
+        const char* name;
+        std::function<void(TBrowseDlgForm&)> leave;
+    };
+    const std::vector<Case> cases = {
+        {"Tab key", [](TBrowseDlgForm& form) { QTest::keyClick(form.ComboBox(), Qt::Key_Tab); }},
+        {"focus moved to the tree", [](TBrowseDlgForm& form) { form.TreeView()->setFocus(Qt::MouseFocusReason); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBrowseDlg dlg;
+        UseComputer(dlg);
+        dlg.SetCustomEditType(ceComboBox);
+        dlg.SetCustomEditItems({"D:\\Data", "C:\\Work"});
+        std::vector<std::string> log;
+        dlg.OnChange = [&](QObject*, TBrowseOKState&) { log.push_back("change " + dlg.SelectedPath().toStdString()); };
+        dlg.OnCustomEditChange = [&](QObject*) { log.push_back("edit"); };
+        Run(dlg, [&](TBrowseDlgForm& form) {
+            form.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+            dlg.SelectPath("D:\\");
+            log.clear();
+            TBrowseComboBox* combo = form.ComboBox();
+            combo->setFocus();
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo, "C:\\Work");
+            c.leave(form);
+            EXPECT_NE(QApplication::focusWidget(), combo);
+            EXPECT_EQ(combo->ItemIndex(), -1);
+            EXPECT_EQ(combo->currentText(), "C:\\Work");
+            form.CancelBtn()->click();
+        });
+        EXPECT_EQ(log, std::vector<std::string>());
+        EXPECT_EQ(dlg.SelectedPath(), "D:\\");
+        EXPECT_EQ(dlg.CustomEditText(), "C:\\Work");
+    }
+}
+
 // ------------------------------------------------ live property changes
 
 TEST_F(BrowseDlgFormTest, RunningSettersApplyAtOnce) {
