@@ -229,7 +229,7 @@ void ReportCurrentException() {
     } catch (const std::exception& e) {
         message = QString::fromUtf8(e.what());
     } catch (...) {
-        message = QStringLiteral("Unknown exception");
+        message = QStringLiteral("予期しないエラーが発生しました");
     }
     const QString text = FailureReportText(message);
     const TFailureReport& report = FailureReportSlot();
