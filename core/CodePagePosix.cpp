@@ -72,6 +72,32 @@ private:
     iconv_t FCd;
 };
 
+// Length of the UTF-8 sequence that `lead` starts; the input is known valid.
+std::size_t Utf8Length(unsigned char lead)
+{
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// Offset of the first character of `utf8` that its encoding `encoded` does
+// not give back as itself, or npos. glibc maps some characters to
+// look-alikes without counting them as replaced (U+00A5 becomes 0x5C, a
+// backslash).
+std::size_t FirstLookAlike(const std::string& utf8, const std::string& encoded, const std::string& cpName)
+{
+    Converter there(cpName, "UTF-8");
+    Converter back("UTF-8", cpName);
+    std::string bytes, again;
+    std::size_t bad = 0;
+    if (!there.Valid() || !back.Valid()) return 0;
+    if (back.Run(encoded, again, bad) && again == utf8) return std::string::npos;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::string one = utf8.substr(i, Utf8Length(static_cast<unsigned char>(utf8[i])));
+        if (!there.Run(one, bytes, bad) || !back.Run(bytes, again, bad) || again != one) return i;
+        i += one.size();
+    }
+    return 0;
+}
+
 std::string Convert(const std::string& in, unsigned codePage, bool toUtf8)
 {
     const std::string cpName = IconvName(codePage);
@@ -86,6 +112,12 @@ std::string Convert(const std::string& in, unsigned codePage, bool toUtf8)
                                  std::to_string(bad + 1) + " バイト目)");
         throw ECodePageError("コードページ " + std::to_string(codePage) + " で表せない文字があります (" +
                              std::to_string(bad + 1) + " バイト目)");
+    }
+    if (!toUtf8 && codePage != CpUtf8) {
+        const std::size_t lookAlike = FirstLookAlike(in, out, cpName);
+        if (lookAlike != std::string::npos)
+            throw ECodePageError("コードページ " + std::to_string(codePage) + " で表せない文字があります (" +
+                                 std::to_string(lookAlike + 1) + " バイト目)");
     }
     return out;
 }

@@ -32,6 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Trail byte 0x5C: must not be taken for a backslash.
                       RoundTripCase{"Trail5CCp932", CpShiftJis, "表ソ能", "\x95\x5c\x83\x5c\x94\x5c"},
                       RoundTripCase{"HalfWidthKanaCp932", CpShiftJis, "ｱ", "\xb1"},
+                      RoundTripCase{"FullWidthTildeCp932", CpShiftJis, "\uff5e", "\x81\x60"},
                       RoundTripCase{"Utf8", CpUtf8, "(未設定)", "(未設定)"},
                       RoundTripCase{"Utf8Nul", CpUtf8, std::string("a\0b", 3), std::string("a\0b", 3)}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -62,7 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"Utf8Overlong", CpUtf8, "\xc0\xaf", true},
                       BadCase{"Cp932CannotHoldEmoji", CpShiftJis, "\xf0\x9f\x98\x80", false},
                       BadCase{"Cp932CannotHoldHangul", CpShiftJis, "한", false},
-                      BadCase{"InvalidUtf8Input", CpShiftJis, "\xff", false}),
+                      BadCase{"InvalidUtf8Input", CpShiftJis, "\xff", false},
+                      // Characters that only a look-alike of the code page
+                      // stands for: the yen sign would come back as a
+                      // backslash, a path separator.
+                      BadCase{"Cp932YenSignIsNotABackslash", CpShiftJis, "C:\\a\u00a5" "b", false},
+                      BadCase{"Cp932OverlineIsNotATilde", CpShiftJis, "\u203e", false},
+                      BadCase{"Cp932WaveDashIsNotFullWidthTilde", CpShiftJis, "\u301c", false},
+                      BadCase{"Cp932MinusSignIsNotFullWidthHyphen", CpShiftJis, "\u2212", false},
+                      BadCase{"Cp932EmDashIsNotHorizontalBar", CpShiftJis, "x\u2014", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct LeadCase {
