@@ -157,6 +157,9 @@ public:
     {
         struct stat st {};
         if (::stat(target.c_str(), &st) != 0) return nullptr;
+        // The rename that follows asks only the folder; a file the user may
+        // not write is to stay as it is, as if it had been opened for writing.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return nullptr;
         const std::string folder = FolderOf(target);
         const std::string name = target.substr(target.find_last_of('/') + 1);
         std::string pattern = folder + "/." + name + ".XXXXXX";

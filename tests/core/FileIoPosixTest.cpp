@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 
 using namespace quillane;
@@ -36,6 +38,9 @@ class ModeBitsTest : public ::testing::TestWithParam<mode_t> {};
 
 TEST_P(ModeBitsTest, SaveKeepsThePermissionBits)
 {
+    // Only root may save a file without its write bit; for anyone else
+    // FileModeTest checks that such a file is left alone.
+    if ((GetParam() & S_IWUSR) == 0 && ::geteuid() != 0) GTEST_SKIP() << "needs root";
     TempDir dir;
     const std::string path = dir.File("init.m");
     WriteBytes(path, "a\n");
@@ -158,5 +163,69 @@ TEST(PermissionTest, ReadOnlyFolderLeavesTheFile)
     EXPECT_EQ(ReadBytes(path), "a\n");
     ::chmod((dir.Path() / "ro").c_str(), 0755);
 }
+
+// Runs `check` as an ordinary user: in a child that gives up root when the
+// tests run as root, so that the file's own permission bits count. The
+// result is `check`'s answer (0: as expected).
+int AsOrdinaryUser(const std::function<int()>& check)
+{
+    if (::geteuid() != 0) return check();
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
+        int code = 101;
+        try {
+            code = check();
+        } catch (...) {
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+struct WritableCase {
+    const char* name;
+    mode_t mode;
+    bool saved;
+};
+
+class FileModeTest : public ::testing::TestWithParam<WritableCase> {};
+
+// A file the user may not write is not replaced behind its back, even though
+// the folder would allow the rename.
+TEST_P(FileModeTest, OnlyAWritableFileIsReplaced)
+{
+    const auto& c = GetParam();
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    const std::string path = dir.File("init.m");
+    WriteBytes(path, "a\n");
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+    const int result = AsOrdinaryUser([&] {
+        try {
+            SaveSection(path, Utils, CpUtf8);
+            return c.saved ? 0 : 1;
+        } catch (const ESectionError& e) {
+            if (c.saved) return 2;
+            return std::string(e.what()) == "ファイル " + path + " を作成できません" ? 0 : 3;
+        }
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(path).find("[DefineUtils]") != std::string::npos, c.saved);
+    EXPECT_EQ(ModeOf(path) & 07777, c.mode);
+    EXPECT_EQ(dir.EntryCount(), 1u) << "a temporary file was left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FileModeTest,
+                         ::testing::Values(WritableCase{"OwnerMayWrite", 0644, true},
+                                           WritableCase{"ReadOnlyForAll", 0444, false},
+                                           WritableCase{"ReadOnlyForOwner", 0466, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
