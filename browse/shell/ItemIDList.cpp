@@ -6,6 +6,15 @@
 
 namespace quillane::shell {
 
+PItemIDList AllocIDListFrom(ShellAllocator& allocator, const std::string& itemBytes) {
+    auto* list = static_cast<PItemIDList>(allocator.Alloc(itemBytes.size() + 2));
+    if (list == nullptr) return nullptr;
+    std::memcpy(list, itemBytes.data(), itemBytes.size());
+    list[itemBytes.size()] = 0;
+    list[itemBytes.size() + 1] = 0;
+    return list;
+}
+
 void FreeIDList(PItemIDList list) {
     if (list == nullptr) return;
     // A list outliving the unit cannot be given back; leaking it is the

@@ -13,6 +13,11 @@
 
 namespace quillane::shell {
 
+/// A new list in a block of `allocator` holding `itemBytes` (whole items)
+/// and the terminator; null when out of memory. For backends, which hand
+/// out lists from their own allocator.
+PItemIDList AllocIDListFrom(ShellAllocator& allocator, const std::string& itemBytes);
+
 /// Frees a list through ShellMalloc (no-op for null).
 void FreeIDList(PItemIDList list);
 

@@ -135,12 +135,7 @@ struct MemoryShellState {
     PItemIDList ListBetween(const MemNode* from, const MemNode* to) {
         std::string bytes;
         for (const MemNode* n = to; n != from && n != nullptr; n = n->parent) bytes.insert(0, ItemBytes(*n));
-        auto* list = static_cast<PItemIDList>(allocator->Alloc(bytes.size() + 2));
-        if (list == nullptr) return nullptr;
-        std::memcpy(list, bytes.data(), bytes.size());
-        list[bytes.size()] = 0;
-        list[bytes.size() + 1] = 0;
-        return list;
+        return AllocIDListFrom(*allocator, bytes);
     }
 
     MemNode* Find(const std::string& address) {

@@ -148,14 +148,7 @@ struct PosixShellState {
         return true;
     }
 
-    PItemIDList Allocate(const std::string& bytes) const {
-        auto* list = static_cast<PItemIDList>(allocator->Alloc(bytes.size() + 2));
-        if (list == nullptr) return nullptr;
-        std::memcpy(list, bytes.data(), bytes.size());
-        list[bytes.size()] = 0;
-        list[bytes.size() + 1] = 0;
-        return list;
-    }
+    PItemIDList Allocate(const std::string& bytes) const { return AllocIDListFrom(*allocator, bytes); }
 
     // Items from the desktop to an absolute path that exists; false when the
     // path is not absolute or does not exist.
