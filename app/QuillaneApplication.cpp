@@ -1,6 +1,6 @@
 #include "QuillaneApplication.h"
 
-#include "FailureReport.h"
+#include "BrowseDlg.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 #include "CodePage.h"
 #include "DesignLook.h"
 #include "EditorLauncher.h"
-#include "FailureReport.h"
+#include "BrowseDlg.h"
 #include "InitFileLocation.h"
 
 #include <QAbstractEventDispatcher>

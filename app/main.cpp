@@ -6,7 +6,6 @@
 
 #include "CodePage.h"
 #include "EditorLauncher.h"
-#include "FailureReport.h"
 #include "Registry.h"
 
 #include <memory>

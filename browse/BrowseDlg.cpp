@@ -222,16 +222,18 @@ TFailureReport SetFailureReport(TFailureReport report) {
     return std::exchange(FailureReportSlot(), std::move(report));
 }
 
-void ReportCurrentException() {
-    QString message;
+QString ExceptionMessage(std::exception_ptr error) {
     try {
-        throw;
+        std::rethrow_exception(error);
     } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
+        return QString::fromUtf8(e.what());
     } catch (...) {
-        message = QStringLiteral("予期しないエラーが発生しました");
+        return QStringLiteral("予期しないエラーが発生しました");
     }
-    const QString text = FailureReportText(message);
+}
+
+void ReportCurrentException() {
+    const QString text = FailureReportText(ExceptionMessage(std::current_exception()));
     const TFailureReport& report = FailureReportSlot();
     try {
         if (report)

@@ -635,6 +635,10 @@ void ReportCurrentException();
 /// last character's code is above that of the full stop.
 QString FailureReportText(const QString& message);
 
+/// The user-facing message of a caught exception (UTF-8 messages decoded;
+/// one that is no std::exception gets a general text).
+QString ExceptionMessage(std::exception_ptr error);
+
 }  // namespace quillane
 
 Q_DECLARE_METATYPE(quillane::TCustomBtnType)

@@ -1,4 +1,4 @@
-#include "FailureReport.h"
+#include "BrowseDlg.h"
 
 #include "AppTestSupport.h"  // readable QStrings in failure messages
 
