@@ -29,7 +29,20 @@ public:
     /// Reads up to `size` bytes into `data`; `got` is 0 at the end of the
     /// file. False on any failure.
     virtual bool Read(char* data, std::size_t size, std::size_t& got) = 0;
+    /// The size the file had when it was opened, to size a buffer by; 0
+    /// when unknown.
+    virtual std::size_t SizeHint() const { return 0; }
 };
+
+/// A whole file's bytes in a buffer that was never filled with zeros first.
+struct FileBytes {
+    std::unique_ptr<char[]> Data;
+    std::size_t Size = 0;
+    std::string_view View() const { return {Data.get(), Size}; }
+};
+
+/// Reads `file` to its end into `bytes`. False when a read fails.
+bool ReadWhole(IReadableFile& file, FileBytes& bytes);
 
 /// The file-system steps that reading and safely replacing a file take.
 /// Paths are UTF-8. A seam: tests wrap the real one to make steps fail.
@@ -57,16 +70,20 @@ public:
     virtual void Remove(const std::string& tempPath) = 0;
 };
 
-/// Reads `file` to its end and calls `f(line)` for every line, cut exactly
-/// as SplitLines cuts the whole text, holding only a piece of the file in
-/// memory at a time. False when a read fails.
+/// Reads `file` and calls `f(text, offset)` for consecutive stretches of
+/// whole lines, `offset` being where `text` starts in the file, holding only
+/// a piece of the file in memory at a time. A stretch ends after a break
+/// that the next bytes cannot change (a final CR waits for a possible LF);
+/// the last stretch is the rest of the file. Stops early when `f` returns
+/// false. False when a read fails.
 template <class F>
-bool ForEachLineOf(IReadableFile& file, F&& f)
+bool ForEachStretchOf(IReadableFile& file, F&& f)
 {
     constexpr std::size_t chunk = std::size_t{1} << 20;
     std::unique_ptr<char[]> buf(new char[chunk]);
     std::size_t capacity = chunk;
     std::size_t held = 0;  // an unfinished line kept at the front
+    std::uint64_t offset = 0;
     for (;;) {
         if (capacity - held < chunk / 2) {
             // A line longer than the buffer: make room for it.
@@ -79,19 +96,32 @@ bool ForEachLineOf(IReadableFile& file, F&& f)
         if (!file.Read(buf.get() + held, capacity - held, got)) return false;
         const bool end = got == 0;
         const std::string_view text(buf.get(), held + got);
-        std::size_t done = 0;
-        ForEachLine(text, [&](std::string_view line, std::size_t next) {
-            // A line that reaches the end of what was read may go on, or its
-            // CR may be the first half of a CR LF, unless the file ends here.
-            if (!end && next == text.size() && text.back() != '\n') return false;
+        std::size_t whole = text.size();
+        if (!end) {
+            if (whole > 0 && text[whole - 1] == '\r') --whole;
+            while (whole > 0 && text[whole - 1] != '\n' && text[whole - 1] != '\r') --whole;
+        }
+        if (whole > 0 && !f(text.substr(0, whole), offset)) return true;
+        if (end) return true;
+        held = text.size() - whole;
+        std::memmove(buf.get(), buf.get() + whole, held);
+        offset += whole;
+    }
+}
+
+/// Reads `file` to its end and calls `f(line)` for every line, cut exactly
+/// as SplitLines cuts the whole text, holding only a piece of the file in
+/// memory at a time. False when a read fails.
+template <class F>
+bool ForEachLineOf(IReadableFile& file, F&& f)
+{
+    return ForEachStretchOf(file, [&](std::string_view text, std::uint64_t) {
+        ForEachLine(text, [&](std::string_view line, std::size_t) {
             f(line);
-            done = next;
             return true;
         });
-        if (end) return true;
-        held = text.size() - done;
-        std::memmove(buf.get(), buf.get() + done, held);
-    }
+        return true;
+    });
 }
 
 /// The real file system of this platform.

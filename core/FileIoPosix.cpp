@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -53,7 +54,9 @@ public:
             }
             data += n;
             size -= static_cast<std::size_t>(n);
+            FWritten += static_cast<std::uint64_t>(n);
         }
+        StartWriteback();
         return true;
     }
 
@@ -66,7 +69,23 @@ public:
     }
 
 private:
+    // Hands each finished stretch of the file to the disk while the rest is
+    // still being produced, so that the flush at the end waits for little.
+    // Only a hint: durability still comes from Flush.
+    void StartWriteback()
+    {
+#ifdef __linux__
+        constexpr std::uint64_t stretch = std::uint64_t{1} << 20;
+        if (FWritten - FSubmitted < stretch) return;
+        ::sync_file_range(FFd.Get(), static_cast<off_t>(FSubmitted), static_cast<off_t>(FWritten - FSubmitted),
+                          SYNC_FILE_RANGE_WRITE);
+        FSubmitted = FWritten;
+#endif
+    }
+
     Fd FFd;
+    std::uint64_t FWritten = 0;
+    std::uint64_t FSubmitted = 0;
 };
 
 // Opens `path` for reading when it is a regular file. Non-blocking, so that
@@ -84,7 +103,9 @@ int OpenRegular(const std::string& path, std::size_t& size)
 
 class PosixReadableFile : public IReadableFile {
 public:
-    explicit PosixReadableFile(int fd) : FFd(fd) {}
+    PosixReadableFile(int fd, std::size_t size) : FFd(fd), FSize(size) {}
+
+    std::size_t SizeHint() const override { return FSize; }
 
     bool Read(char* data, std::size_t size, std::size_t& got) override
     {
@@ -99,6 +120,7 @@ public:
 
 private:
     Fd FFd;
+    std::size_t FSize;
 };
 
 std::string FolderOf(const std::string& path)
@@ -140,7 +162,7 @@ public:
         std::size_t size = 0;
         const int fd = OpenRegular(path, size);
         if (fd < 0) return nullptr;
-        return std::make_unique<PosixReadableFile>(fd);
+        return std::make_unique<PosixReadableFile>(fd, size);
     }
 
     std::string ResolveTarget(const std::string& path) override

@@ -14,6 +14,7 @@ namespace {
 class BytesFile : public IReadableFile {
 public:
     explicit BytesFile(std::string bytes) : FBytes(std::move(bytes)) {}
+    std::size_t SizeHint() const override { return FBytes.size(); }
     bool Read(char* data, std::size_t size, std::size_t& got) override
     {
         got = std::min(size, FBytes.size() - FAt);
@@ -47,6 +48,18 @@ public:
         return true;
     }
 
+    /// Room for `size` more bytes, at most Capacity: where to put them
+    /// before Commit, or null when draining the buffer failed.
+    char* Room(std::size_t size)
+    {
+        if (size > Capacity - FUsed && !Drain()) return nullptr;
+        return FBuf.get() + FUsed;
+    }
+
+    void Commit(std::size_t size) { FUsed += size; }
+
+    static constexpr std::size_t Capacity = 1 << 18;
+
     bool Drain()
     {
         if (FOk && FUsed > 0) FOk = FFile.Write(FBuf.get(), FUsed);
@@ -55,7 +68,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t Capacity = 1 << 16;
     IWritableFile& FFile;
     std::unique_ptr<char[]> FBuf;
     std::size_t FUsed = 0;
@@ -92,25 +104,48 @@ bool ReplaceFileWith(const std::string& path, IFileOps& ops, Write&& write)
     return true;
 }
 
-// `text` as lines each followed by CR LF: CR LF pairs go out as they are, in
-// long runs; only lone CRs and LFs are rewritten, and a missing final break
-// is added.
+// `text` as lines each followed by CR LF: CR LF pairs go out as they are;
+// only lone CRs and LFs are rewritten, and a missing final break is added.
 bool AppendAsCrLfLines(BufferedWriter& out, std::string_view text)
 {
-    std::size_t from = 0;
-    const bool ok = ForEachLoneBreak(text, [&](std::size_t pos) {
-        const bool written = out.Append(text.substr(from, pos - from)) && out.Append(CrLf);
-        from = pos + 1;
-        return written;
-    });
-    if (!ok) return false;
-    if (from < text.size() && !out.Append(text.substr(from))) return false;
+    // Slices that fit the buffer twice over, the most a slice can grow to.
+    constexpr std::size_t slice = (BufferedWriter::Capacity - 64) / 2;
+    for (std::size_t from = 0; from < text.size(); from += slice) {
+        const std::size_t to = std::min(text.size(), from + slice);
+        char* const room = out.Room(2 * (to - from) + 64);
+        if (room == nullptr) return false;
+        out.Commit(CopyWithCrLfBreaks(text, from, to, room));
+    }
     const bool endsWithBreak = !text.empty() && (text.back() == '\n' || text.back() == '\r');
     if (!text.empty() && !endsWithBreak) return out.Append(CrLf);
     return true;
 }
 
 }  // namespace
+
+bool ReadWhole(IReadableFile& file, FileBytes& bytes)
+{
+    // One byte more than the hint, so that reaching the end needs no second
+    // buffer when the size is right.
+    std::size_t capacity = file.SizeHint() + 1;
+    std::unique_ptr<char[]> data(new char[capacity]);
+    std::size_t size = 0;
+    for (;;) {
+        if (size == capacity) {
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), data.get(), size);
+            data = std::move(bigger);
+            capacity *= 2;
+        }
+        std::size_t got = 0;
+        if (!file.Read(data.get() + size, capacity - size, got)) return false;
+        if (got == 0) break;
+        size += got;
+    }
+    bytes.Data = std::move(data);
+    bytes.Size = size;
+    return true;
+}
 
 std::unique_ptr<IReadableFile> IFileOps::OpenRead(const std::string& path)
 {

@@ -25,26 +25,40 @@ bool LittleEndian()
     return first == 1;
 }
 
+// Bit i set where byte i of the 64 bytes at `p` equals `c`.
+std::uint64_t EqualMask(const char* p, char c)
+{
+    const std::uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(c);
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 8; ++part, p += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        // Bytes in memory order: the first byte is the lowest on
+        // little-endian machines, the highest on big-endian ones.
+        if (!LittleEndian()) w = __builtin_bswap64(w);
+        mask |= static_cast<std::uint64_t>(EqualBytes(w, pattern)) << (8 * part);
+    }
+    return mask;
+}
+
 }  // namespace
 
 void BreakMasks(const char* p, std::size_t blocks, std::uint64_t* cr, std::uint64_t* lf)
 {
-    constexpr std::uint64_t crs = 0x0D0D0D0D0D0D0D0Dull;
-    constexpr std::uint64_t lfs = 0x0A0A0A0A0A0A0A0Aull;
-    for (std::size_t k = 0; k < blocks; ++k) {
-        std::uint64_t c = 0;
-        std::uint64_t l = 0;
-        for (int part = 0; part < 8; ++part, p += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            // Bytes in memory order: the first byte is the lowest on
-            // little-endian machines, the highest on big-endian ones.
-            if (!LittleEndian()) w = __builtin_bswap64(w);
-            c |= static_cast<std::uint64_t>(EqualBytes(w, crs)) << (8 * part);
-            l |= static_cast<std::uint64_t>(EqualBytes(w, lfs)) << (8 * part);
-        }
-        cr[k] = c;
-        lf[k] = l;
+    for (std::size_t k = 0; k < blocks; ++k, p += BreakBlock) {
+        cr[k] = EqualMask(p, '\r');
+        lf[k] = EqualMask(p, '\n');
+    }
+}
+
+void BreakAndByteMasks(const char* p, std::size_t blocks, char a, char b, std::uint64_t* cr, std::uint64_t* lf,
+                       std::uint64_t* ma, std::uint64_t* mb)
+{
+    for (std::size_t k = 0; k < blocks; ++k, p += BreakBlock) {
+        cr[k] = EqualMask(p, '\r');
+        lf[k] = EqualMask(p, '\n');
+        ma[k] = EqualMask(p, a);
+        mb[k] = EqualMask(p, b);
     }
 }
 

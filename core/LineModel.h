@@ -43,6 +43,40 @@ public:
     {
         return length < 64 ? ((FShortLengths >> length) & 1) != 0 : FLongMarker;
     }
+    /// Whether every marker begins with the same two bytes, neither a letter
+    /// nor a break: then only lines that begin with them (`Lead()`) need
+    /// looking at.
+    bool HasLead() const { return FHasLead; }
+    /// The two bytes every marker begins with, when HasLead().
+    const char* Lead() const { return FLead; }
+    /// Calls `f(k, next)` for every marker `k` that the line starting at
+    /// `pos` of `text` equals, where `next` is the offset past its break.
+    /// Needs no line end: the byte after a marker's length must end the line.
+    template <class F>
+    void ForEachMatchAt(std::string_view text, std::size_t pos, F&& f) const
+    {
+        const std::size_t room = text.size() - pos;
+        if (room > FLongest) {
+            // Nearly every line is turned down here, without a branch per
+            // marker: none of the marker lengths ends the line.
+            bool mayEnd = false;
+            for (std::size_t k = 0; k < FCount; ++k) {
+                const char c = text[pos + FMarkers[k].size()];
+                mayEnd |= (c == '\r') | (c == '\n');
+            }
+            if (!mayEnd) return;
+        }
+        for (std::size_t k = 0; k < FCount; ++k) {
+            const std::size_t n = FMarkers[k].size();
+            if (n > room) continue;
+            const std::size_t end = pos + n;
+            if (end < text.size() && text[end] != '\r' && text[end] != '\n') continue;
+            if (!EqualsIgnoringCase(text.substr(pos, n), FMarkers[k])) continue;
+            std::size_t next = end;
+            if (end < text.size()) next += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+            f(k, next);
+        }
+    }
     /// Calls `f(k)` for every marker `k` that `line` equals.
     template <class F>
     void ForEachMatch(std::string_view line, F&& f) const
@@ -59,6 +93,9 @@ private:
     std::size_t FCount;
     std::uint64_t FShortLengths = 0;  // bit n: some marker is n bytes long
     bool FLongMarker = false;
+    std::size_t FLongest = 0;
+    bool FHasLead = false;
+    char FLead[2] = {};
 };
 
 /// A place in a text made of consecutive pieces.

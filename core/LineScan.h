@@ -79,6 +79,62 @@ bool ForEachLine(std::string_view text, F&& f)
     return true;
 }
 
+/// Calls `f(pos, index)` for every line of `text` whose first two bytes are
+/// `a` `b` (neither may be CR or LF), where `pos` is the line's first byte
+/// and `index` the number of lines above it, until `f` returns false. Lines
+/// are cut as ForEachLine cuts them, but only those candidates are looked at
+/// one by one: the rest are counted a block at a time. Returns the number of
+/// lines in `text`, or -1 when `f` stopped the scan.
+template <class F>
+std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F&& f)
+{
+    constexpr std::size_t batch = 16;
+    std::uint64_t cr[batch];
+    std::uint64_t lf[batch];
+    std::uint64_t ma[batch];
+    std::uint64_t mb[batch];
+    const char* const base = text.data();
+    const std::size_t size = text.size();
+    std::uint64_t crTop = 0;
+    std::uint64_t breakTop = 1;  // the text's first byte begins a line
+    std::ptrdiff_t lines = 0;
+    std::size_t at = 0;
+    while (at < size) {
+        std::size_t blocks = (size - at) / BreakBlock;
+        if (blocks > batch) blocks = batch;
+        std::uint64_t valid = ~std::uint64_t{0};
+        if (blocks > 0) {
+            BreakAndByteMasks(base + at, blocks, a, b, cr, lf, ma, mb);
+        } else {
+            // The short last block, padded; the padding matches nothing.
+            char pad[BreakBlock] = {};
+            std::memcpy(pad, base + at, size - at);
+            BreakAndByteMasks(pad, 1, a, b, cr, lf, ma, mb);
+            valid = (std::uint64_t{1} << (size - at)) - 1;
+            blocks = 1;
+        }
+        for (std::size_t k = 0; k < blocks; ++k, at += BreakBlock) {
+            const std::uint64_t crBefore = (cr[k] << 1) | crTop;
+            crTop = cr[k] >> 63;
+            const std::uint64_t breaks = (cr[k] | lf[k]) & valid;
+            const std::uint64_t starts = (breaks << 1) | breakTop;
+            breakTop = breaks >> 63;
+            const std::uint64_t nextIsB = at + BreakBlock < size && base[at + BreakBlock] == b;
+            const std::uint64_t bAfter = ((mb[k] & valid) >> 1) | (nextIsB << 63);
+            // A line ends at every CR and at every LF that no CR comes before.
+            const std::uint64_t ends = (cr[k] | (lf[k] & ~crBefore)) & valid;
+            for (std::uint64_t m = starts & ma[k] & bAfter & valid; m != 0; m &= m - 1) {
+                const unsigned bit = static_cast<unsigned>(__builtin_ctzll(m));
+                const std::uint64_t above = ends & ((std::uint64_t{1} << bit) - 1);
+                if (!f(at + bit, lines + __builtin_popcountll(above))) return -1;
+            }
+            lines += __builtin_popcountll(ends);
+        }
+    }
+    if (size > 0 && base[size - 1] != '\r' && base[size - 1] != '\n') ++lines;
+    return lines;
+}
+
 /// Calls `f(pos)` for every break of `text` that is not part of a CR LF pair
 /// (a lone CR or a lone LF), until `f` returns false.
 template <class F>
@@ -90,6 +146,63 @@ bool ForEachLoneBreak(std::string_view text, F&& f)
             return (cr & ~lfAfter) | (lf & ~crBefore);
         },
         f);
+}
+
+/// Copies `text[from, to)` to `out` with every lone CR and every lone LF
+/// turned into CR LF, CR LF pairs kept; the bytes around the range decide
+/// whether a break at its edge is half of a pair. Returns the bytes
+/// written. `out` must have room for 2 * (to - from) + 64 bytes: whole
+/// 64-byte stretches are copied and then partly overwritten, which costs
+/// less than copying the exact length of every short run between breaks.
+inline std::size_t CopyWithCrLfBreaks(std::string_view text, std::size_t from, std::size_t to, char* out)
+{
+    constexpr std::size_t batch = 16;
+    std::uint64_t cr[batch];
+    std::uint64_t lf[batch];
+    const char* const base = text.data();
+    char* o = out;
+    std::size_t at = from;
+    std::uint64_t crTop = at > 0 && base[at - 1] == '\r';
+    // Whole blocks while 128 bytes of the text lie ahead: the stretch copies
+    // read up to 64 bytes past a block.
+    while (to - at >= 2 * BreakBlock && text.size() - at >= 2 * BreakBlock) {
+        std::size_t blocks = (to - at) / BreakBlock - 1;
+        if (blocks > batch) blocks = batch;
+        BreakMasks(base + at, blocks, cr, lf);
+        for (std::size_t k = 0; k < blocks; ++k, at += BreakBlock) {
+            const char* const b = base + at;
+            const std::uint64_t crBefore = (cr[k] << 1) | crTop;
+            crTop = cr[k] >> 63;
+            const std::uint64_t lfAfter = (lf[k] >> 1) | (std::uint64_t{b[BreakBlock] == '\n'} << 63);
+            std::uint64_t lone = (cr[k] & ~lfAfter) | (lf[k] & ~crBefore);
+            std::size_t seg = 0;
+            for (; lone != 0; lone &= lone - 1) {
+                const std::size_t i = static_cast<std::size_t>(__builtin_ctzll(lone));
+                std::memcpy(o, b + seg, BreakBlock);
+                o += i - seg;
+                o[0] = '\r';
+                o[1] = '\n';
+                o += 2;
+                seg = i + 1;
+            }
+            std::memcpy(o, b + seg, BreakBlock);
+            o += BreakBlock - seg;
+        }
+    }
+    // The rest byte by byte.
+    for (; at < to; ++at) {
+        const char c = base[at];
+        if (c == '\r' && !(at + 1 < text.size() && base[at + 1] == '\n')) {
+            *o++ = '\r';
+            *o++ = '\n';
+        } else if (c == '\n' && !(at > 0 && base[at - 1] == '\r')) {
+            *o++ = '\r';
+            *o++ = '\n';
+        } else {
+            *o++ = c;
+        }
+    }
+    return static_cast<std::size_t>(o - out);
 }
 
 }  // namespace quillane

@@ -121,9 +121,10 @@ namespace {
 
 void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
 {
-    std::string bytes;
-    if (!ops.ReadAll(pathUtf8, bytes)) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8));
-    const std::string_view text = bytes;
+    FileBytes bytes;
+    const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8);
+    if (!file || !ReadWhole(*file, bytes)) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8));
+    const std::string_view text = bytes.View();
 
     const SectionMarkers markers = EncodeMarkers(codePage);
     const std::string notSet = NotSetText(codePage);

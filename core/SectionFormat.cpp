@@ -64,11 +64,14 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
     const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
                                        markers.CommandsEnd};
     const MarkerSet set(wanted, 4);
-    std::ptrdiff_t at[4] = {LineNotFound, LineNotFound, LineNotFound, LineNotFound};
-    std::ptrdiff_t& s = at[0];
-    std::ptrdiff_t& e = at[1];
-    std::ptrdiff_t& b = at[2];
-    std::ptrdiff_t& n = at[3];
+    // Where the first line of each marker starts in the file; offsets order
+    // the lines as their numbers would.
+    constexpr std::uint64_t notFound = ~std::uint64_t{0};
+    std::uint64_t at[4] = {notFound, notFound, notFound, notFound};
+    std::uint64_t& s = at[0];
+    std::uint64_t& e = at[1];
+    std::uint64_t& b = at[2];
+    std::uint64_t& n = at[3];
 
     // What the lines between the markers say, gathered while reading since
     // the file is seen only once; used only if the markers turn out right.
@@ -84,14 +87,11 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
     bool inCommands = false;
     constexpr unsigned startBit = 1, endBit = 2, beginBit = 4, stopBit = 8;
 
-    // Lines that are no marker and lie outside both ranges, nearly all of
-    // them, take only the test in the loop below.
-    std::ptrdiff_t i = 0;
-    const auto visit = [&](std::string_view line) {
+    const auto visit = [&](std::string_view line, std::uint64_t offset) {
         unsigned first = 0;  // markers seen for the first time on this line
         set.ForEachMatch(line, [&](std::size_t k) {
-            if (at[k] != LineNotFound) return;
-            at[k] = i;
+            if (at[k] != notFound) return;
+            at[k] = offset;
             first |= 1u << k;
         });
         if (first & endBit) inSection = false;
@@ -107,23 +107,63 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
             commands.append(line);
             commands.append(CrLf);
         }
-        if ((first & startBit) && e == LineNotFound) inSection = true;
-        if ((first & beginBit) && n == LineNotFound) inCommands = true;
+        if ((first & startBit) && e == notFound) inSection = true;
+        if ((first & beginBit) && n == notFound) inCommands = true;
     };
-    const bool read = ForEachLineOf(file, [&](std::string_view line) {
-        if (inSection || inCommands || set.MayMatch(line.size())) visit(line);
-        ++i;
+    // Every line counts while inside a range; outside, only marker lines do,
+    // and when the markers share their first bytes only lines beginning
+    // with them need a look.
+    const auto everyLine = [&] { return inSection || inCommands || !set.HasLead(); };
+    const auto allFound = [&] { return s != notFound && e != notFound && b != notFound && n != notFound; };
+
+    const bool read = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t offset) {
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const std::string_view rest = text.substr(pos);
+            std::size_t done = rest.size();
+            if (everyLine()) {
+                ForEachLine(rest, [&](std::string_view line, std::size_t next) {
+                    if (inSection || inCommands || set.MayMatch(line.size()))
+                        visit(line, offset + pos + static_cast<std::size_t>(line.data() - rest.data()));
+                    done = next;
+                    return everyLine();
+                });
+            } else {
+                ForEachLineBeginningWith(rest, set.Lead()[0], set.Lead()[1], [&](std::size_t p, std::ptrdiff_t) {
+                    std::size_t length = 0;
+                    std::size_t next = 0;
+                    set.ForEachMatchAt(rest, p, [&](std::size_t k, std::size_t after) {
+                        length = wanted[k].size();
+                        next = after;
+                    });
+                    if (next == 0) return true;  // no marker: nothing to read here
+                    visit(rest.substr(p, length), offset + pos + p);
+                    if (!everyLine()) return true;
+                    done = next;
+                    return false;
+                });
+            }
+            pos += done;
+            // Once every marker is found, no later line can change what was
+            // read: each range has closed by then.
+            if (allFound()) return false;
+        }
+        return true;
     });
     if (!read) return false;
-    if (s == LineNotFound || e == LineNotFound) return true;
+    if (s == notFound || e == notFound) return true;
 
     if (s < e) {
         if (home) settings.HomeDirectory = std::move(homeDirectory);
         settings.DefineUtils = utils;
     }
-    // A missing commands marker counts as -1, so a missing end marker still
-    // empties the text; so does an end marker above the start marker.
-    if (b > s && n < e) settings.Commands = (n == LineNotFound || n < b) ? std::string() : std::move(commands);
+    // A missing commands marker counts as before everything, so a missing
+    // end marker still empties the text; so does an end marker above the
+    // start marker.
+    const bool beginAfterStart = b != notFound && b > s;
+    const bool stopBeforeEnd = n == notFound || n < e;
+    if (beginAfterStart && stopBeforeEnd)
+        settings.Commands = (n == notFound || n < b) ? std::string() : std::move(commands);
     return true;
 }
 

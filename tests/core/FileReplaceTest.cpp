@@ -186,10 +186,11 @@ namespace {
 // `failAfter` reads when that is set.
 class ChunkedFile : public IReadableFile {
 public:
-    ChunkedFile(std::string text, std::vector<std::size_t> sizes, int failAfter = -1)
-        : FText(std::move(text)), FSizes(std::move(sizes)), FFailAfter(failAfter)
+    ChunkedFile(std::string text, std::vector<std::size_t> sizes, int failAfter = -1, std::size_t hint = 0)
+        : FText(std::move(text)), FSizes(std::move(sizes)), FFailAfter(failAfter), FHint(hint)
     {
     }
+    std::size_t SizeHint() const override { return FHint; }
     bool Read(char* data, std::size_t size, std::size_t& got) override
     {
         if (FFailAfter >= 0 && FReads++ >= FFailAfter) return false;
@@ -204,6 +205,7 @@ private:
     std::string FText;
     std::vector<std::size_t> FSizes;
     int FFailAfter;
+    std::size_t FHint;
     int FReads = 0;
     std::size_t FTurn = 0;
     std::size_t FAt = 0;
@@ -273,6 +275,54 @@ TEST(LinesInPiecesTest, AFailedReadIsReported)
     bool ok = true;
     LinesOf(file, ok);
     EXPECT_FALSE(ok);
+}
+
+TEST(LinesInPiecesTest, StretchesEndWhereTheNextBytesCannotChangeALine)
+{
+    std::mt19937 rng(31);
+    const char alphabet[] = {'\r', '\n', 'a'};
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (std::size_t i = rng() % 200; i > 0; --i) text += alphabet[rng() % 3];
+        ChunkedFile file(text, {1 + rng() % 9, 1 + rng() % 9});
+        std::string joined;
+        std::vector<std::uint64_t> offsets;
+        ASSERT_TRUE(ForEachStretchOf(file, [&](std::string_view stretch, std::uint64_t offset) {
+            EXPECT_EQ(offset, joined.size());
+            joined += stretch;
+            // A stretch ends after a break, and never between the CR and
+            // LF of a pair; only the file's end may cut a line short.
+            if (joined.size() < text.size()) {
+                EXPECT_TRUE(stretch.back() == '\n' || stretch.back() == '\r') << round;
+                EXPECT_FALSE(stretch.back() == '\r' && text[joined.size()] == '\n') << round;
+            }
+            return true;
+        }));
+        ASSERT_EQ(joined, text) << round;
+    }
+}
+
+TEST(LinesInPiecesTest, StretchesStopWhenAsked)
+{
+    ChunkedFile file("a\nb\nc\n", {2}, 2);
+    int calls = 0;
+    // The failing third read never happens.
+    EXPECT_TRUE(ForEachStretchOf(file, [&](std::string_view, std::uint64_t) { return ++calls < 1; }));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(ReadWholeTest, AnySizeHintGivesTheWholeFile)
+{
+    const std::string text = "0123456789abcdef\r\nxyz";
+    for (const std::size_t hint : {std::size_t{0}, std::size_t{1}, std::size_t{7}, text.size(), text.size() + 100}) {
+        ChunkedFile file(text, {3, 5}, -1, hint);
+        FileBytes bytes;
+        ASSERT_TRUE(ReadWhole(file, bytes)) << hint;
+        EXPECT_EQ(bytes.View(), text) << hint;
+    }
+    ChunkedFile failing(text, {3}, 2, text.size());
+    FileBytes bytes;
+    EXPECT_FALSE(ReadWhole(failing, bytes));
 }
 
 TEST(LinesInPiecesTest, DefaultOpenReadServesReadAll)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -164,5 +167,97 @@ TEST(FindMarkerHitsTest, LongMarkersAreFoundToo)
     FindMarkerHits(&piece, 1, markers, 1, &hit);
     EXPECT_EQ(hit.Line, 1);
 }
+
+// The first line of each marker over the lines of the pieces, each piece cut
+// on its own, found one line at a time.
+std::vector<MarkerHit> ReferenceHits(const std::vector<std::string>& pieces, const std::vector<std::string>& markers)
+{
+    std::vector<MarkerHit> hits(markers.size());
+    std::ptrdiff_t index = 0;
+    for (std::size_t p = 0; p < pieces.size(); ++p) {
+        const std::string_view text = pieces[p];
+        for (const std::string_view line : SplitLines(text)) {
+            const std::size_t begin = static_cast<std::size_t>(line.data() - text.data());
+            std::size_t next = begin + line.size();
+            if (next < text.size()) next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+            for (std::size_t k = 0; k < markers.size(); ++k) {
+                if (hits[k].Line == LineNotFound && EqualsIgnoringCase(line, markers[k]))
+                    hits[k] = MarkerHit{index, {p, begin}, {p, next}};
+            }
+            ++index;
+        }
+    }
+    return hits;
+}
+
+struct MarkerSetCase {
+    const char* name;
+    std::vector<std::string> markers;
+    bool lead;  // whether only lines with the markers' first bytes are looked at
+};
+
+class MarkerSearchTest : public ::testing::TestWithParam<MarkerSetCase> {};
+
+TEST_P(MarkerSearchTest, FindsWhatALineByLineSearchFinds)
+{
+    const auto& c = GetParam();
+    std::vector<std::string_view> markers(c.markers.begin(), c.markers.end());
+    EXPECT_EQ(MarkerSet(markers.data(), markers.size()).HasLead(), c.lead);
+
+    // Lines that are markers in any case, nearly markers, or filler long
+    // enough to push markers across the 64-byte blocks of the scan.
+    std::vector<std::string> lines;
+    for (const std::string& m : c.markers) {
+        std::string upper = m;
+        for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        lines.insert(lines.end(), {m, upper, m + " ", m.substr(0, m.size() - 1), "x" + m});
+    }
+    lines.insert(lines.end(), {"", "(*", "(* filler *)", std::string(50, 'f'), std::string(70, '(')});
+    const char* const breaks[] = {"\r\n", "\n", "\r"};
+    std::mt19937 rng(29);
+    int found = 0;
+    for (int round = 0; round < 1500; ++round) {
+        std::vector<std::string> pieces(1 + rng() % 3);
+        for (std::string& piece : pieces) {
+            for (std::size_t n = rng() % 14; n > 0; --n) piece += lines[rng() % lines.size()] + breaks[rng() % 3];
+            if (rng() % 3 == 0 && !piece.empty()) piece.pop_back();
+        }
+        std::vector<std::string_view> views(pieces.begin(), pieces.end());
+        std::vector<MarkerHit> hits(markers.size());
+        const std::ptrdiff_t looked =
+            ContinueMarkerHits(views.data(), views.size(), 0, 0, markers.data(), markers.size(), markers.size(), hits.data());
+        const std::vector<MarkerHit> want = ReferenceHits(pieces, c.markers);
+        // The lines looked at: up to the last marker found first, or all.
+        std::ptrdiff_t wantLooked = 0;
+        bool all = true;
+        for (const MarkerHit& h : want) {
+            all = all && h.Line != LineNotFound;
+            wantLooked = std::max(wantLooked, h.Line + 1);
+        }
+        if (!all) {
+            wantLooked = 0;
+            for (const std::string& piece : pieces) wantLooked += static_cast<std::ptrdiff_t>(SplitLines(piece).size());
+        }
+        ASSERT_EQ(looked, wantLooked) << round;
+        for (std::size_t k = 0; k < markers.size(); ++k) {
+            ASSERT_EQ(hits[k].Line, want[k].Line) << round << " marker " << k;
+            if (want[k].Line == LineNotFound) continue;
+            ++found;
+            ASSERT_EQ(hits[k].Begin.Piece, want[k].Begin.Piece) << round;
+            ASSERT_EQ(hits[k].Begin.Offset, want[k].Begin.Offset) << round;
+            ASSERT_EQ(hits[k].Next.Piece, want[k].Next.Piece) << round;
+            ASSERT_EQ(hits[k].Next.Offset, want[k].Next.Offset) << round;
+        }
+    }
+    EXPECT_GT(found, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, MarkerSearchTest,
+    ::testing::Values(MarkerSetCase{"SharedLead", {"(*--- Begin ---*)", "(*--- End ---*)", "(* c b *)", "(* c e *)"}, true},
+                      MarkerSetCase{"LetterLead", {"Begin", "bend"}, false},
+                      MarkerSetCase{"DifferentLeads", {"(*x*)", "(-y-)"}, false},
+                      MarkerSetCase{"OneByteMarker", {"(", "(*z"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

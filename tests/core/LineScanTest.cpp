@@ -131,4 +131,86 @@ TEST(LineScanTest, StopsWhenAsked)
     EXPECT_EQ(calls, 1);
 }
 
+// Lines beginning with "(*" by the byte rules: where each starts and how many
+// lines come before it.
+std::vector<std::pair<std::size_t, std::ptrdiff_t>> ReferenceLeadLines(const std::string& t)
+{
+    std::vector<std::pair<std::size_t, std::ptrdiff_t>> out;
+    std::size_t start = 0;
+    std::ptrdiff_t index = 0;
+    for (const RefLine& line : ReferenceLines(t)) {
+        if (line.text.compare(0, 2, "(*") == 0) out.emplace_back(start, index);
+        start = line.next;
+        ++index;
+    }
+    return out;
+}
+
+TEST(LineScanTest, LinesBeginningWithAgreeWithTheByteRules)
+{
+    // Sizes across several batches of blocks, so that leads, breaks and CR
+    // LF pairs fall on every block edge.
+    std::mt19937 rng(19);
+    const char alphabet[] = {'\r', '\n', '(', '*', 'a', '\0'};
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t size = round % 10 == 0 ? rng() % 3000 : rng() % 300;
+        std::string t;
+        for (std::size_t i = 0; i < size; ++i) t += alphabet[rng() % (round % 3 ? 6 : 4)];
+        std::vector<std::pair<std::size_t, std::ptrdiff_t>> got;
+        const std::ptrdiff_t lines = ForEachLineBeginningWith(t, '(', '*', [&](std::size_t pos, std::ptrdiff_t index) {
+            got.emplace_back(pos, index);
+            return true;
+        });
+        ASSERT_EQ(got, ReferenceLeadLines(t)) << round;
+        ASSERT_EQ(lines, static_cast<std::ptrdiff_t>(ReferenceLines(t).size())) << round;
+    }
+}
+
+TEST(LineScanTest, LinesBeginningWithStopWhenAsked)
+{
+    const std::string t = At(70, "\n(*a\n") + "(*b";
+    int calls = 0;
+    EXPECT_EQ(ForEachLineBeginningWith(t, '(', '*', [&](std::size_t, std::ptrdiff_t) { return ++calls < 1; }), -1);
+    EXPECT_EQ(calls, 1);
+    // A lead that the text ends in the middle of is no lead.
+    EXPECT_EQ(ForEachLineBeginningWith(std::string("x\n("), '(', '*', [](std::size_t, std::ptrdiff_t) { return false; }),
+              2);
+}
+
+// Lone breaks as CR LF by the byte rules, for the bytes of `t` from `from`
+// up to `to`, the bytes around deciding about pairs.
+std::string ReferenceCrLf(const std::string& t, std::size_t from, std::size_t to)
+{
+    std::string out;
+    for (std::size_t i = from; i < to; ++i) {
+        const bool loneCr = t[i] == '\r' && !(i + 1 < t.size() && t[i + 1] == '\n');
+        const bool loneLf = t[i] == '\n' && !(i > 0 && t[i - 1] == '\r');
+        out += loneCr || loneLf ? std::string("\r\n") : std::string(1, t[i]);
+    }
+    return out;
+}
+
+TEST(LineScanTest, CopyWithCrLfBreaksAgreesAndStaysInItsRoom)
+{
+    std::mt19937 rng(23);
+    const char alphabet[] = {'\r', '\n', 'a', 'b', '\x8d'};
+    constexpr char guard = '\x5a';
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t size = round % 10 == 0 ? rng() % 4000 : rng() % 400;
+        std::string t;
+        // Some texts are nothing but breaks: the output doubles.
+        const std::size_t kinds = round % 7 == 0 ? 2 : 5;
+        for (std::size_t i = 0; i < size; ++i) t += alphabet[rng() % kinds];
+        std::size_t from = size == 0 ? 0 : rng() % (size + 1);
+        std::size_t to = size == 0 ? 0 : rng() % (size + 1);
+        if (round % 4 == 0) from = 0, to = size;
+        if (from > to) std::swap(from, to);
+        const std::size_t room = 2 * (to - from) + 64;
+        std::string out(room + 64, guard);
+        const std::size_t n = CopyWithCrLfBreaks(t, from, to, out.data());
+        ASSERT_EQ(out.substr(0, n), ReferenceCrLf(t, from, to)) << round;
+        ASSERT_EQ(out.substr(room), std::string(64, guard)) << round;
+    }
+}
+
 }  // namespace

@@ -277,6 +277,96 @@ TEST(SectionReaderTest, OnePassOverPiecesReadsWhatTheWholeTextReads)
     EXPECT_GT(sections, 300);
 }
 
+// The reader's steps one line at a time over the whole text, without the
+// shortcuts the engine takes.
+SectionSettings ReferenceRead(const std::string& text, const SectionMarkers& m, SectionSettings s)
+{
+    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::ptrdiff_t start = FindMarkerLine(lines, m.StartMarker);
+    const std::ptrdiff_t end = FindMarkerLine(lines, m.EndMarker);
+    const std::ptrdiff_t begin = FindMarkerLine(lines, m.CommandsBegin);
+    const std::ptrdiff_t stop = FindMarkerLine(lines, m.CommandsEnd);
+    s.DefineUtils = false;
+    if (start < 0 || end < 0) return s;
+    for (std::ptrdiff_t i = start + 1; i < end; ++i) {
+        const std::string_view line = lines[static_cast<std::size_t>(i)];
+        if (IsDirective(line, m.HomeDirective)) s.HomeDirectory = std::string(line.substr(m.HomeDirective.size()));
+        if (IsDirective(line, m.DefineUtilsDirective)) s.DefineUtils = true;
+    }
+    if (begin > start && stop < end) {
+        s.Commands.clear();
+        for (std::ptrdiff_t i = begin + 1; i < stop; ++i) {
+            s.Commands.append(lines[static_cast<std::size_t>(i)]);
+            s.Commands.append("\r\n");
+        }
+    }
+    return s;
+}
+
+TEST(SectionReaderTest, LongFilesReadAsLineByLine)
+{
+    // Files of many long lines, most of them beginning like a marker, so
+    // that markers fall anywhere in the scan's blocks and the reads.
+    const SectionMarkers m = EncodeMarkers(CpUtf8);
+    const std::string lines[] = {m.StartMarker,
+                                 m.EndMarker,
+                                 m.CommandsBegin,
+                                 m.CommandsEnd,
+                                 "(* QUILLANE COMMANDS BEGIN *)",
+                                 "[HomeDirectory]h",
+                                 "[DefineUtils]",
+                                 "(* a comment that runs on for a while, longer than one block of the scan *)",
+                                 "(*--- This section is added by Quillane ---*) ",
+                                 std::string(90, 'x')};
+    const char* const breaks[] = {"\r\n", "\n", "\r"};
+    std::mt19937 rng(37);
+    int sections = 0;
+    for (int round = 0; round < 1500; ++round) {
+        std::string text;
+        for (std::size_t n = rng() % 60; n > 0; --n) text += lines[rng() % 10] + breaks[rng() % 3];
+        if (rng() % 3 == 0 && !text.empty()) text.pop_back();
+        const SectionSettings before{"home", true, "cmds"};
+        const SectionSettings want = ReferenceRead(text, m, before);
+        SectionSettings whole = before;
+        const std::string_view view = text;
+        ReadSectionFromText(&view, 1, m, whole);
+        ASSERT_TRUE(Same(whole, want)) << round << ": " << text;
+        SectionSettings pieces = before;
+        SmallReads file(text, 1 + rng() % 400);
+        ASSERT_TRUE(ReadSectionFromFile(file, m, pieces));
+        ASSERT_TRUE(Same(pieces, want)) << round << ": " << text;
+        sections += want.HomeDirectory != "home" || want.Commands != "cmds";
+    }
+    EXPECT_GT(sections, 300);
+}
+
+TEST(SectionReaderTest, StopsReadingOnceNothingLaterCanCount)
+{
+    // Every marker is found and both ranges are closed: a later read that
+    // would fail is never made.
+    class FailsAfterOneRead : public IReadableFile {
+    public:
+        bool Read(char* data, std::size_t size, std::size_t& got) override
+        {
+            if (FDone) return false;
+            const std::string text =
+                "(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n"
+                "(* Quillane commands begin *)\r\nc\r\n(* Quillane commands end *)\r\n"
+                "(*--- End of section added by Quillane ---*)\r\nmore\r\n";
+            got = std::min(size, text.size());
+            std::copy_n(text.data(), got, data);
+            FDone = true;
+            return true;
+        }
+
+    private:
+        bool FDone = false;
+    } file;
+    SectionSettings s{"home", true, "cmds"};
+    EXPECT_TRUE(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s));
+    EXPECT_TRUE(Same(s, SectionSettings{"x", false, "c\r\n"}));
+}
+
 TEST(SectionReaderTest, AFailedReadChangesOnlyDefineUtils)
 {
     class Failing : public IReadableFile {
