@@ -1,22 +1,39 @@
 #include "DesignLook.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QFontDatabase>
+#include <QGroupBox>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
+
+#include <vector>
 
 namespace quillane {
 
 namespace {
 
+// One face a design font may be drawn with, and how wide to draw it.
+struct Face {
+    QString Family;
+    int Stretch;  // 0: as wide as designed
+};
+
 // The design fonts: the window's "ＭＳ Ｐゴシック" and the example memos' "ＭＳ ゴシック",
 // 12 pixels high. Where those faces are missing (every Linux desktop) the
-// first installed Japanese gothic face stands in, so that the texts show; the
-// stand-ins run wider than the faces the fixed geometry was laid out for and
-// would clip captions, so they are drawn condensed. The fonts are made in
-// code, not in the .ui file, which can only hold point sizes, and are given
-// before any text arrives (the window's before its controls exist, the
-// memos' by the memos themselves), so that no text is laid out twice.
+// first installed Japanese gothic face stands in, so that the texts show. The
+// IPA gothic faces have the design faces' widths; the others run wider than
+// the faces the fixed geometry was laid out for and would clip captions, so
+// they are drawn condensed. The fonts are made in code, not in the .ui file,
+// which can only hold point sizes, and are given before any text arrives (the
+// window's before its controls exist, the memos' by the memos themselves), so
+// that no text is laid out twice.
 //
 // The face is picked from the installed families once, here: a font whose
 // first family is missing makes Qt consult fontconfig for fallbacks for every
@@ -24,23 +41,36 @@ namespace {
 // fontconfig substitution for each name it is asked about; together that was
 // about a fifth of the start-up's work. Matching against the family list, as
 // Qt's own matcher does, costs next to nothing.
-QFont DesignFont(const QStringList& families)
+QFont DesignFont(const std::vector<Face>& faces)
 {
     const QStringList installed = QFontDatabase::families();
-    qsizetype rank = 0;
-    while (rank < families.size() && !installed.contains(families.at(rank), Qt::CaseInsensitive))
+    std::size_t rank = 0;
+    while (rank < faces.size() && !installed.contains(faces[rank].Family, Qt::CaseInsensitive))
         ++rank;
     QFont font;
-    // The chosen face alone: names left behind it would each be matched and
-    // given fallbacks again. Characters the face lacks still come from Qt's
-    // own fallback; with none installed that fallback picks the face.
-    if (rank < families.size())
-        font.setFamily(families.at(rank));
-    else
-        font.setFamilies(families);
     font.setPixelSize(12);
-    if (rank >= 2)
-        font.setStretch(90);
+    // None of these texts needs shaping: Qt then skips it (scripts that do
+    // need it are still shaped).
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    if (rank == faces.size()) {
+        // Nothing installed: Qt's own fallback picks a face.
+        QStringList families;
+        for (const Face& face : faces)
+            families << face.Family;
+        font.setFamilies(families);
+        return font;
+    }
+    // The chosen face alone: names left behind it would each be matched and
+    // given fallbacks again. Width and hinting are always set, so that a memo
+    // inherits neither from the window's font.
+    font.setFamily(faces[rank].Family);
+    font.setStretch(faces[rank].Stretch != 0 ? faces[rank].Stretch : int(QFont::Unstretched));
+    // A stand-in is drawn by FreeType, whose light auto-hinting measures
+    // every glyph of these large faces before the first is drawn, nearly
+    // half the window's start-up; unhinted, the outlines are drawn as
+    // designed, smoothed. The design faces are drawn as the system draws
+    // them.
+    font.setHintingPreference(rank >= 2 ? QFont::PreferNoHinting : QFont::PreferDefaultHinting);
     return font;
 }
 
@@ -48,17 +78,100 @@ QFont DesignFont(const QStringList& families)
 
 QFont WindowFont()
 {
-    return DesignFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
-                       QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
-                       QStringLiteral("TakaoPGothic"), QStringLiteral("Source Han Sans JP")});
+    return DesignFont({{QStringLiteral("ＭＳ Ｐゴシック"), 0},
+                       {QStringLiteral("MS PGothic"), 0},
+                       {QStringLiteral("IPAPGothic"), 95},
+                       {QStringLiteral("Noto Sans CJK JP"), 90},
+                       {QStringLiteral("Noto Sans JP"), 90},
+                       {QStringLiteral("VL PGothic"), 90},
+                       {QStringLiteral("TakaoPGothic"), 0},
+                       {QStringLiteral("Source Han Sans JP"), 90}});
 }
 
 QFont MemoFont()
 {
-    return DesignFont({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                       QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
-                       QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
+    return DesignFont({{QStringLiteral("ＭＳ ゴシック"), 0},
+                       {QStringLiteral("MS Gothic"), 0},
+                       {QStringLiteral("IPAGothic"), 0},
+                       {QStringLiteral("Noto Sans Mono CJK JP"), 90},
+                       {QStringLiteral("Noto Sans CJK JP"), 90},
+                       {QStringLiteral("VL Gothic"), 90},
+                       {QStringLiteral("TakaoGothic"), 0}});
+}
+
+void UseDesignFontEverywhere()
+{
+    const QFont font = WindowFont();
+    const QString face = font.families().value(0);
+    if (face == QStringLiteral("ＭＳ Ｐゴシック") || face == QStringLiteral("MS PGothic"))
+        return;
+    QApplication::setFont(font);
+}
+
+QIcon Glyph(int index)
+{
+    // The glyphs are XPM text. Handed to QImage as the array of strings that
+    // the text spells out, they need no image reader: the first reader of a
+    // run looks through every image plugin installed, which cost more than
+    // the rest of the icons together.
+    QFile file(QStringLiteral(":/glyphs/%1.xpm").arg(index));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.readAll();
+    std::vector<QByteArray> strings;
+    for (qsizetype at = text.indexOf('"'); at >= 0;) {
+        const qsizetype end = text.indexOf('"', at + 1);
+        if (end < 0)
+            break;
+        strings.push_back(text.mid(at + 1, end - at - 1));
+        at = text.indexOf('"', end + 1);
+    }
+    std::vector<const char*> lines;
+    for (const QByteArray& s : strings)
+        lines.push_back(s.constData());
+    lines.push_back(nullptr);
+    const QImage image(lines.data());
+    if (image.isNull())
+        return {};
+    return QIcon(QPixmap::fromImage(image));
+}
+
+namespace {
+
+// The application's style with the design's etched group frames. Drawn with
+// two lines, they also spare the start-up the image reader that the style's
+// own frame picture needs.
+class TEtchedFrameStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        if (element != PE_FrameGroupBox) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const QRect r = option->rect.adjusted(0, 0, -1, -1);
+        painter->save();
+        painter->setPen(option->palette.color(QPalette::Mid));
+        painter->drawRect(r.adjusted(0, 0, -1, -1));
+        painter->setPen(option->palette.color(QPalette::Light));
+        painter->drawRect(r.adjusted(1, 1, 0, 0));
+        painter->restore();
+    }
+};
+
+}  // namespace
+
+void UseEtchedFrame(QGroupBox* box)
+{
+    // One style for every frame, living as long as the application; made
+    // on first use, when the application's own style exists.
+    static TEtchedFrameStyle* const style = [] {
+        auto* made = new TEtchedFrameStyle;
+        made->setParent(qApp);
+        return made;
+    }();
+    box->setStyle(style);
 }
 
 void UseButtonFace(QWidget* widget)

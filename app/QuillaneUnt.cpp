@@ -81,6 +81,13 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(570, 407);
 
+    ui->BtnHome->setIcon(Glyph(3));
+    ui->BtnFile->setIcon(Glyph(2));
+    ui->ActOpenAsText->setIcon(Glyph(0));
+    ui->ActSave->setIcon(Glyph(1));
+    ui->ActExit->setIcon(Glyph(5));
+    UseEtchedFrame(ui->GbDirectory);
+    UseEtchedFrame(ui->GbInitm);
     UseButtonFace(ui->EdtFileName);
     FixLineHeight(ui->Memo1, 12);
     FixLineHeight(ui->Memo2, 12);

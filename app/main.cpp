@@ -1,3 +1,4 @@
+#include "DesignLook.h"
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
 {
     using namespace quillane;
     TQuillaneApplication app(argc, argv);
+    UseDesignFontEverywhere();
     TQtDialogs dialogs(nullptr);
     app.SetFailureReport([&dialogs](const QString& text) { dialogs.ShowFailureReport(text); });
 

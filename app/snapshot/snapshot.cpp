@@ -4,6 +4,7 @@
 // The windows are drawn by Qt itself (no window manager), so the pictures are
 // the same offscreen and on a display, and the folder tree is the same on
 // every machine.
+#include "DesignLook.h"
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: quillane_snapshot <main.png> [<folder.png>]\n");
         return 2;
     }
+    UseDesignFontEverywhere();
     auto folders = std::make_shared<shell::MemoryShell>(SampleFolders);
     folders->SetSpecialFolder(17, "Computer");  // the computer's platform id
     BrowseUnitScope browseUnit(folders);

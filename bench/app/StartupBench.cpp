@@ -5,6 +5,7 @@
 //    waits for: loading, QApplication, fonts, the window);
 //  - window: creating and showing the window inside a running application.
 //   quillane_startup_bench [rounds]      (default 15; QT_QPA_PLATFORM as usual)
+#include "DesignLook.h"
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
@@ -157,10 +158,13 @@ int main(int argc, char** argv)
     };
 
     // The program starts the folder browse unit before its window and keeps
-    // it for the whole run; the bare window has nothing of the kind.
+    // it for the whole run, and a fresh program sets its default font first;
+    // the bare window has nothing of the kind.
     std::optional<BrowseUnitScope> browseUnit;
     if (!child || std::strcmp(argv[2], "bare") != 0)
         browseUnit.emplace();
+    if (child && std::strcmp(argv[2], "bare") != 0)
+        UseDesignFontEverywhere();
 
     if (child) {
         TimeToFirstPaint(std::strcmp(argv[2], "bare") == 0 ? std::function<std::unique_ptr<QWidget>()>(bare)

@@ -4,6 +4,7 @@
 #include "BrowseDlg.h"
 #include "BrowseDlgForm.h"
 #include "CodePage.h"
+#include "DesignLook.h"
 #include "PosixShell.h"
 #include "ShellTreeView.h"
 
@@ -637,6 +638,15 @@ TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw)
         {"Memo1", {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")}},
         {"Memo2", {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")}},
     };
+    // How wide each stand-in is drawn: the IPA faces share the design
+    // faces' widths (the proportional one runs a little wider in Latin
+    // text), the others are wider still.
+    const auto expectedStretch = [](const QStringList& design, const QString& face) {
+        if (design.contains(face, Qt::CaseInsensitive) || face == QStringLiteral("IPAGothic") ||
+            face == QStringLiteral("TakaoGothic") || face == QStringLiteral("TakaoPGothic"))
+            return 100;
+        return face == QStringLiteral("IPAPGothic") ? 95 : 90;
+    };
     Create();
     const QStringList installed = QFontDatabase::families();
     for (const Case& c : cases) {
@@ -647,7 +657,44 @@ TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw)
         EXPECT_TRUE(installed.contains(face, Qt::CaseInsensitive)) << face.toStdString();
         EXPECT_EQ(QFontInfo(font).family().compare(face, Qt::CaseInsensitive), 0)
             << QFontInfo(font).family().toStdString() << " drawn for " << face.toStdString();
-        EXPECT_EQ(font.stretch(), c.DesignFaces.contains(face, Qt::CaseInsensitive) ? 0 : 90);
+        EXPECT_EQ(font.stretch(), expectedStretch(c.DesignFaces, face)) << face.toStdString();
+        EXPECT_EQ(font.pixelSize(), 12);
+        // Stand-ins are drawn unhinted; the design faces as the system draws
+        // them.
+        EXPECT_EQ(font.hintingPreference(), c.DesignFaces.contains(face, Qt::CaseInsensitive)
+                                                ? QFont::PreferDefaultHinting
+                                                : QFont::PreferNoHinting);
+    }
+}
+
+TEST_F(FrmQuillaneTest, AStandInFaceBecomesEveryWindowsFont)
+{
+    const QFont before = QApplication::font();
+    UseDesignFontEverywhere();
+    const QFont now = QApplication::font();
+    QApplication::setFont(before);
+    const QString face = WindowFont().families().value(0);
+    if (face == QStringLiteral("ＭＳ Ｐゴシック") || face == QStringLiteral("MS PGothic"))
+        EXPECT_EQ(now, before);
+    else
+        EXPECT_EQ(now, WindowFont());
+}
+
+TEST_F(FrmQuillaneTest, GroupFramesAreEtchedLines)
+{
+    Create();
+    ShowActive();
+    for (const char* name : {"GbDirectory", "GbInitm"}) {
+        SCOPED_TRACE(name);
+        auto* box = Get<QGroupBox>(name);
+        const QImage image = box->grab().toImage();
+        const int y = image.height() / 2;
+        const QRgb mid = box->palette().color(QPalette::Mid).rgb();
+        const QRgb light = box->palette().color(QPalette::Light).rgb();
+        EXPECT_EQ(image.pixel(0, y), mid);
+        EXPECT_EQ(image.pixel(1, y), light);
+        EXPECT_EQ(image.pixel(image.width() - 2, y), mid);
+        EXPECT_EQ(image.pixel(image.width() - 1, y), light);
     }
 }
 
