@@ -28,9 +28,10 @@ struct Face {
 // The design fonts: the window's "ＭＳ Ｐゴシック" and the example memos' "ＭＳ ゴシック",
 // 12 pixels high. Where those faces are missing (every Linux desktop) the
 // first installed Japanese gothic face stands in, so that the texts show. The
-// IPA gothic faces have the design faces' widths; the others run wider than
-// the faces the fixed geometry was laid out for and would clip captions, so
-// they are drawn condensed. The fonts are made in code, not in the .ui file,
+// IPA gothic faces (and Takao, made from them) have the design faces' widths,
+// but for the proportional face's Latin letters, a little wider: that one is
+// drawn at 95%. The others run wider still than the faces the fixed geometry
+// was laid out for and would clip captions, so they are drawn at 90%. The fonts are made in code, not in the .ui file,
 // which can only hold point sizes, and are given before any text arrives (the
 // window's before its controls exist, the memos' by the memos themselves), so
 // that no text is laid out twice.
@@ -84,7 +85,7 @@ QFont WindowFont()
                        {QStringLiteral("Noto Sans CJK JP"), 90},
                        {QStringLiteral("Noto Sans JP"), 90},
                        {QStringLiteral("VL PGothic"), 90},
-                       {QStringLiteral("TakaoPGothic"), 0},
+                       {QStringLiteral("TakaoPGothic"), 95},
                        {QStringLiteral("Source Han Sans JP"), 90}});
 }
 

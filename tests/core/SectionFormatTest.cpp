@@ -340,28 +340,31 @@ TEST(SectionReaderTest, LongFilesReadAsLineByLine)
     EXPECT_GT(sections, 300);
 }
 
+// Serves `text` in one read; any read after it fails.
+class OneReadThenFail : public IReadableFile {
+public:
+    explicit OneReadThenFail(std::string text) : FText(std::move(text)) {}
+    bool Read(char* data, std::size_t size, std::size_t& got) override
+    {
+        if (FDone) return false;
+        got = std::min(size, FText.size());
+        std::copy_n(FText.data(), got, data);
+        FDone = true;
+        return true;
+    }
+
+private:
+    std::string FText;
+    bool FDone = false;
+};
+
 TEST(SectionReaderTest, StopsReadingOnceNothingLaterCanCount)
 {
     // Every marker is found and both ranges are closed: a later read that
     // would fail is never made.
-    class FailsAfterOneRead : public IReadableFile {
-    public:
-        bool Read(char* data, std::size_t size, std::size_t& got) override
-        {
-            if (FDone) return false;
-            const std::string text =
-                "(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n"
-                "(* Quillane commands begin *)\r\nc\r\n(* Quillane commands end *)\r\n"
-                "(*--- End of section added by Quillane ---*)\r\nmore\r\n";
-            got = std::min(size, text.size());
-            std::copy_n(text.data(), got, data);
-            FDone = true;
-            return true;
-        }
-
-    private:
-        bool FDone = false;
-    } file;
+    OneReadThenFail file("(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n"
+                         "(* Quillane commands begin *)\r\nc\r\n(* Quillane commands end *)\r\n"
+                         "(*--- End of section added by Quillane ---*)\r\nmore\r\n");
     SectionSettings s{"home", true, "cmds"};
     EXPECT_TRUE(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s));
     EXPECT_TRUE(Same(s, SectionSettings{"x", false, "c\r\n"}));
@@ -369,21 +372,7 @@ TEST(SectionReaderTest, StopsReadingOnceNothingLaterCanCount)
 
 TEST(SectionReaderTest, AFailedReadChangesOnlyDefineUtils)
 {
-    class Failing : public IReadableFile {
-    public:
-        bool Read(char* data, std::size_t size, std::size_t& got) override
-        {
-            if (FDone) return false;
-            const std::string text = "(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n";
-            got = std::min(size, text.size());
-            std::copy_n(text.data(), got, data);
-            FDone = true;
-            return true;
-        }
-
-    private:
-        bool FDone = false;
-    } file;
+    OneReadThenFail file("(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n");
     SectionSettings s{"home", true, "cmds"};
     EXPECT_FALSE(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s));
     EXPECT_TRUE(Same(s, SectionSettings{"home", false, "cmds"}));
