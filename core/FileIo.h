@@ -70,6 +70,15 @@ public:
     virtual void Remove(const std::string& tempPath) = 0;
 };
 
+/// Doubles the `capacity` bytes of `buf`, keeping the first `used`.
+inline void GrowBuffer(std::unique_ptr<char[]>& buf, std::size_t used, std::size_t& capacity)
+{
+    std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+    std::memcpy(bigger.get(), buf.get(), used);
+    buf = std::move(bigger);
+    capacity *= 2;
+}
+
 /// Reads `file` and calls `f(text, offset)` for consecutive stretches of
 /// whole lines, `offset` being where `text` starts in the file, holding only
 /// a piece of the file in memory at a time. A stretch ends after a break
@@ -85,13 +94,8 @@ bool ForEachStretchOf(IReadableFile& file, F&& f)
     std::size_t held = 0;  // an unfinished line kept at the front
     std::uint64_t offset = 0;
     for (;;) {
-        if (capacity - held < chunk / 2) {
-            // A line longer than the buffer: make room for it.
-            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
-            std::memcpy(bigger.get(), buf.get(), held);
-            buf = std::move(bigger);
-            capacity *= 2;
-        }
+        // A line longer than the buffer: make room for it.
+        if (capacity - held < chunk / 2) GrowBuffer(buf, held, capacity);
         std::size_t got = 0;
         if (!file.Read(buf.get() + held, capacity - held, got)) return false;
         const bool end = got == 0;

@@ -131,12 +131,7 @@ bool ReadWhole(IReadableFile& file, FileBytes& bytes)
     std::unique_ptr<char[]> data(new char[capacity]);
     std::size_t size = 0;
     for (;;) {
-        if (size == capacity) {
-            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
-            std::memcpy(bigger.get(), data.get(), size);
-            data = std::move(bigger);
-            capacity *= 2;
-        }
+        if (size == capacity) GrowBuffer(data, size, capacity);
         std::size_t got = 0;
         if (!file.Read(data.get() + size, capacity - size, got)) return false;
         if (got == 0) break;
