@@ -84,8 +84,9 @@ bool ForEachLine(std::string_view text, F&& f)
 /// and `index` the number of lines above it, until `f` returns false. Lines
 /// are cut as ForEachLine cuts them, but only those candidates are looked at
 /// one by one: the rest are counted a block at a time. Returns the number of
-/// lines in `text`, or -1 when `f` stopped the scan.
-template <class F>
+/// lines in `text`, or -1 when `f` stopped the scan. Without `CountLines`
+/// no line is counted: `index` is 0, and so is the result unless stopped.
+template <bool CountLines = true, class F>
 std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F&& f)
 {
     constexpr std::size_t batch = 16;
@@ -122,16 +123,16 @@ std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F
             const std::uint64_t nextIsB = at + BreakBlock < size && base[at + BreakBlock] == b;
             const std::uint64_t bAfter = ((mb[k] & valid) >> 1) | (nextIsB << 63);
             // A line ends at every CR and at every LF that no CR comes before.
-            const std::uint64_t ends = (cr[k] | (lf[k] & ~crBefore)) & valid;
+            const std::uint64_t ends = CountLines ? (cr[k] | (lf[k] & ~crBefore)) & valid : 0;
             for (std::uint64_t m = starts & ma[k] & bAfter & valid; m != 0; m &= m - 1) {
                 const unsigned bit = static_cast<unsigned>(__builtin_ctzll(m));
                 const std::uint64_t above = ends & ((std::uint64_t{1} << bit) - 1);
-                if (!f(at + bit, lines + __builtin_popcountll(above))) return -1;
+                if (!f(at + bit, CountLines ? lines + __builtin_popcountll(above) : 0)) return -1;
             }
-            lines += __builtin_popcountll(ends);
+            if (CountLines) lines += __builtin_popcountll(ends);
         }
     }
-    if (size > 0 && base[size - 1] != '\r' && base[size - 1] != '\n') ++lines;
+    if (CountLines && size > 0 && base[size - 1] != '\r' && base[size - 1] != '\n') ++lines;
     return lines;
 }
 

@@ -129,7 +129,8 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
                     return everyLine();
                 });
             } else {
-                ForEachLineBeginningWith(rest, set.Lead()[0], set.Lead()[1], [&](std::size_t p, std::ptrdiff_t) {
+                // Offsets order the lines here: no need to count them.
+                ForEachLineBeginningWith<false>(rest, set.Lead()[0], set.Lead()[1], [&](std::size_t p, std::ptrdiff_t) {
                     std::size_t length = 0;
                     std::size_t next = 0;
                     set.ForEachMatchAt(rest, p, [&](std::size_t k, std::size_t after) {

@@ -163,6 +163,14 @@ TEST(LineScanTest, LinesBeginningWithAgreeWithTheByteRules)
         });
         ASSERT_EQ(got, ReferenceLeadLines(t)) << round;
         ASSERT_EQ(lines, static_cast<std::ptrdiff_t>(ReferenceLines(t).size())) << round;
+        // Not counting finds the same lines.
+        std::vector<std::size_t> uncounted;
+        ForEachLineBeginningWith<false>(t, '(', '*', [&](std::size_t pos, std::ptrdiff_t) {
+            uncounted.push_back(pos);
+            return true;
+        });
+        ASSERT_EQ(uncounted.size(), got.size()) << round;
+        for (std::size_t i = 0; i < got.size(); ++i) ASSERT_EQ(uncounted[i], got[i].first) << round;
     }
 }
 
@@ -173,8 +181,8 @@ TEST(LineScanTest, LinesBeginningWithStopWhenAsked)
     EXPECT_EQ(ForEachLineBeginningWith(t, '(', '*', [&](std::size_t, std::ptrdiff_t) { return ++calls < 1; }), -1);
     EXPECT_EQ(calls, 1);
     // A lead that the text ends in the middle of is no lead.
-    EXPECT_EQ(ForEachLineBeginningWith(std::string("x\n("), '(', '*', [](std::size_t, std::ptrdiff_t) { return false; }),
-              2);
+    const auto stop = [](std::size_t, std::ptrdiff_t) { return false; };
+    EXPECT_EQ(ForEachLineBeginningWith(std::string("x\n("), '(', '*', stop), 2);
 }
 
 // Lone breaks as CR LF by the byte rules, for the bytes of `t` from `from`
