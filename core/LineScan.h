@@ -9,6 +9,16 @@
 
 namespace quillane {
 
+/// The number of bits set in `x`. Plain arithmetic: the builtin becomes a
+/// library call where the processor's own instruction is not assumed.
+inline unsigned BitCount(std::uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<unsigned>((x * 0x0101010101010101ull) >> 56);
+}
+
 /// Calls `f(pos)` for every byte position of `text` that `pick` marks, in
 /// order, until `f` returns false (then returns false). `pick(cr, lf,
 /// crBefore, lfAfter)` gets, for one 64-byte block, the CR and LF masks and
@@ -114,22 +124,33 @@ std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F
             valid = (std::uint64_t{1} << (size - at)) - 1;
             blocks = 1;
         }
-        for (std::size_t k = 0; k < blocks; ++k, at += BreakBlock) {
+        // First the candidates of the whole batch, in a loop that calls
+        // nothing; then the calls.
+        std::uint64_t found = 0;
+        for (std::size_t k = 0; k < blocks; ++k) {
             const std::uint64_t crBefore = (cr[k] << 1) | crTop;
             crTop = cr[k] >> 63;
             const std::uint64_t breaks = (cr[k] | lf[k]) & valid;
             const std::uint64_t starts = (breaks << 1) | breakTop;
             breakTop = breaks >> 63;
-            const std::uint64_t nextIsB = at + BreakBlock < size && base[at + BreakBlock] == b;
-            const std::uint64_t bAfter = ((mb[k] & valid) >> 1) | (nextIsB << 63);
+            const std::uint64_t nextB = k + 1 < blocks ? mb[k + 1] & 1
+                                                       : at + (k + 1) * BreakBlock < size &&
+                                                             base[at + (k + 1) * BreakBlock] == b;
+            const std::uint64_t bAfter = ((mb[k] & valid) >> 1) | (nextB << 63);
+            ma[k] &= starts & bAfter & valid;
+            found |= ma[k];
             // A line ends at every CR and at every LF that no CR comes before.
-            const std::uint64_t ends = CountLines ? (cr[k] | (lf[k] & ~crBefore)) & valid : 0;
-            for (std::uint64_t m = starts & ma[k] & bAfter & valid; m != 0; m &= m - 1) {
-                const unsigned bit = static_cast<unsigned>(__builtin_ctzll(m));
-                const std::uint64_t above = ends & ((std::uint64_t{1} << bit) - 1);
-                if (!f(at + bit, CountLines ? lines + __builtin_popcountll(above) : 0)) return -1;
+            if (CountLines) lf[k] = (cr[k] | (lf[k] & ~crBefore)) & valid;
+        }
+        for (std::size_t k = 0; k < blocks; ++k, at += BreakBlock) {
+            if (found != 0) {
+                for (std::uint64_t m = ma[k]; m != 0; m &= m - 1) {
+                    const unsigned bit = static_cast<unsigned>(__builtin_ctzll(m));
+                    const std::uint64_t above = lf[k] & ((std::uint64_t{1} << bit) - 1);
+                    if (!f(at + bit, CountLines ? lines + BitCount(above) : 0)) return -1;
+                }
             }
-            if (CountLines) lines += __builtin_popcountll(ends);
+            if (CountLines) lines += BitCount(lf[k]);
         }
     }
     if (CountLines && size > 0 && base[size - 1] != '\r' && base[size - 1] != '\n') ++lines;
