@@ -221,4 +221,17 @@ TEST(LineScanTest, CopyWithCrLfBreaksAgreesAndStaysInItsRoom)
     }
 }
 
+TEST(LineScanTest, BitCountAgreesWithCountingBitByBit)
+{
+    std::vector<std::uint64_t> values = {0, 1, 0xFF, 0xFF00, ~std::uint64_t{0}, std::uint64_t{1} << 63,
+                                         0x5555555555555555ull, 0xF0F0F0F0F0F0F0F0ull};
+    std::mt19937_64 rng(41);
+    for (int i = 0; i < 1000; ++i) values.push_back(rng() & rng());
+    for (const std::uint64_t v : values) {
+        unsigned bits = 0;
+        for (int i = 0; i < 64; ++i) bits += (v >> i) & 1;
+        ASSERT_EQ(BitCount(v), bits) << std::hex << v;
+    }
+}
+
 }  // namespace
