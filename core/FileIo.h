@@ -113,21 +113,6 @@ bool ForEachStretchOf(IReadableFile& file, F&& f)
     }
 }
 
-/// Reads `file` to its end and calls `f(line)` for every line, cut exactly
-/// as SplitLines cuts the whole text, holding only a piece of the file in
-/// memory at a time. False when a read fails.
-template <class F>
-bool ForEachLineOf(IReadableFile& file, F&& f)
-{
-    return ForEachStretchOf(file, [&](std::string_view text, std::uint64_t) {
-        ForEachLine(text, [&](std::string_view line, std::size_t) {
-            f(line);
-            return true;
-        });
-        return true;
-    });
-}
-
 /// The real file system of this platform.
 IFileOps& SystemFileOps();
 

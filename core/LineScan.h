@@ -157,19 +157,6 @@ std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F
     return lines;
 }
 
-/// Calls `f(pos)` for every break of `text` that is not part of a CR LF pair
-/// (a lone CR or a lone LF), until `f` returns false.
-template <class F>
-bool ForEachLoneBreak(std::string_view text, F&& f)
-{
-    return ForEachMarkedByte(
-        text,
-        [](std::uint64_t cr, std::uint64_t lf, std::uint64_t crBefore, std::uint64_t lfAfter) {
-            return (cr & ~lfAfter) | (lf & ~crBefore);
-        },
-        f);
-}
-
 /// Copies `text[from, to)` to `out` with every lone CR and every lone LF
 /// turned into CR LF, CR LF pairs kept; the bytes around the range decide
 /// whether a break at its edge is half of a pair. Returns the bytes

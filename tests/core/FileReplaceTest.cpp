@@ -214,7 +214,13 @@ private:
 std::vector<std::string> LinesOf(IReadableFile& file, bool& ok)
 {
     std::vector<std::string> out;
-    ok = ForEachLineOf(file, [&](std::string_view line) { out.emplace_back(line); });
+    ok = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t) {
+        ForEachLine(text, [&](std::string_view line, std::size_t) {
+            out.emplace_back(line);
+            return true;
+        });
+        return true;
+    });
     return out;
 }
 

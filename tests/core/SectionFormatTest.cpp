@@ -243,40 +243,6 @@ bool Same(const SectionSettings& a, const SectionSettings& b)
     return a.HomeDirectory == b.HomeDirectory && a.DefineUtils == b.DefineUtils && a.Commands == b.Commands;
 }
 
-TEST(SectionReaderTest, OnePassOverPiecesReadsWhatTheWholeTextReads)
-{
-    // Random files made mostly of markers and directives in every order, so
-    // that each rule about which lines count is exercised: the one-pass
-    // reader used on files must agree with the reader on the whole text.
-    const SectionMarkers m = EncodeMarkers(CpUtf8);
-    const std::string lines[] = {m.StartMarker, m.EndMarker, m.CommandsBegin, m.CommandsEnd,
-                                 "(*--- this section is added by quillane ---*)",
-                                 "[HomeDirectory]a", "[HomeDirectory]", "[DefineUtils]", "text", ""};
-    const char* const breaks[] = {"\r\n", "\n", "\r"};
-    std::mt19937 rng(3);
-    int sections = 0;
-    for (int round = 0; round < 4000; ++round) {
-        std::string text;
-        for (std::size_t n = rng() % 12; n > 0; --n) {
-            std::string line = lines[rng() % 10];
-            if (line == "[HomeDirectory]a") line += std::to_string(rng() % 5);
-            text += line + breaks[rng() % 3];
-        }
-        if (rng() % 3 == 0 && !text.empty()) text.pop_back();
-        const SectionSettings before{"home", true, "cmds"};
-        SectionSettings whole = before;
-        const std::string_view view = text;
-        ReadSectionFromText(&view, 1, m, whole);
-        SectionSettings pieces = before;
-        SmallReads file(text, 1 + rng() % 7);
-        ASSERT_TRUE(ReadSectionFromFile(file, m, pieces));
-        ASSERT_TRUE(Same(whole, pieces)) << round << ": " << text;
-        sections += whole.HomeDirectory != "home" || whole.Commands != "cmds";
-    }
-    // Enough files must have had a section that changed something.
-    EXPECT_GT(sections, 300);
-}
-
 // The reader's steps one line at a time over the whole text, without the
 // shortcuts the engine takes.
 SectionSettings ReferenceRead(const std::string& text, const SectionMarkers& m, SectionSettings s)
@@ -303,27 +269,40 @@ SectionSettings ReferenceRead(const std::string& text, const SectionMarkers& m, 
     return s;
 }
 
-TEST(SectionReaderTest, LongFilesReadAsLineByLine)
+// Random files for the reader: lines drawn from `Lines` (the markers first,
+// then the case's own), each with any break, up to `MaxLines` of them, read
+// `1 + rng() % MaxStep` bytes at a time.
+struct ReaderCase {
+    const char* Name;
+    std::vector<std::string> Lines;
+    std::size_t MaxLines;
+    std::size_t MaxStep;
+    unsigned Seed;
+    int Rounds;
+};
+
+class RandomReaderTest : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(RandomReaderTest, BothReadersReadWhatALineByLineReadingReads)
 {
-    // Files of many long lines, most of them beginning like a marker, so
-    // that markers fall anywhere in the scan's blocks and the reads.
+    // Files made mostly of markers and directives in every order, so that
+    // each rule about which lines count is exercised: the reader on the
+    // whole text and the one-pass reader on the file must both agree with
+    // the plain line-by-line reading.
+    const ReaderCase& c = GetParam();
     const SectionMarkers m = EncodeMarkers(CpUtf8);
-    const std::string lines[] = {m.StartMarker,
-                                 m.EndMarker,
-                                 m.CommandsBegin,
-                                 m.CommandsEnd,
-                                 "(* QUILLANE COMMANDS BEGIN *)",
-                                 "[HomeDirectory]h",
-                                 "[DefineUtils]",
-                                 "(* a comment that runs on for a while, longer than one block of the scan *)",
-                                 "(*--- This section is added by Quillane ---*) ",
-                                 std::string(90, 'x')};
+    std::vector<std::string> lines = {m.StartMarker, m.EndMarker, m.CommandsBegin, m.CommandsEnd};
+    lines.insert(lines.end(), c.Lines.begin(), c.Lines.end());
     const char* const breaks[] = {"\r\n", "\n", "\r"};
-    std::mt19937 rng(37);
+    std::mt19937 rng(c.Seed);
     int sections = 0;
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < c.Rounds; ++round) {
         std::string text;
-        for (std::size_t n = rng() % 60; n > 0; --n) text += lines[rng() % 10] + breaks[rng() % 3];
+        for (std::size_t n = rng() % c.MaxLines; n > 0; --n) {
+            std::string line = lines[rng() % lines.size()];
+            if (line == "[HomeDirectory]a") line += std::to_string(rng() % 5);
+            text += line + breaks[rng() % 3];
+        }
         if (rng() % 3 == 0 && !text.empty()) text.pop_back();
         const SectionSettings before{"home", true, "cmds"};
         const SectionSettings want = ReferenceRead(text, m, before);
@@ -332,13 +311,30 @@ TEST(SectionReaderTest, LongFilesReadAsLineByLine)
         ReadSectionFromText(&view, 1, m, whole);
         ASSERT_TRUE(Same(whole, want)) << round << ": " << text;
         SectionSettings pieces = before;
-        SmallReads file(text, 1 + rng() % 400);
+        SmallReads file(text, 1 + rng() % c.MaxStep);
         ASSERT_TRUE(ReadSectionFromFile(file, m, pieces));
         ASSERT_TRUE(Same(pieces, want)) << round << ": " << text;
         sections += want.HomeDirectory != "home" || want.Commands != "cmds";
     }
+    // Enough files must have had a section that changed something.
     EXPECT_GT(sections, 300);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RandomReaderTest,
+    ::testing::Values(
+        ReaderCase{"ShortFilesTinyReads",
+                   {"(*--- this section is added by quillane ---*)", "[HomeDirectory]a", "[HomeDirectory]",
+                    "[DefineUtils]", "text", ""},
+                   12, 7, 3, 4000},
+        // Long lines, most beginning like a marker, so that markers fall
+        // anywhere in the scan's blocks and the reads.
+        ReaderCase{"LongFilesLongLines",
+                   {"(* QUILLANE COMMANDS BEGIN *)", "[HomeDirectory]h", "[DefineUtils]",
+                    "(* a comment that runs on for a while, longer than one block of the scan *)",
+                    "(*--- This section is added by Quillane ---*) ", std::string(90, 'x')},
+                   60, 400, 37, 1500}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // Serves `text` in one read; any read after it fails.
 class OneReadThenFail : public IReadableFile {
