@@ -5,12 +5,17 @@
 namespace quillane {
 
 /// A read-only example memo of the main window (Memo1, Memo2): the memo font
-/// on the button face. Both are in place before the design's text arrives, so
-/// the text is laid out in its own font only once.
+/// on the button face, in lines 12 pixels high. The form gives its text
+/// through `exampleText`, so that the text is laid out once, in its own font
+/// and line height.
 class TExampleMemo : public QTextEdit {
     Q_OBJECT
+    Q_PROPERTY(QString exampleText READ toPlainText WRITE setExampleText)
 public:
     explicit TExampleMemo(QWidget* parent = nullptr);
+
+    /// Replaces the text, each line as tall as the design face's 12 pixels.
+    void setExampleText(const QString& text);
 };
 
 }  // namespace quillane

@@ -35,19 +35,6 @@ namespace {
 // either empty or lines each followed by CR LF.
 const std::string KeepText = "\n";
 
-// Lines as tall as the gothic face's 12 pixels: the substitute faces have far
-// taller line spacing, and the example memos' three lines would no longer fit
-// their fixed height.
-void FixLineHeight(QTextEdit* memo, int pixels)
-{
-    QTextCursor cursor(memo->document());
-    cursor.select(QTextCursor::Document);
-    QTextBlockFormat format;
-    format.setLineHeight(pixels, QTextBlockFormat::FixedHeight);
-    cursor.mergeBlockFormat(format);
-    memo->document()->setModified(false);
-}
-
 // A button bound to an action takes caption, glyph, enabled state and click
 // from it.
 void BindButton(QPushButton* button, QAction* action)
@@ -89,8 +76,6 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     UseEtchedFrame(ui->GbDirectory);
     UseEtchedFrame(ui->GbInitm);
     UseButtonFace(ui->EdtFileName);
-    FixLineHeight(ui->Memo1, 12);
-    FixLineHeight(ui->Memo2, 12);
 
     // The two labels carry an accelerator but are bound to no control: being
     // their own buddy shows the underline while the key moves no focus.
