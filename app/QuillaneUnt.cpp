@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QScreen>
-#include <QTextCursor>
 #include <QWindow>
 
 #include <optional>
