@@ -16,7 +16,7 @@ TExampleMemo::TExampleMemo(QWidget* parent) : QTextEdit(parent)
     document()->setDocumentMargin(2);
 }
 
-void TExampleMemo::setExampleText(const QString& text)
+void TExampleMemo::SetExampleText(const QString& text)
 {
     // The substitute faces have taller line spacing than the design face, and
     // the three lines would no longer fit the fixed height. Text and line
