@@ -2,6 +2,7 @@
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
+#include "WarmUp.h"
 
 #include "BrowseDlg.h"
 
@@ -15,7 +16,11 @@
 int main(int argc, char** argv)
 {
     using namespace quillane;
+    // The font configuration loads while the application connects to the
+    // display; the window's fonts need it next.
+    TWarmUp fonts = StartFontWarmUp();
     TQuillaneApplication app(argc, argv);
+    fonts.Wait();
     UseDesignFontEverywhere();
     TQtDialogs dialogs(nullptr);
     app.SetFailureReport([&dialogs](const QString& text) { dialogs.ShowFailureReport(text); });

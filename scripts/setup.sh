@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-ipafont-gothic adwaita-icon-theme
+  libfontconfig-dev fonts-ipafont-gothic adwaita-icon-theme
   xvfb xauth xdotool x11-utils
   g++-mingw-w64-x86-64-posix
   wine wine64

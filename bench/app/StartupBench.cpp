@@ -9,6 +9,7 @@
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
+#include "WarmUp.h"
 
 #include "BrowseDlg.h"
 
@@ -128,6 +129,12 @@ void PrintSeries(const char* title, const TSeries& series)
 int main(int argc, char** argv)
 {
     const bool child = argc == 3 && std::strcmp(argv[1], "--child") == 0;
+    const bool mainChild = child && std::strcmp(argv[2], "bare") != 0;
+    // A child repeats the program's start-up, step by step; the bare window
+    // has nothing of the kind.
+    std::optional<TWarmUp> fonts;
+    if (mainChild)
+        fonts.emplace(StartFontWarmUp());
     TQuillaneApplication app(argc, argv);
     const int rounds = !child && argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
 
@@ -158,13 +165,14 @@ int main(int argc, char** argv)
     };
 
     // The program starts the folder browse unit before its window and keeps
-    // it for the whole run, and a fresh program sets its default font first;
-    // the bare window has nothing of the kind.
+    // it for the whole run, and a fresh program sets its default font first.
     std::optional<BrowseUnitScope> browseUnit;
-    if (!child || std::strcmp(argv[2], "bare") != 0)
+    if (!child || mainChild)
         browseUnit.emplace();
-    if (child && std::strcmp(argv[2], "bare") != 0)
+    if (mainChild) {
+        fonts->Wait();
         UseDesignFontEverywhere();
+    }
 
     if (child) {
         TimeToFirstPaint(std::strcmp(argv[2], "bare") == 0 ? std::function<std::unique_ptr<QWidget>()>(bare)
