@@ -133,9 +133,7 @@ int main(int argc, char** argv)
     const bool mainChild = child && std::strcmp(argv[2], "bare") != 0;
     // A child repeats the program's start-up, step by step; the bare window
     // has nothing of the kind.
-    std::optional<TWarmUp> fonts;
-    if (mainChild)
-        fonts.emplace(StartFontWarmUp());
+    TWarmUp fonts = mainChild ? StartFontWarmUp() : TWarmUp(nullptr);
     TQuillaneApplication app(argc, argv);
     const int rounds = !child && argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
 
@@ -171,13 +169,13 @@ int main(int argc, char** argv)
     if (!child || mainChild)
         browseUnit.emplace();
     if (mainChild) {
-        fonts->Wait();
+        fonts.Wait();
         UseDesignFontEverywhere();
     }
 
     if (child) {
-        TimeToFirstPaint(std::strcmp(argv[2], "bare") == 0 ? std::function<std::unique_ptr<QWidget>()>(bare)
-                                                           : std::function<std::unique_ptr<QWidget>()>(quillane));
+        TimeToFirstPaint(mainChild ? std::function<std::unique_ptr<QWidget>()>(quillane)
+                                   : std::function<std::unique_ptr<QWidget>()>(bare));
         std::printf("painted\n");
         std::fflush(stdout);
         return boxes.Shown ? 1 : 0;
