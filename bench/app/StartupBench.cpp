@@ -24,6 +24,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -91,13 +92,13 @@ double Median(std::vector<double> values)
 }
 
 // A fresh process: the parent reads "painted" once the first paint is done.
-double ProcessToFirstPaint(const QString& program, const char* which)
+double ProcessToFirstPaint(const QString& program, const QStringList& arguments)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
     clock.start();
-    child.start(program, {QStringLiteral("--child"), QString::fromLatin1(which)});
+    child.start(program, arguments);
     while (child.waitForReadyRead(10000)) {
         if (child.readAll().contains("painted"))
             break;
@@ -105,8 +106,22 @@ double ProcessToFirstPaint(const QString& program, const char* which)
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     child.waitForFinished(10000);
     if (child.exitCode() != 0)
-        std::fprintf(stderr, "child %s failed\n", which);
+        std::fprintf(stderr, "child %s failed\n", qUtf8Printable(arguments.value(1)));
     return ms;
+}
+
+// An install root with one version folder, so that the window finds its
+// init.m the way it does on any Linux machine. False if it cannot be written.
+bool MakeInstallRoot(const QString& root)
+{
+    QDir(root).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
+    QFile file(QDir(root).filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]/home/ann\r\n*)\r\n"
+               "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)\r\n"
+               "(*--- End of section added by Quillane ---*)\r\n");
+    return file.flush();
 }
 
 struct TSeries {
@@ -129,27 +144,34 @@ void PrintSeries(const char* title, const TSeries& series)
 
 int main(int argc, char** argv)
 {
-    const bool child = argc == 3 && std::strcmp(argv[1], "--child") == 0;
+    // A child is "--child bare" or "--child quillane <install root>".
+    const bool child = argc >= 3 && std::strcmp(argv[1], "--child") == 0;
     const bool mainChild = child && std::strcmp(argv[2], "bare") != 0;
-    // A child repeats the program's start-up, step by step; the bare window
-    // has nothing of the kind.
+    // A child repeats the program's start-up, step by step, in the same
+    // order; the bare window has nothing of the kind.
     TWarmUp fonts = mainChild ? StartFontWarmUp() : TWarmUp(nullptr);
     TQuillaneApplication app(argc, argv);
+    if (mainChild) {
+        fonts.Wait();
+        UseDesignFontEverywhere();
+    }
+    // The program starts the folder browse unit before its window and keeps
+    // it for the whole run.
+    std::optional<BrowseUnitScope> browseUnit;
+    if (!child || mainChild)
+        browseUnit.emplace();
     const int rounds = !child && argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
 
-    // An install root with one version folder: the window finds its init.m
-    // the way it does on any Linux machine.
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
-    QFile file(dir.filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
-    if (!file.open(QIODevice::WriteOnly))
+    // The parent makes the install root, once: a child does no more than the
+    // program does before its first paint.
+    std::optional<QTemporaryDir> dir;
+    if (!child)
+        dir.emplace();
+    const QString root = child ? QString::fromLocal8Bit(argc > 3 ? argv[3] : "") : dir->path();
+    if (!child && !MakeInstallRoot(root))
         return 1;
-    file.write("(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]/home/ann\r\n*)\r\n"
-               "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)\r\n"
-               "(*--- End of section added by Quillane ---*)\r\n");
-    file.close();
 
-    InstallFolderRegistry registry({dir.path().toStdString()});
+    InstallFolderRegistry registry({root.toStdString()});
     TNoEditor editor;
     TNoBoxes boxes;
     auto bare = [] {
@@ -162,16 +184,6 @@ int main(int argc, char** argv)
     auto quillane = [&] {
         return std::unique_ptr<QWidget>(new TFrmQuillane({registry, editor, boxes, SystemCodePage()}));
     };
-
-    // The program starts the folder browse unit before its window and keeps
-    // it for the whole run, and a fresh program sets its default font first.
-    std::optional<BrowseUnitScope> browseUnit;
-    if (!child || mainChild)
-        browseUnit.emplace();
-    if (mainChild) {
-        fonts.Wait();
-        UseDesignFontEverywhere();
-    }
 
     if (child) {
         TimeToFirstPaint(mainChild ? std::function<std::unique_ptr<QWidget>()>(quillane)
@@ -194,9 +206,11 @@ int main(int argc, char** argv)
         const bool bareFirst = round % 2;
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == bareFirst)
-                process.Bare.push_back(ProcessToFirstPaint(self, "bare"));
+                process.Bare.push_back(
+                    ProcessToFirstPaint(self, {QStringLiteral("--child"), QStringLiteral("bare")}));
             else
-                process.Main.push_back(ProcessToFirstPaint(self, "quillane"));
+                process.Main.push_back(
+                    ProcessToFirstPaint(self, {QStringLiteral("--child"), QStringLiteral("quillane"), root}));
         }
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == bareFirst)
