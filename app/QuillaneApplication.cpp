@@ -1,6 +1,6 @@
 #include "QuillaneApplication.h"
 
-#include "BrowseDlg.h"
+#include "FailureReport.h"
 
 #include <cstdio>
 

@@ -5,254 +5,31 @@
 // Each run builds a fresh modal window, TBrowseDlgForm, that reads every
 // setting from the component and reports the user's choice back to it.
 
+#include "BrowseDlgError.h"
+#include "BrowseDlgStore.h"
+#include "BrowseEvents.h"
+#include "BrowseOptions.h"
+#include "BrowseUnit.h"
+#include "FailureReport.h"
+#include "Font.h"
 #include "PathSyntax.h"
-#include "QuillaneError.h"
 #include "ShellRoutines.h"
+#include "StringList.h"
+#include "SystemFont.h"
 
-#include <QColor>
-#include <QFont>
-#include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-#include <exception>
-#include <functional>
-#include <initializer_list>
 #include <map>
-#include <memory>
-#include <string>
 #include <vector>
 
 namespace quillane {
 
-class TBrowseDlg;
 class TBrowseDlgForm;
 
 using shell::TSpecialFolder;
-
-/// Kind of the extra control at the left of the button row.
-enum TCustomBtnType : std::uint8_t {
-    cbNone,      ///< no extra control
-    cbButton,    ///< a push button
-    cbCheckBox,  ///< a check box
-};
-
-/// Kind of the edit above the tree.
-enum TCustomEditType : std::uint8_t {
-    ceNone,      ///< no edit
-    ceEdit,      ///< a single-line edit
-    ceComboBox,  ///< an editable combo box whose list is CustomEditItems
-};
-
-/// One option of the browse window.
-enum TBrowseOption : std::uint8_t {
-    boReturnOnlyDirectory,  ///< OK is enabled exactly when the selected item has a path
-    boIncludeFiles,         ///< the tree lists files as well as folders
-};
-
-/// A set of TBrowseOption values, one bit per option (bit = ordinal value).
-class TBrowseOptions {
-public:
-    /// The empty set.
-    constexpr TBrowseOptions() = default;
-    /// The set of the given options.
-    constexpr TBrowseOptions(std::initializer_list<TBrowseOption> options) {
-        for (TBrowseOption o : options) FBits = static_cast<std::uint8_t>(FBits | Bit(o));
-    }
-    /// The set whose bits are `bits` (bits above the options are dropped).
-    static constexpr TBrowseOptions FromBits(std::uint8_t bits) {
-        TBrowseOptions result;
-        result.FBits = static_cast<std::uint8_t>(bits & 0x03u);
-        return result;
-    }
-    /// The set as one byte.
-    constexpr std::uint8_t Bits() const { return FBits; }
-    /// Whether `option` is in the set.
-    constexpr bool Contains(TBrowseOption option) const { return (FBits & Bit(option)) != 0; }
-    /// The set with `option` added.
-    constexpr TBrowseOptions With(TBrowseOption option) const {
-        return FromBits(static_cast<std::uint8_t>(FBits | Bit(option)));
-    }
-    /// The set with `option` removed.
-    constexpr TBrowseOptions Without(TBrowseOption option) const {
-        return FromBits(static_cast<std::uint8_t>(FBits & ~Bit(option)));
-    }
-    friend constexpr bool operator==(TBrowseOptions a, TBrowseOptions b) { return a.FBits == b.FBits; }
-    friend constexpr bool operator!=(TBrowseOptions a, TBrowseOptions b) { return a.FBits != b.FBits; }
-
-private:
-    static constexpr std::uint8_t Bit(TBrowseOption o) { return static_cast<std::uint8_t>(1u << o); }
-    std::uint8_t FBits = 0;
-};
-
-/// What an OnShow or OnChange handler asks of the OK button.
-enum TBrowseOKState : std::uint8_t {
-    okNoChange,  ///< leave it as it is
-    okEnable,    ///< enable it
-    okDisable,   ///< disable it
-};
-
-/// A plain notification; Sender is the component.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-/// OnShow and OnChange: the handler may set OKButtonState (it comes in as
-/// okNoChange).
-using TBrowseEvent = std::function<void(QObject* Sender, TBrowseOKState& OKButtonState)>;
-/// OnAddHistrory: the handler may change Path; the empty text cancels the
-/// history entry.
-using TBrowseAddHistoryEvent = std::function<void(QObject* Sender, QString& Path)>;
-
-/// Failures of the browse component.
-class EBrowseDlgError : public EQuillaneError {
-public:
-    using EQuillaneError::EQuillaneError;
-};
-
-/// A property that cannot change while the window runs.
-class EBrowseDlgPropertyError : public EBrowseDlgError {
-public:
-    using EBrowseDlgError::EBrowseDlgError;
-};
-
-/// Message of a second Execute while one runs.
-inline constexpr const char* ExecuteRunningMessage = "TBrowseDlg: Execute is already running";
-/// Message of a refused property change; %s is the property's name.
-inline constexpr const char* PropertyRunningMessage =
-    "TBrowseDlg: Execute の実行中には %s プロパティの値を変更できません";
-
-/// A font value with a change hook: face, pixel or point size, style and
-/// colour. The hook runs only when an attribute actually changes; copying
-/// never copies the hook. An invalid colour stands for the window's own
-/// text colour.
-class TFont {
-public:
-    /// The application's default font in the window's text colour.
-    TFont();
-    /// A font of the given face and colour.
-    explicit TFont(const QFont& font, const QColor& color = QColor());
-    /// Copies the value, not the hook.
-    TFont(const TFont& other);
-    /// Assigns the value (the hook runs when it differs), keeps this hook.
-    TFont& operator=(const TFont& other);
-
-    /// The face, size and style.
-    const QFont& Value() const { return FFont; }
-    /// Replaces face, size and style.
-    void SetValue(const QFont& value);
-    /// Family name.
-    QString Name() const { return FFont.family(); }
-    /// Sets the family name.
-    void SetName(const QString& value);
-    /// Character height in pixels, negative (the height of the em): the
-    /// pixel size, or the point size converted at the screen's resolution.
-    int Height() const;
-    /// Sets the character height in pixels (the sign is ignored).
-    void SetHeight(int value);
-    /// Size in points (rounded).
-    int Size() const;
-    /// Sets the size in points.
-    void SetSize(int value);
-    /// Whether the face is bold.
-    bool Bold() const { return FFont.bold(); }
-    /// Sets bold.
-    void SetBold(bool value);
-    /// Whether the face is italic.
-    bool Italic() const { return FFont.italic(); }
-    /// Sets italic.
-    void SetItalic(bool value);
-    /// Whether the text is underlined.
-    bool Underline() const { return FFont.underline(); }
-    /// Sets underline.
-    void SetUnderline(bool value);
-    /// Whether the text is struck out.
-    bool StrikeOut() const { return FFont.strikeOut(); }
-    /// Sets strike-out.
-    void SetStrikeOut(bool value);
-    /// Text colour; invalid for the window's text colour.
-    QColor Color() const { return FColor; }
-    /// Sets the text colour.
-    void SetColor(const QColor& value);
-
-    /// Runs after every actual change of the value.
-    std::function<void()> OnChange;
-
-    /// Equal face, size, style and colour.
-    friend bool operator==(const TFont& a, const TFont& b);
-    friend bool operator!=(const TFont& a, const TFont& b) { return !(a == b); }
-
-private:
-    void Change(const QFont& font, const QColor& color);
-    QFont FFont;
-    QColor FColor;
-};
-
-/// An ordered list of lines (unsorted, duplicates allowed) with a hook that
-/// runs after every change.
-class TStringList {
-public:
-    /// Number of lines.
-    int Count() const { return static_cast<int>(FLines.size()); }
-    /// Line `index` (0-based; must exist).
-    const QString& operator[](int index) const { return FLines.at(index); }
-    /// All lines.
-    const QStringList& Lines() const { return FLines; }
-    /// Replaces all lines with a copy of `lines`.
-    void Assign(const QStringList& lines);
-    /// Appends a line.
-    void Add(const QString& line);
-    /// Inserts a line before `index` (0 .. Count).
-    void Insert(int index, const QString& line);
-    /// Deletes line `index`.
-    void Delete(int index);
-    /// Deletes all lines.
-    void Clear();
-
-    /// Runs after every change of the list.
-    std::function<void()> OnChange;
-
-private:
-    void Changed();
-    QStringList FLines;
-};
-
-/// The unit-wide copy of the system's message font, filled once on first
-/// use (a QGuiApplication must exist by then).
-TFont& SystemFont();
-
-/// Fills `font` with the system's message font: the non-client metrics'
-/// message font on Windows, Qt's general system font elsewhere. On failure
-/// `font` stays as it was. The colour is not touched.
-void LoadMessageFont(TFont& font);
-
-/// Removes at most one trailing separator of `path`: a root ("C:\" in the
-/// Windows syntax, "/" in POSIX) and a text without a trailing separator
-/// come back unchanged. Character-aware: works on characters, not bytes.
-QString NormalizeBrowsePath(const QString& path, TPathSyntax syntax);
-
-/// Whether two paths are equal as file names: letters A to Z without
-/// regard to case, then the user locale's comparison.
-bool SameFileName(const QString& a, const QString& b);
-
-/// Starts the browse unit: the system font, then the shell unit (see
-/// shell::StartShellUnit). Later calls only count.
-void StartBrowseUnit(std::shared_ptr<shell::ShellPlatform> platform = nullptr);
-/// Ends the browse unit (the shell unit's end).
-void EndBrowseUnit();
-
-/// Starts the browse unit for the lifetime of the object.
-class BrowseUnitScope {
-public:
-    /// Starts the unit (may throw, as StartShellUnit).
-    explicit BrowseUnitScope(std::shared_ptr<shell::ShellPlatform> platform = nullptr) {
-        StartBrowseUnit(std::move(platform));
-    }
-    /// Ends the unit.
-    ~BrowseUnitScope() { EndBrowseUnit(); }
-    BrowseUnitScope(const BrowseUnitScope&) = delete;
-    BrowseUnitScope& operator=(const BrowseUnitScope&) = delete;
-};
 
 /// The folder browse component.
 class TBrowseDlg : public QObject {
@@ -585,63 +362,4 @@ private:
     std::vector<QPointer<TBrowseDlgForm>> FReleased;
 };
 
-// Stored design values: a small text form, one "Name = value" line per
-// stored property, Tag first, then in declaration order. Integers,
-// Booleans (True/False), enumerations and sets ([boIncludeFiles]) are
-// written when they differ from the default; strings ('text', quotes
-// doubled, #n for control characters) when not empty, and also when
-// emptied where the default is not (so that loading keeps them empty);
-// CustomEditItems as ('a', 'b') when it holds
-// lines; Font as Font.Name, Font.Height (pixels) or Font.Size (points),
-// Font.Style and Font.Color lines
-// only while UseSystemFont is off; events as the handler's name when a
-// handler is bound. Blank lines and lines starting with "#" are skipped.
-
-/// The handlers an owner offers to a stored form, by name.
-struct TBrowseHandlerTable {
-    std::map<QString, TBrowseEvent> BrowseEvents;          ///< for OnShow, OnChange
-    std::map<QString, TNotifyEvent> NotifyEvents;          ///< for the four notifications
-    std::map<QString, TBrowseAddHistoryEvent> AddHistoryEvents;  ///< for OnAddHistrory
-};
-
-/// The stored form of `dlg`'s design values. Throws EBrowseDlgError for a
-/// bound event without a recorded handler name.
-QString SaveBrowseDlgForm(const TBrowseDlg& dlg);
-
-/// Applies a stored form to `dlg` through its setters, binding events from
-/// `handlers` and recording their names. Throws EBrowseDlgError naming the
-/// line for an unknown property, a malformed value or an unknown handler;
-/// lines before the faulty one stay applied.
-void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers);
-
-/// Reads a stored form from a file or Qt resource (":/...") and applies it.
-/// Throws EBrowseDlgError when the file cannot be read, or as above.
-void LoadBrowseDlgFormFile(TBrowseDlg& dlg, const QString& fileName, const TBrowseHandlerTable& handlers);
-
-/// Reports a failure that reached an event handler's boundary. The
-/// application installs its report; by default a message box titled with
-/// the application name, with the error icon and an OK button.
-using TFailureReport = std::function<void(const QString& message)>;
-
-/// Installs the failure report (an empty function restores the default);
-/// returns the previous one.
-TFailureReport SetFailureReport(TFailureReport report);
-
-/// Reports the current exception (call inside a catch block) through the
-/// installed failure report, message text with the full-stop rule applied.
-void ReportCurrentException();
-
-/// The failure report's text: `message` with a full stop appended when its
-/// last character's code is above that of the full stop.
-QString FailureReportText(const QString& message);
-
-/// The user-facing message of a caught exception (UTF-8 messages decoded;
-/// one that is no std::exception gets a general text).
-QString ExceptionMessage(std::exception_ptr error);
-
 }  // namespace quillane
-
-Q_DECLARE_METATYPE(quillane::TCustomBtnType)
-Q_DECLARE_METATYPE(quillane::TCustomEditType)
-Q_DECLARE_METATYPE(quillane::TBrowseOptions)
-Q_DECLARE_METATYPE(quillane::TFont)

@@ -4,9 +4,9 @@
 // own: every margin, size, caption and option is read from the component,
 // and the user's choice is written back into it.
 
-#include <QComboBox>
+#include "BrowseCustomEdit.h"
+
 #include <QDialog>
-#include <QLineEdit>
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
@@ -15,7 +15,6 @@
 #include <QStringList>
 
 #include <exception>
-#include <functional>
 
 class QAbstractButton;
 class QCheckBox;
@@ -26,61 +25,6 @@ namespace quillane {
 
 class TBrowseDlg;
 class TShellTreeView;
-
-/// A single-line edit whose height follows its font, as the native edit
-/// of the browse window does.
-class TBrowseEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    /// An empty edit, sized for its font.
-    explicit TBrowseEdit(QWidget* parent);
-
-protected:
-    void changeEvent(QEvent* event) override;
-};
-
-/// An editable combo box that reports its list opening, keeps its height
-/// for its font and tells whether an entry of its list is current.
-class TBrowseComboBox : public QComboBox {
-    Q_OBJECT
-public:
-    /// An empty editable combo box, sized for its font.
-    explicit TBrowseComboBox(QWidget* parent);
-
-    /// Index of the list entry that is current: the one the user chose
-    /// last, -1 after the text was typed or set by program.
-    int ItemIndex() const { return FItemIndex; }
-    /// Sets the edit text by program; no list entry is current afterwards.
-    void SetText(const QString& text);
-    /// Replaces the list, keeping the text; no entry is current afterwards.
-    void SetItems(const QStringList& items);
-    /// The smallest width of the opened list (0 until set).
-    int DroppedWidth() const { return FDroppedWidth; }
-    /// Sets the smallest width of the opened list; it never opens narrower
-    /// than the combo box.
-    void SetDroppedWidth(int width);
-
-    /// Runs each time the list is about to open.
-    std::function<void()> OnDropDown;
-    /// Runs on each change of the text by the user: typing, or choosing an
-    /// entry of the list (after the entry's text has become the text).
-    std::function<void()> OnChange;
-
-    void showPopup() override;
-
-protected:
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    int FItemIndex = -1;
-    int FDroppedWidth = 0;
-};
-
-/// The width the opened list of a combo box needs: the widest entry plus 6,
-/// plus `scrollBarWidth` when there are more entries than `rowCount`.
-int DropDownListWidth(const QStringList& items, const std::function<int(const QString&)>& textWidth,
-                      int rowCount, int scrollBarWidth);
 
 /// The window's place for `ScreenCenter`, `X`, `Y`, `Width`, `Height` on a
 /// screen of `screen`: centred with truncation toward zero, or at X, Y.

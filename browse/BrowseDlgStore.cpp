@@ -1,5 +1,4 @@
-// The stored design values of a TBrowseDlg: a small text form, one
-// "Name = value" line per stored property.
+#include "BrowseDlgStore.h"
 
 #include "BrowseDlg.h"
 

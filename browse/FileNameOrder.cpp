@@ -12,4 +12,8 @@ QString FileNameLower(const QString& name, bool asciiOnly) {
     return lower;
 }
 
+bool SameFileName(const QString& a, const QString& b) {
+    return QString::localeAwareCompare(FileNameLower(a, true), FileNameLower(b, true)) == 0;
+}
+
 }  // namespace quillane

@@ -40,4 +40,19 @@ QString LastNameComponent(const QString& displayName, TPathSyntax syntax) {
     return displayName.mid(last + 1, end - last - 1);
 }
 
+QString NormalizeBrowsePath(const QString& path, TPathSyntax syntax) {
+    // QString holds characters, so the trail byte of a double-byte
+    // character is never mistaken for a separator.
+    const QChar separator = NameSeparator(syntax);
+    if (path.isEmpty() || path.back() != separator) return path;
+    if (syntax == TPathSyntax::Windows) {
+        const bool driveRoot = path.size() == 3 && path.at(0).unicode() < 0x80 && path.at(0).isLetter() &&
+                               path.at(1) == u':';
+        if (driveRoot) return path;
+    } else if (path.size() == 1) {
+        return path;  // the root "/"
+    }
+    return path.left(path.size() - 1);
+}
+
 }  // namespace quillane

@@ -1,8 +1,9 @@
 #pragma once
 
-// Path rules the folder tree and the browse dialog share. They are pure
+// Path rules of the folder tree and the browse dialog. They are pure
 // functions of the text and a syntax, so both syntaxes are tested on every
-// platform.
+// platform; only this system's syntax comes from its backend
+// (PathSyntax_*.cpp).
 
 #include <QString>
 
@@ -27,5 +28,10 @@ QString ParentDirectory(const QString& path, TPathSyntax syntax);
 /// behind the last separator, or, when the name ends with separators, the
 /// last non-empty part; a name of separators only is kept whole.
 QString LastNameComponent(const QString& displayName, TPathSyntax syntax);
+
+/// Removes at most one trailing separator of `path`: a root ("C:\" in the
+/// Windows syntax, "/" in POSIX) and a text without a trailing separator
+/// come back unchanged. Character-aware: works on characters, not bytes.
+QString NormalizeBrowsePath(const QString& path, TPathSyntax syntax);
 
 }  // namespace quillane

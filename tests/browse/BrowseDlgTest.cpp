@@ -1,5 +1,5 @@
-// The browse component without a running window: defaults, the path rule,
-// the history rule, the font rule, the failure report text.
+// The browse component without a running window: defaults, the history
+// rule, the font rule, the option set.
 
 #include "BrowseDlg.h"
 
@@ -109,61 +109,6 @@ TEST_F(BrowseDlgTest, OptionSetKeepsOneBitPerOption) {
     EXPECT_TRUE(none.With(boIncludeFiles).Contains(boIncludeFiles));
     EXPECT_FALSE(none.With(boIncludeFiles).Contains(boReturnOnlyDirectory));
     EXPECT_EQ(TBrowseOptions::FromBits(0xFF).Bits(), 3);
-}
-
-struct NormalizeCase {
-    TPathSyntax syntax;
-    QString in;
-    QString out;
-};
-
-TEST(NormalizeBrowsePathTest, RemovesAtMostOneTrailingSeparator) {
-    const auto W = TPathSyntax::Windows;
-    const auto P = TPathSyntax::Posix;
-    const std::vector<NormalizeCase> cases = {
-        {W, "C:\\", "C:\\"},                      // a drive root stays
-        {W, "z:\\", "z:\\"},
-        {W, "C:\\Windows\\", "C:\\Windows"},
-        {W, "C:\\Windows", "C:\\Windows"},
-        {W, "C:\\Windows\\\\", "C:\\Windows\\"},  // two: one stays
-        {W, "\\\\", "\\"},
-        {W, "\\", ""},
-        {W, "", ""},
-        {W, "1:\\", "1:"},                        // not a drive letter
-        {W, "CD:\\", "CD:"},
-        {W, "ぁ:\\", "ぁ:"},                       // not a single-byte letter
-        // Characters whose code-page 932 trail byte is 0x5C are no separator.
-        {W, QStringLiteral("C:\\表"), QStringLiteral("C:\\表")},
-        {W, QStringLiteral("C:\\ソ"), QStringLiteral("C:\\ソ")},
-        {W, QStringLiteral("C:\\能\\"), QStringLiteral("C:\\能")},
-        {W, "/usr/", "/usr/"},                    // the other syntax's separator is a character
-        {P, "/", "/"},
-        {P, "/usr/", "/usr"},
-        {P, "/usr//", "/usr/"},
-        {P, "//", "/"},
-        {P, "/usr", "/usr"},
-        {P, "C:\\", "C:\\"},
-        {P, "", ""},
-        {P, QStringLiteral("/表/"), QStringLiteral("/表")},
-    };
-    for (const NormalizeCase& c : cases) {
-        EXPECT_EQ(NormalizeBrowsePath(c.in, c.syntax), c.out)
-            << c.in.toStdString() << (c.syntax == W ? " (Windows)" : " (POSIX)");
-    }
-}
-
-TEST(FailureReportTextTest, AppendsFullStopAfterCharactersAboveIt) {
-    const std::vector<std::pair<QString, QString>> cases = {
-        {"TBrowseDlg: Execute is already running", "TBrowseDlg: Execute is already running."},
-        {"done.", "done."},
-        {"a-", "a-"},    // 0x2D, below the full stop
-        {"a!", "a!"},
-        {"a/", "a/."},   // 0x2F, above it
-        {"", ""},
-        {QStringLiteral("エラー"), QStringLiteral("エラー.")},
-        {QStringLiteral("終わり。"), QStringLiteral("終わり。.")},
-    };
-    for (const auto& [in, out] : cases) EXPECT_EQ(FailureReportText(in), out) << in.toStdString();
 }
 
 struct HistoryCase {
@@ -307,63 +252,6 @@ TEST_F(BrowseDlgTest, IdleComponentOnlyStores) {
 
     dlg.SetCustomBtnChecked(true);
     EXPECT_TRUE(dlg.CustomBtnChecked());
-}
-
-TEST(StringListTest, HookRunsAfterEveryChange) {
-    TStringList items;
-    int changes = 0;
-    QStringList seen;
-    items.OnChange = [&] {
-        ++changes;
-        seen = items.Lines();
-    };
-    items.Add("a");
-    EXPECT_EQ(seen, QStringList({"a"}));
-    items.Insert(0, "b");
-    items.Insert(99, "c");
-    EXPECT_EQ(seen, QStringList({"b", "a", "c"}));
-    items.Delete(1);
-    items.Delete(7);  // no such line: no change, no hook
-    EXPECT_EQ(seen, QStringList({"b", "c"}));
-    items.Assign({"x", "x"});
-    items.Clear();
-    EXPECT_EQ(items.Count(), 0);
-    EXPECT_EQ(changes, 6);
-}
-
-// Without an installed report, failures show the application's message
-// box: its title, the error icon, one OK button, the full-stop rule.
-TEST_F(BrowseDlgTest, DefaultFailureReportIsAnErrorMessageBox) {
-    const TFailureReport collecting = SetFailureReport({});
-    QCoreApplication::setApplicationName("Quillane");
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    int polls = 0;
-    std::function<void()> answer = [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            if (++polls < 200) QTimer::singleShot(10, answer);
-            return;
-        }
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = box->standardButtons();
-        box->button(QMessageBox::Ok)->click();
-    };
-    QTimer::singleShot(0, answer);
-    try {
-        throw EBrowseDlgError("TBrowseDlg: Execute is already running");
-    } catch (...) {
-        ReportCurrentException();
-    }
-    SetFailureReport(collecting);
-    EXPECT_EQ(title, "Quillane");
-    EXPECT_EQ(text, "TBrowseDlg: Execute is already running.");
-    EXPECT_EQ(icon, QMessageBox::Critical);
-    EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Parent directories and root captions in both path syntaxes.
+// Parent directories, root captions and trailing separators in both path
+// syntaxes.
 
 #include "PathSyntax.h"
 
@@ -96,6 +97,47 @@ TEST(PathSyntaxTest, LastNameComponent) {
     for (const PathCase& c : cases) {
         const QString name = QString::fromUtf16(c.path);
         EXPECT_EQ(LastNameComponent(name, c.syntax), QString::fromUtf16(c.expected)) << name.toStdString();
+    }
+}
+
+struct NormalizeCase {
+    TPathSyntax syntax;
+    QString in;
+    QString out;
+};
+
+TEST(NormalizeBrowsePathTest, RemovesAtMostOneTrailingSeparator) {
+    const auto W = TPathSyntax::Windows;
+    const auto P = TPathSyntax::Posix;
+    const std::vector<NormalizeCase> cases = {
+        {W, "C:\\", "C:\\"},                      // a drive root stays
+        {W, "z:\\", "z:\\"},
+        {W, "C:\\Windows\\", "C:\\Windows"},
+        {W, "C:\\Windows", "C:\\Windows"},
+        {W, "C:\\Windows\\\\", "C:\\Windows\\"},  // two: one stays
+        {W, "\\\\", "\\"},
+        {W, "\\", ""},
+        {W, "", ""},
+        {W, "1:\\", "1:"},                        // not a drive letter
+        {W, "CD:\\", "CD:"},
+        {W, "ぁ:\\", "ぁ:"},                       // not a single-byte letter
+        // Characters whose code-page 932 trail byte is 0x5C are no separator.
+        {W, QStringLiteral("C:\\表"), QStringLiteral("C:\\表")},
+        {W, QStringLiteral("C:\\ソ"), QStringLiteral("C:\\ソ")},
+        {W, QStringLiteral("C:\\能\\"), QStringLiteral("C:\\能")},
+        {W, "/usr/", "/usr/"},                    // the other syntax's separator is a character
+        {P, "/", "/"},
+        {P, "/usr/", "/usr"},
+        {P, "/usr//", "/usr/"},
+        {P, "//", "/"},
+        {P, "/usr", "/usr"},
+        {P, "C:\\", "C:\\"},
+        {P, "", ""},
+        {P, QStringLiteral("/表/"), QStringLiteral("/表")},
+    };
+    for (const NormalizeCase& c : cases) {
+        EXPECT_EQ(NormalizeBrowsePath(c.in, c.syntax), c.out)
+            << c.in.toStdString() << (c.syntax == W ? " (Windows)" : " (POSIX)");
     }
 }
 

@@ -1,13 +1,8 @@
-// This system's path and file-name conventions: POSIX.
+// This system's file-name case rule: POSIX.
 
 #include "FileNameOrder.h"
-#include "PathSyntax.h"
 
 namespace quillane {
-
-TPathSyntax NativePathSyntax() {
-    return TPathSyntax::Posix;
-}
 
 // POSIX text is UTF-8, never a double-byte code page.
 bool FileNamesLowerAsciiOnly() {

@@ -1,15 +1,10 @@
-// This system's path and file-name conventions: Windows.
+// This system's file-name case rule: Windows.
 
 #include "FileNameOrder.h"
-#include "PathSyntax.h"
 
 #include <windows.h>
 
 namespace quillane {
-
-TPathSyntax NativePathSyntax() {
-    return TPathSyntax::Windows;
-}
 
 // Systems whose ANSI code page is double-byte lower only A to Z in file
 // names; double-byte characters stay as they are.

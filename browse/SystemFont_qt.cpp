@@ -2,7 +2,7 @@
 // font Qt takes from the desktop for general text, which is what the
 // desktop's dialogs and message boxes use.
 
-#include "BrowseDlg.h"
+#include "SystemFont.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // The system's message font on Windows: the message font of the
 // non-client metrics, the one message boxes are drawn in.
 
-#include "BrowseDlg.h"
+#include "SystemFont.h"
 
 #include <windows.h>
 
