@@ -10,16 +10,30 @@
 
 namespace quillane {
 
+/// Why a file step failed: the system's error code (errno on POSIX,
+/// GetLastError() on Windows) or one of the causes below; 0 when it did not.
+using FileError = int;
+
+/// The path names something that is not a regular file.
+constexpr FileError NotARegularFile = -1;
+
+/// The cause as the user reads it, UTF-8: the system's own words for its
+/// codes, in the language it uses.
+std::string FileErrorText(FileError error);
+
+/// The code the system uses for running out of memory.
+FileError OutOfMemoryError();
+
 /// A file open for writing. Closed (without error report) when destroyed.
 class IWritableFile {
 public:
     virtual ~IWritableFile() = default;
-    /// Writes all `size` bytes; false on any failure.
-    virtual bool Write(const char* data, std::size_t size) = 0;
+    /// Writes all `size` bytes.
+    virtual FileError Write(const char* data, std::size_t size) = 0;
     /// Forces the written bytes to the disk.
-    virtual bool Flush() = 0;
+    virtual FileError Flush() = 0;
     /// Closes the file, reporting failures of deferred writes.
-    virtual bool Close() = 0;
+    virtual FileError Close() = 0;
 };
 
 /// A regular file open for reading. Closed when destroyed.
@@ -27,8 +41,8 @@ class IReadableFile {
 public:
     virtual ~IReadableFile() = default;
     /// Reads up to `size` bytes into `data`; `got` is 0 at the end of the
-    /// file. False on any failure.
-    virtual bool Read(char* data, std::size_t size, std::size_t& got) = 0;
+    /// file.
+    virtual FileError Read(char* data, std::size_t size, std::size_t& got) = 0;
     /// The size the file had when it was opened, to size a buffer by; 0
     /// when unknown.
     virtual std::size_t SizeHint() const { return 0; }
@@ -41,8 +55,8 @@ struct FileBytes {
     std::string_view View() const { return {Data.get(), Size}; }
 };
 
-/// Reads `file` to its end into `bytes`. False when a read fails.
-bool ReadWhole(IReadableFile& file, FileBytes& bytes);
+/// Reads `file` to its end into `bytes`.
+FileError ReadWhole(IReadableFile& file, FileBytes& bytes);
 
 /// The file-system steps that reading and safely replacing a file take.
 /// Paths are UTF-8. A seam: tests wrap the real one to make steps fail.
@@ -53,17 +67,20 @@ public:
     /// no access, a folder or other non-regular file).
     virtual bool ReadAll(const std::string& path, std::string& bytes) = 0;
     /// Opens the regular file at `path` to read it in pieces; null where
-    /// ReadAll would fail to open it. The default serves ReadAll's bytes, so
-    /// a seam that overrides only ReadAll still decides what is read.
-    virtual std::unique_ptr<IReadableFile> OpenRead(const std::string& path);
+    /// ReadAll would fail to open it, with the cause in `error`. The default
+    /// serves ReadAll's bytes, so a seam that overrides only ReadAll still
+    /// decides what is read.
+    virtual std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error);
     /// The file that writing to `path` should replace: the final target when
-    /// `path` is a symbolic link, `path` itself otherwise; empty on failure.
-    virtual std::string ResolveTarget(const std::string& path) = 0;
+    /// `path` is a symbolic link, `path` itself otherwise.
+    virtual FileError ResolveTarget(const std::string& path, std::string& target) = 0;
     /// Creates a new, empty file in the folder of `target`, carrying the
-    /// permissions of `target`; its path goes to `tempPath`. Null on failure.
-    virtual std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) = 0;
+    /// permissions of `target`; its path goes to `tempPath`. Null on
+    /// failure, with the cause in `error`.
+    virtual std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
+                                                            FileError& error) = 0;
     /// Puts the closed file `tempPath` in place of `target` in one step.
-    virtual bool Replace(const std::string& tempPath, const std::string& target) = 0;
+    virtual FileError Replace(const std::string& tempPath, const std::string& target) = 0;
     /// Makes the replacement itself durable (the folder entry); best effort.
     virtual void SyncFolderOf(const std::string& target) = 0;
     /// Removes a temporary file left by a failed replace; best effort.
@@ -84,9 +101,9 @@ inline void GrowBuffer(std::unique_ptr<char[]>& buf, std::size_t used, std::size
 /// a piece of the file in memory at a time. A stretch ends after a break
 /// that the next bytes cannot change (a final CR waits for a possible LF);
 /// the last stretch is the rest of the file. Stops early when `f` returns
-/// false. False when a read fails.
+/// false.
 template <class F>
-bool ForEachStretchOf(IReadableFile& file, F&& f)
+FileError ForEachStretchOf(IReadableFile& file, F&& f)
 {
     constexpr std::size_t chunk = std::size_t{1} << 20;
     std::unique_ptr<char[]> buf(new char[chunk]);
@@ -97,7 +114,7 @@ bool ForEachStretchOf(IReadableFile& file, F&& f)
         // A line longer than the buffer: make room for it.
         if (capacity - held < chunk / 2) GrowBuffer(buf, held, capacity);
         std::size_t got = 0;
-        if (!file.Read(buf.get() + held, capacity - held, got)) return false;
+        if (const FileError error = file.Read(buf.get() + held, capacity - held, got)) return error;
         const bool end = got == 0;
         const std::string_view text(buf.get(), held + got);
         std::size_t whole = text.size();
@@ -105,8 +122,8 @@ bool ForEachStretchOf(IReadableFile& file, F&& f)
             if (whole > 0 && text[whole - 1] == '\r') --whole;
             while (whole > 0 && text[whole - 1] != '\n' && text[whole - 1] != '\r') --whole;
         }
-        if (whole > 0 && !f(text.substr(0, whole), offset)) return true;
-        if (end) return true;
+        if (whole > 0 && !f(text.substr(0, whole), offset)) return 0;
+        if (end) return 0;
         held = text.size() - whole;
         std::memmove(buf.get(), buf.get() + whole, held);
         offset += whole;
@@ -118,9 +135,8 @@ IFileOps& SystemFileOps();
 
 /// Replaces the contents of the file at `path` with `lines`, each followed
 /// by `lineBreak`: written to a temporary file beside the target, flushed,
-/// then moved over it. On failure the old file is unchanged and false is
-/// returned.
-bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
+/// then moved over it. On failure the old file is unchanged.
+FileError ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops);
 
 /// One stretch of bytes of a file being written.
@@ -130,6 +146,6 @@ struct OutputPart {
 };
 
 /// ReplaceFileWithLines for a file assembled from `parts`, in order.
-bool ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops);
+FileError ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops);
 
 }  // namespace quillane

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 namespace quillane {
 namespace {
@@ -44,28 +45,28 @@ class PosixWritableFile : public IWritableFile {
 public:
     explicit PosixWritableFile(int fd) : FFd(fd) {}
 
-    bool Write(const char* data, std::size_t size) override
+    FileError Write(const char* data, std::size_t size) override
     {
         while (size > 0) {
             const ssize_t n = ::write(FFd.Get(), data, size);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                return false;
+                return errno;
             }
             data += n;
             size -= static_cast<std::size_t>(n);
             FWritten += static_cast<std::uint64_t>(n);
         }
         StartWriteback();
-        return true;
+        return 0;
     }
 
-    bool Flush() override { return ::fsync(FFd.Get()) == 0; }
+    FileError Flush() override { return ::fsync(FFd.Get()) == 0 ? 0 : errno; }
 
-    bool Close() override
+    FileError Close() override
     {
-        if (!FFd.Valid()) return true;
-        return ::close(FFd.Release()) == 0;
+        if (!FFd.Valid()) return 0;
+        return ::close(FFd.Release()) == 0 ? 0 : errno;
     }
 
 private:
@@ -90,13 +91,18 @@ private:
 
 // Opens `path` for reading when it is a regular file. Non-blocking, so that
 // a FIFO cannot hang the open; `size` gets the size it has now.
-int OpenRegular(const std::string& path, std::size_t& size)
+int OpenRegular(const std::string& path, std::size_t& size, FileError& error)
 {
-    if (path.empty()) return -1;
     Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.Valid()) return -1;
     struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) {
+        error = errno;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : NotARegularFile;
+        return -1;
+    }
     size = static_cast<std::size_t>(st.st_size);
     return fd.Release();
 }
@@ -107,14 +113,14 @@ public:
 
     std::size_t SizeHint() const override { return FSize; }
 
-    bool Read(char* data, std::size_t size, std::size_t& got) override
+    FileError Read(char* data, std::size_t size, std::size_t& got) override
     {
         for (;;) {
             const ssize_t n = ::read(FFd.Get(), data, size);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
+            if (n < 0) return errno;
             got = static_cast<std::size_t>(n);
-            return true;
+            return 0;
         }
     }
 
@@ -136,7 +142,8 @@ public:
     bool ReadAll(const std::string& path, std::string& bytes) override
     {
         std::size_t size = 0;
-        Fd fd(OpenRegular(path, size));
+        FileError error = 0;
+        Fd fd(OpenRegular(path, size, error));
         if (!fd.Valid()) return false;
         // Read straight into the string: no bounce buffer, one allocation
         // when the size does not change while reading.
@@ -157,36 +164,46 @@ public:
         return true;
     }
 
-    std::unique_ptr<IReadableFile> OpenRead(const std::string& path) override
+    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
         std::size_t size = 0;
-        const int fd = OpenRegular(path, size);
+        const int fd = OpenRegular(path, size, error);
         if (fd < 0) return nullptr;
         return std::make_unique<PosixReadableFile>(fd, size);
     }
 
-    std::string ResolveTarget(const std::string& path) override
+    FileError ResolveTarget(const std::string& path, std::string& target) override
     {
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) return {};
-        if (!S_ISLNK(st.st_mode)) return path;
+        if (::lstat(path.c_str(), &st) != 0) return errno;
+        if (!S_ISLNK(st.st_mode)) {
+            target = path;
+            return 0;
+        }
         char resolved[PATH_MAX];
-        if (!::realpath(path.c_str(), resolved)) return {};
-        return resolved;
+        if (!::realpath(path.c_str(), resolved)) return errno;
+        target = resolved;
+        return 0;
     }
 
-    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) override
+    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
+                                                    FileError& error) override
     {
         struct stat st {};
-        if (::stat(target.c_str(), &st) != 0) return nullptr;
         // The rename that follows asks only the folder; a file the user may
         // not write is to stay as it is, as if it had been opened for writing.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return nullptr;
+        if (::stat(target.c_str(), &st) != 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+            error = errno;
+            return nullptr;
+        }
         const std::string folder = FolderOf(target);
         const std::string name = target.substr(target.find_last_of('/') + 1);
         std::string pattern = folder + "/." + name + ".XXXXXX";
         Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
-        if (!fd.Valid()) return nullptr;
+        if (!fd.Valid()) {
+            error = errno;
+            return nullptr;
+        }
         tempPath = pattern;
         // Owner first: changing it may clear set-id bits, which fchmod restores.
         // Only root may give the file away; elsewhere it stays the user's.
@@ -194,6 +211,7 @@ public:
             // Keeping the owner is a courtesy; the mode below is the rule.
         }
         if (::fchmod(fd.Get(), st.st_mode & 07777) != 0) {
+            error = errno;
             fd.Reset();
             ::unlink(tempPath.c_str());
             return nullptr;
@@ -201,9 +219,9 @@ public:
         return std::make_unique<PosixWritableFile>(fd.Release());
     }
 
-    bool Replace(const std::string& tempPath, const std::string& target) override
+    FileError Replace(const std::string& tempPath, const std::string& target) override
     {
-        return ::rename(tempPath.c_str(), target.c_str()) == 0;
+        return ::rename(tempPath.c_str(), target.c_str()) == 0 ? 0 : errno;
     }
 
     void SyncFolderOf(const std::string& target) override
@@ -219,6 +237,18 @@ public:
 };
 
 }  // namespace
+
+std::string FileErrorText(FileError error)
+{
+    if (error == NotARegularFile) return "通常のファイルではありません";
+    // The C library's words, in the language of the user's locale.
+    return std::generic_category().message(error);
+}
+
+FileError OutOfMemoryError()
+{
+    return ENOMEM;
+}
 
 IFileOps& SystemFileOps()
 {

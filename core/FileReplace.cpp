@@ -5,6 +5,7 @@
 #include "LineScan.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace quillane {
@@ -15,12 +16,12 @@ class BytesFile : public IReadableFile {
 public:
     explicit BytesFile(std::string bytes) : FBytes(std::move(bytes)) {}
     std::size_t SizeHint() const override { return FBytes.size(); }
-    bool Read(char* data, std::size_t size, std::size_t& got) override
+    FileError Read(char* data, std::size_t size, std::size_t& got) override
     {
         got = std::min(size, FBytes.size() - FAt);
         std::memcpy(data, FBytes.data() + FAt, got);
         FAt += got;
-        return true;
+        return 0;
     }
 
 private:
@@ -42,7 +43,10 @@ public:
             return true;
         }
         if (!Drain()) return false;
-        if (bytes.size() >= Capacity) return FOk = FFile.Write(bytes.data(), bytes.size());
+        if (bytes.size() >= Capacity) {
+            FError = FFile.Write(bytes.data(), bytes.size());
+            return FError == 0;
+        }
         std::memcpy(FBuf.get(), bytes.data(), bytes.size());
         FUsed = bytes.size();
         return true;
@@ -62,46 +66,52 @@ public:
 
     bool Drain()
     {
-        if (FOk && FUsed > 0) FOk = FFile.Write(FBuf.get(), FUsed);
+        if (FError == 0 && FUsed > 0) FError = FFile.Write(FBuf.get(), FUsed);
         FUsed = 0;
-        return FOk;
+        return FError == 0;
     }
+
+    /// The first failure of a write, or 0.
+    FileError Error() const { return FError; }
 
 private:
     IWritableFile& FFile;
     std::unique_ptr<char[]> FBuf;
     std::size_t FUsed = 0;
-    bool FOk = true;
+    FileError FError = 0;
 };
 
 // The safe replace around `write`, which puts the new contents into the
 // temporary file.
 template <class Write>
-bool ReplaceFileWith(const std::string& path, IFileOps& ops, Write&& write)
+FileError ReplaceFileWith(const std::string& path, IFileOps& ops, Write&& write)
 {
-    const std::string target = ops.ResolveTarget(path);
-    if (target.empty()) return false;
+    std::string target;
+    if (const FileError error = ops.ResolveTarget(path, target)) return error;
 
     std::string tempPath;
-    std::unique_ptr<IWritableFile> file = ops.CreateTempBeside(target, tempPath);
-    if (!file) return false;
+    FileError error = 0;
+    std::unique_ptr<IWritableFile> file = ops.CreateTempBeside(target, tempPath, error);
+    if (!file) return error;
 
-    bool ok = true;
     {
         BufferedWriter out(*file);
-        ok = write(out) && out.Drain();
+        write(out);
+        out.Drain();
+        error = out.Error();
     }
-    ok = ok && file->Flush();
+    if (error == 0) error = file->Flush();
     // Close even after a failure, so the temporary file can be removed.
-    ok = file->Close() && ok;
+    const FileError closed = file->Close();
+    if (error == 0) error = closed;
     file.reset();
-    if (ok) ok = ops.Replace(tempPath, target);
-    if (!ok) {
+    if (error == 0) error = ops.Replace(tempPath, target);
+    if (error != 0) {
         ops.Remove(tempPath);
-        return false;
+        return error;
     }
     ops.SyncFolderOf(target);
-    return true;
+    return 0;
 }
 
 // `text` as lines each followed by CR LF: CR LF pairs go out as they are;
@@ -123,7 +133,7 @@ bool AppendAsCrLfLines(BufferedWriter& out, std::string_view text)
 
 }  // namespace
 
-bool ReadWhole(IReadableFile& file, FileBytes& bytes)
+FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
 {
     // One byte more than the hint, so that reaching the end needs no second
     // buffer when the size is right.
@@ -133,23 +143,27 @@ bool ReadWhole(IReadableFile& file, FileBytes& bytes)
     for (;;) {
         if (size == capacity) GrowBuffer(data, size, capacity);
         std::size_t got = 0;
-        if (!file.Read(data.get() + size, capacity - size, got)) return false;
+        if (const FileError error = file.Read(data.get() + size, capacity - size, got)) return error;
         if (got == 0) break;
         size += got;
     }
     bytes.Data = std::move(data);
     bytes.Size = size;
-    return true;
+    return 0;
 }
 
-std::unique_ptr<IReadableFile> IFileOps::OpenRead(const std::string& path)
+std::unique_ptr<IReadableFile> IFileOps::OpenRead(const std::string& path, FileError& error)
 {
     std::string bytes;
-    if (!ReadAll(path, bytes)) return nullptr;
+    // ReadAll names no cause; the one such seams give is an input error.
+    if (!ReadAll(path, bytes)) {
+        error = EIO;
+        return nullptr;
+    }
     return std::make_unique<BytesFile>(std::move(bytes));
 }
 
-bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
+FileError ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
                           std::string_view lineBreak, IFileOps& ops)
 {
     return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
@@ -160,7 +174,7 @@ bool ReplaceFileWithLines(const std::string& path, const std::vector<std::string
     });
 }
 
-bool ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops)
+FileError ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops)
 {
     return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
         for (std::size_t i = 0; i < count; ++i) {

@@ -12,6 +12,16 @@ namespace quillane {
 
 const char* const NotSetTextUtf8 = "(未設定)";
 
+namespace {
+
+// The system's cause of a failure, after the message's own text.
+std::string Cause(FileError error)
+{
+    return error == 0 ? std::string() : ": " + FileErrorText(error);
+}
+
+}  // namespace
+
 std::string NotSetText(unsigned codePage)
 {
     return FromUtf8(NotSetTextUtf8, codePage);
@@ -36,9 +46,10 @@ void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigne
 {
     settings.DefineUtils = false;
     // Read in pieces: the reader needs no more than the section's lines.
-    const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8);
-    if (!file || !ReadSectionFromFile(*file, EncodeMarkers(codePage), settings))
-        reporter.ReportReadFailure(pathUtf8 + "\n" + "ファイルの読込みに失敗しました");
+    FileError error = 0;
+    const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8, error);
+    if (file) error = ReadSectionFromFile(*file, EncodeMarkers(codePage), settings);
+    if (error != 0) reporter.ReportReadFailure(pathUtf8 + "\n" + "ファイルの読込みに失敗しました" + Cause(error));
 }
 
 namespace {
@@ -122,8 +133,11 @@ namespace {
 void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
 {
     FileBytes bytes;
-    const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8);
-    if (!file || !ReadWhole(*file, bytes)) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8));
+    FileError error = 0;
+    // Closed before the file is replaced: Windows replaces no file that is
+    // open without delete sharing.
+    if (const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8, error)) error = ReadWhole(*file, bytes);
+    if (error != 0) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8) + Cause(error));
     const std::string_view text = bytes.View();
 
     const SectionMarkers markers = EncodeMarkers(codePage);
@@ -199,8 +213,8 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
 
     // The kept user lines each get CR LF; the section is already laid out.
     const OutputPart parts[] = {{pieces[0], true}, {pieces[1], false}, {pieces[2], true}};
-    if (!ReplaceFileWithParts(pathUtf8, parts, 3, ops))
-        throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8));
+    if (const FileError failed = ReplaceFileWithParts(pathUtf8, parts, 3, ops))
+        throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8) + Cause(failed));
 }
 
 }  // namespace

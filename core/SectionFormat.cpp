@@ -58,7 +58,7 @@ void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const Se
     }
 }
 
-bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
+FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
 {
     settings.DefineUtils = false;
     const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
@@ -116,7 +116,7 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
     const auto everyLine = [&] { return inSection || inCommands || !set.HasLead(); };
     const auto allFound = [&] { return s != notFound && e != notFound && b != notFound && n != notFound; };
 
-    const bool read = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t offset) {
+    const FileError error = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t offset) {
         std::size_t pos = 0;
         while (pos < text.size()) {
             const std::string_view rest = text.substr(pos);
@@ -151,8 +151,8 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
         }
         return true;
     });
-    if (!read) return false;
-    if (s == notFound || e == notFound) return true;
+    if (error != 0) return error;
+    if (s == notFound || e == notFound) return 0;
 
     if (s < e) {
         if (home) settings.HomeDirectory = std::move(homeDirectory);
@@ -165,7 +165,7 @@ bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, Sec
     const bool stopBeforeEnd = n == notFound || n < e;
     if (beginAfterStart && stopBeforeEnd)
         settings.Commands = (n == notFound || n < b) ? std::string() : std::move(commands);
-    return true;
+    return 0;
 }
 
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet)

@@ -49,8 +49,8 @@ void ReadSectionAt(const std::string_view* pieces, const MarkerHit* hits, const 
                    SectionSettings& settings);
 
 /// The same reader's steps on the lines of a file read in pieces, in one
-/// pass. False when reading fails; `settings` then only has DefineUtils off.
-bool ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings);
+/// pass. When reading fails, `settings` only has DefineUtils off.
+FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings);
 
 /// Whether the settings make a section at all (some value is set).
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet);

@@ -5,6 +5,7 @@
 #include "BrowseDlgForm.h"
 #include "CodePage.h"
 #include "DesignLook.h"
+#include "FileIo.h"
 #include "PosixShell.h"
 #include "ShellTreeView.h"
 
@@ -29,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,7 +42,9 @@ using namespace quillane::test;
 namespace {
 
 const QString NotSet = QStringLiteral("(未設定)");
-const QString ReadFailed = QStringLiteral("ファイルの読込みに失敗しました");
+// Every failure here is a missing file; the engine names the system's cause.
+const QString NoSuchFile = QString::fromStdString(FileErrorText(ENOENT));
+const QString ReadFailed = QStringLiteral("ファイルの読込みに失敗しました: ") + NoSuchFile;
 
 // A managed section as the program writes it, with the user's lines around it.
 QByteArray InitFileWith(const QByteArray& header, const QByteArray& commands = QByteArray())
@@ -259,7 +263,7 @@ TEST_F(FrmQuillaneTest, FailedSaveIsReportedAndKeepsTheFlag)
     EdtFileName()->setText(missing);
     RunUntilIdle();
     Window->ActSave()->trigger();
-    EXPECT_EQ(Dialogs.Reports, QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
+    EXPECT_EQ(Dialogs.Reports, QStringList{QStringLiteral("ファイル %1 は開けません: %2.").arg(missing, NoSuchFile)});
     EXPECT_TRUE(Window->Changed());
     RunUntilIdle();
     EXPECT_TRUE(BtnSave()->isEnabled());
@@ -341,7 +345,7 @@ TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
         EXPECT_EQ(Dialogs.Reports.size(), c.Reported ? 1 : 0);
         if (c.Reported) {
             EXPECT_EQ(Dialogs.Reports.front(),
-                      QStringLiteral("ファイル %1 は開けません.").arg(Install.InitFile()));
+                      QStringLiteral("ファイル %1 は開けません: %2.").arg(Install.InitFile(), NoSuchFile));
         }
         EXPECT_EQ(Window->Changed(), c.Change && !c.Saved);
         Window.reset();

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <string>
 
@@ -112,7 +113,7 @@ TEST(SpecialFileTest, FifoIsNotReadAndDoesNotHang)
         SaveSection(fifo, Utils, CpUtf8);
         FAIL();
     } catch (const ESectionError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + fifo + " は開けません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + fifo + " は開けません: 通常のファイルではありません");
     }
 }
 
@@ -158,7 +159,7 @@ TEST(PermissionTest, ReadOnlyFolderLeavesTheFile)
         SaveSection(path, Utils, CpUtf8);
         ADD_FAILURE() << "saved";
     } catch (const ESectionError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません: " + FileErrorText(EACCES));
     }
     EXPECT_EQ(ReadBytes(path), "a\n");
     ::chmod((dir.Path() / "ro").c_str(), 0755);
@@ -213,7 +214,7 @@ TEST_P(FileModeTest, OnlyAWritableFileIsReplaced)
             return c.saved ? 0 : 1;
         } catch (const ESectionError& e) {
             if (c.saved) return 2;
-            return std::string(e.what()) == "ファイル " + path + " を作成できません" ? 0 : 3;
+            return std::string(e.what()) == "ファイル " + path + " を作成できません: " + FileErrorText(EACCES) ? 0 : 3;
         }
     });
     EXPECT_EQ(result, 0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <random>
 #include <set>
@@ -19,32 +20,42 @@ namespace {
 
 enum class Step { None, Resolve, CreateTemp, Write, WriteSecond, Flush, Close, Replace, ReadOnlyFolder };
 
-// The real file system with one chosen step failing, the way a full disk,
-// a locked file or a read-only folder would make it fail. Tests run as root,
-// where permission bits stop nothing, so faults come in through here.
+// The real file system with one chosen step failing with `code`, the way a
+// full disk, a locked file or a read-only folder would make it fail. Tests
+// run as root, where permission bits stop nothing, so faults come in
+// through here.
 class FaultyOps : public IFileOps {
 public:
-    explicit FaultyOps(Step fail) : FFail(fail) {}
+    explicit FaultyOps(Step fail, FileError code = EIO) : FFail(fail), FCode(code) {}
 
     bool ReadAll(const std::string& path, std::string& bytes) override { return FReal.ReadAll(path, bytes); }
 
-    std::string ResolveTarget(const std::string& path) override
+    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
-        if (FFail == Step::Resolve) return {};
-        return FReal.ResolveTarget(path);
+        return FReal.OpenRead(path, error);
     }
 
-    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath) override
+    FileError ResolveTarget(const std::string& path, std::string& target) override
     {
-        if (FFail == Step::CreateTemp || FFail == Step::ReadOnlyFolder) return nullptr;
-        auto file = FReal.CreateTempBeside(target, tempPath);
+        if (FFail == Step::Resolve) return FCode;
+        return FReal.ResolveTarget(path, target);
+    }
+
+    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
+                                                    FileError& error) override
+    {
+        if (FFail == Step::CreateTemp || FFail == Step::ReadOnlyFolder) {
+            error = FCode;
+            return nullptr;
+        }
+        auto file = FReal.CreateTempBeside(target, tempPath, error);
         if (!file) return nullptr;
-        return std::make_unique<FaultyFile>(std::move(file), FFail);
+        return std::make_unique<FaultyFile>(std::move(file), FFail, FCode);
     }
 
-    bool Replace(const std::string& tempPath, const std::string& target) override
+    FileError Replace(const std::string& tempPath, const std::string& target) override
     {
-        if (FFail == Step::Replace || FFail == Step::ReadOnlyFolder) return false;
+        if (FFail == Step::Replace || FFail == Step::ReadOnlyFolder) return FCode;
         return FReal.Replace(tempPath, target);
     }
 
@@ -60,37 +71,43 @@ private:
     // Writes part of the data for real before failing, as a full disk does.
     class FaultyFile : public IWritableFile {
     public:
-        FaultyFile(std::unique_ptr<IWritableFile> real, Step fail) : FReal(std::move(real)), FFail(fail) {}
-        bool Write(const char* data, std::size_t size) override
+        FaultyFile(std::unique_ptr<IWritableFile> real, Step fail, FileError code)
+            : FReal(std::move(real)), FFail(fail), FCode(code)
+        {
+        }
+        FileError Write(const char* data, std::size_t size) override
         {
             ++FWrites;
             if ((FFail == Step::Write && FWrites == 1) || (FFail == Step::WriteSecond && FWrites == 2)) {
                 FReal->Write(data, size / 2);
-                return false;
+                return FCode;
             }
             return FReal->Write(data, size);
         }
-        bool Flush() override { return FFail != Step::Flush && FReal->Flush(); }
-        bool Close() override
+        FileError Flush() override { return FFail == Step::Flush ? FCode : FReal->Flush(); }
+        FileError Close() override
         {
-            const bool ok = FReal->Close();
-            return FFail != Step::Close && ok;
+            const FileError error = FReal->Close();
+            return FFail == Step::Close ? FCode : error;
         }
 
     private:
         std::unique_ptr<IWritableFile> FReal;
         Step FFail;
+        FileError FCode;
         int FWrites = 0;
     };
 
     IFileOps& FReal = SystemFileOps();
     Step FFail;
+    FileError FCode;
 };
 
 struct FaultCase {
     const char* name;
     Step fail;
     std::size_t userLines;  // enough lines make the output span several writes
+    FileError code;         // what the system says; the message ends with its words
 };
 
 class SaveFaultTest : public ::testing::TestWithParam<FaultCase> {};
@@ -104,12 +121,12 @@ TEST_P(SaveFaultTest, OldFileStaysByteIdentical)
     for (std::size_t i = 0; i < c.userLines; ++i) before += "line " + std::to_string(i) + "\r";
     WriteBytes(path, before);
 
-    FaultyOps ops(c.fail);
+    FaultyOps ops(c.fail, c.code);
     try {
         SaveSection(path, SectionSettings{"/home/u", true, "Print[1]"}, CpUtf8, ops);
         FAIL() << "the save reported success";
     } catch (const ESectionError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません: " + FileErrorText(c.code));
     }
     EXPECT_EQ(ReadBytes(path), before);
     // Only when the folder itself refuses changes may a temporary file stay
@@ -118,14 +135,14 @@ TEST_P(SaveFaultTest, OldFileStaysByteIdentical)
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, SaveFaultTest,
-                         ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, 3},
-                                           FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, 3},
-                                           FaultCase{"FirstWriteFails", Step::Write, 3},
-                                           FaultCase{"LaterWriteFails", Step::WriteSecond, 20000},
-                                           FaultCase{"FlushFails", Step::Flush, 3},
-                                           FaultCase{"CloseFails", Step::Close, 3},
-                                           FaultCase{"RenameFails", Step::Replace, 3},
-                                           FaultCase{"ReadOnlyFolder", Step::ReadOnlyFolder, 3}),
+                         ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, 3, ELOOP},
+                                           FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, 3, ENAMETOOLONG},
+                                           FaultCase{"FirstWriteFails", Step::Write, 3, ENOSPC},
+                                           FaultCase{"LaterWriteFails", Step::WriteSecond, 20000, ENOSPC},
+                                           FaultCase{"FlushFails", Step::Flush, 3, EIO},
+                                           FaultCase{"CloseFails", Step::Close, 3, EFBIG},
+                                           FaultCase{"RenameFails", Step::Replace, 3, EROFS},
+                                           FaultCase{"ReadOnlyFolder", Step::ReadOnlyFolder, 3, EACCES}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SaveFaultTest, NoFaultSavesThroughTheSameSeam)
@@ -149,9 +166,9 @@ TEST(ReplaceFileWithLinesTest, WritesEveryLineWithTheBreak)
     lines.push_back("a");
     lines.push_back(big);
     lines.push_back("");
-    ASSERT_TRUE(ReplaceFileWithLines(path, lines, "\r\n", SystemFileOps()));
+    ASSERT_EQ(ReplaceFileWithLines(path, lines, "\r\n", SystemFileOps()), 0);
     EXPECT_EQ(ReadBytes(path), "a\r\n" + big + "\r\n\r\n");
-    ASSERT_TRUE(ReplaceFileWithLines(path, std::vector<std::string_view>{}, "\r\n", SystemFileOps()));
+    ASSERT_EQ(ReplaceFileWithLines(path, std::vector<std::string_view>{}, "\r\n", SystemFileOps()), 0);
     EXPECT_EQ(ReadBytes(path), "");
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
@@ -160,7 +177,7 @@ TEST(ReplaceFileWithLinesTest, MissingFileIsNotCreated)
 {
     TempDir dir;
     const std::string path = dir.File("absent.m");
-    EXPECT_FALSE(ReplaceFileWithLines(path, std::vector<std::string_view>{"x"}, "\r\n", SystemFileOps()));
+    EXPECT_NE(ReplaceFileWithLines(path, std::vector<std::string_view>{"x"}, "\r\n", SystemFileOps()), 0);
     EXPECT_EQ(dir.EntryCount(), 0u);
 }
 
@@ -191,14 +208,14 @@ public:
     {
     }
     std::size_t SizeHint() const override { return FHint; }
-    bool Read(char* data, std::size_t size, std::size_t& got) override
+    FileError Read(char* data, std::size_t size, std::size_t& got) override
     {
-        if (FFailAfter >= 0 && FReads++ >= FFailAfter) return false;
+        if (FFailAfter >= 0 && FReads++ >= FFailAfter) return EIO;
         const std::size_t want = FSizes.empty() ? size : FSizes[FTurn++ % FSizes.size()];
         got = std::min({want, size, FText.size() - FAt});
         std::memcpy(data, FText.data() + FAt, got);
         FAt += got;
-        return true;
+        return 0;
     }
 
 private:
@@ -220,7 +237,7 @@ std::vector<std::string> LinesOf(IReadableFile& file, bool& ok)
             return true;
         });
         return true;
-    });
+    }) == 0;
     return out;
 }
 
@@ -293,7 +310,7 @@ TEST(LinesInPiecesTest, StretchesEndWhereTheNextBytesCannotChangeALine)
         ChunkedFile file(text, {1 + rng() % 9, 1 + rng() % 9});
         std::string joined;
         std::vector<std::uint64_t> offsets;
-        ASSERT_TRUE(ForEachStretchOf(file, [&](std::string_view stretch, std::uint64_t offset) {
+        ASSERT_EQ(0, ForEachStretchOf(file, [&](std::string_view stretch, std::uint64_t offset) {
             EXPECT_EQ(offset, joined.size());
             joined += stretch;
             // A stretch ends after a break, and never between the CR and
@@ -313,7 +330,7 @@ TEST(LinesInPiecesTest, StretchesStopWhenAsked)
     ChunkedFile file("a\nb\nc\n", {2}, 2);
     int calls = 0;
     // The failing third read never happens.
-    EXPECT_TRUE(ForEachStretchOf(file, [&](std::string_view, std::uint64_t) { return ++calls < 1; }));
+    EXPECT_EQ(ForEachStretchOf(file, [&](std::string_view, std::uint64_t) { return ++calls < 1; }), 0);
     EXPECT_EQ(calls, 1);
 }
 
@@ -323,12 +340,12 @@ TEST(ReadWholeTest, AnySizeHintGivesTheWholeFile)
     for (const std::size_t hint : {std::size_t{0}, std::size_t{1}, std::size_t{7}, text.size(), text.size() + 100}) {
         ChunkedFile file(text, {3, 5}, -1, hint);
         FileBytes bytes;
-        ASSERT_TRUE(ReadWhole(file, bytes)) << hint;
+        ASSERT_EQ(ReadWhole(file, bytes), 0) << hint;
         EXPECT_EQ(bytes.View(), text) << hint;
     }
     ChunkedFile failing(text, {3}, 2, text.size());
     FileBytes bytes;
-    EXPECT_FALSE(ReadWhole(failing, bytes));
+    EXPECT_EQ(ReadWhole(failing, bytes), EIO);
 }
 
 TEST(LinesInPiecesTest, DefaultOpenReadServesReadAll)
@@ -343,7 +360,8 @@ TEST(LinesInPiecesTest, DefaultOpenReadServesReadAll)
             return true;
         }
     } ops;
-    auto file = ops.OpenRead("anything");
+    FileError error = 0;
+    auto file = ops.IFileOps::OpenRead("anything", error);
     ASSERT_TRUE(file);
     bool ok = false;
     EXPECT_EQ(LinesOf(*file, ok), (std::vector<std::string>{"one", "two"}));
@@ -355,14 +373,15 @@ TEST(OpenReadTest, FileAndNonFiles)
     TempDir dir;
     const std::string path = dir.File("f");
     WriteBytes(path, "x\r\ny");
-    auto file = SystemFileOps().OpenRead(path);
+    FileError error = 0;
+    auto file = SystemFileOps().OpenRead(path, error);
     ASSERT_TRUE(file);
     bool ok = false;
     EXPECT_EQ(LinesOf(*file, ok), (std::vector<std::string>{"x", "y"}));
     EXPECT_TRUE(ok);
-    EXPECT_FALSE(SystemFileOps().OpenRead(dir.Path().u8string()));
-    EXPECT_FALSE(SystemFileOps().OpenRead(dir.File("none")));
-    EXPECT_FALSE(SystemFileOps().OpenRead(""));
+    EXPECT_FALSE(SystemFileOps().OpenRead(dir.Path().u8string(), error));
+    EXPECT_FALSE(SystemFileOps().OpenRead(dir.File("none"), error));
+    EXPECT_FALSE(SystemFileOps().OpenRead("", error));
 }
 
 TEST(ReplaceFileWithPartsTest, KeptPartsBecomeCrLfLinesTheSectionStaysVerbatim)
@@ -380,7 +399,7 @@ TEST(ReplaceFileWithPartsTest, KeptPartsBecomeCrLfLinesTheSectionStaysVerbatim)
         const std::string verbatim = "S\nlone\r";
         WriteBytes(path, "old");
         const OutputPart parts[] = {{above, true}, {verbatim, false}, {below, true}};
-        ASSERT_TRUE(ReplaceFileWithParts(path, parts, 3, SystemFileOps()));
+        ASSERT_EQ(ReplaceFileWithParts(path, parts, 3, SystemFileOps()), 0);
         ASSERT_EQ(ReadBytes(path), JoinLines(SplitLines(above)) + verbatim + JoinLines(SplitLines(below))) << round;
     }
     EXPECT_EQ(dir.EntryCount(), 1u);

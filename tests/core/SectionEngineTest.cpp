@@ -1,4 +1,5 @@
 #include "CodePage.h"
+#include "FileIo.h"
 #include "SectionEngine.h"
 #include "TestFiles.h"
 
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cerrno>
 #include <random>
 
 #include <string>
@@ -122,6 +124,7 @@ TEST(LoadSectionTest, DefaultsAreTheNotSetText)
 struct LoadFailureCase {
     const char* name;
     std::string relative;  // inside a temporary folder; "<empty>" for ""
+    int cause;             // the system's code: errno, or Windows' 2 file / 3 path not found, 5 denied
 };
 
 class LoadFailureTest : public ::testing::TestWithParam<LoadFailureCase> {};
@@ -135,17 +138,17 @@ TEST_P(LoadFailureTest, ReportsThePathAndKeepsTheSettings)
     RecordingReporter reporter;
     LoadSection(path, s, CpUtf8, reporter);
     ASSERT_EQ(reporter.Messages.size(), 1u);
-    EXPECT_EQ(reporter.Messages[0], path + "\nファイルの読込みに失敗しました");
+    EXPECT_EQ(reporter.Messages[0], path + "\nファイルの読込みに失敗しました: " + FileErrorText(GetParam().cause));
     EXPECT_EQ(s.HomeDirectory, "h");
     EXPECT_FALSE(s.DefineUtils);
     EXPECT_EQ(s.Commands, "c");
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, LoadFailureTest,
-                         ::testing::Values(LoadFailureCase{"EmptyPath", "<empty>"},
-                                           LoadFailureCase{"Missing", "missing.m"},
-                                           LoadFailureCase{"MissingFolder", "nothere/init.m"},
-                                           LoadFailureCase{"Folder", "folder"}),
+                         ::testing::Values(LoadFailureCase{"EmptyPath", "<empty>", SystemCode(ENOENT, 3)},
+                                           LoadFailureCase{"Missing", "missing.m", SystemCode(ENOENT, 2)},
+                                           LoadFailureCase{"MissingFolder", "nothere/init.m", SystemCode(ENOENT, 3)},
+                                           LoadFailureCase{"Folder", "folder", SystemCode(EISDIR, 5)}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Writer -------------------------------------------------------------
@@ -345,6 +348,7 @@ TEST(SaveSectionTest, CodePageWithoutTheSectionTextsRefuses)
 struct OpenFailureCase {
     const char* name;
     std::string relative;
+    int cause;  // the system's code for the failure
 };
 
 class SaveOpenFailureTest : public ::testing::TestWithParam<OpenFailureCase> {};
@@ -358,15 +362,16 @@ TEST_P(SaveOpenFailureTest, CannotOpenAndCreatesNothing)
         SaveSection(path, {"h", true, "c"}, CpUtf8);
         FAIL() << "saved";
     } catch (const ESectionError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " は開けません");
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " は開けません: " + FileErrorText(GetParam().cause));
     }
     EXPECT_EQ(dir.EntryCount(), 1u);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, SaveOpenFailureTest,
-                         ::testing::Values(OpenFailureCase{"EmptyPath", ""}, OpenFailureCase{"Missing", "init.m"},
-                                           OpenFailureCase{"Folder", "folder"}),
+                         ::testing::Values(OpenFailureCase{"EmptyPath", "", SystemCode(ENOENT, 3)},
+                                           OpenFailureCase{"Missing", "init.m", SystemCode(ENOENT, 2)},
+                                           OpenFailureCase{"Folder", "folder", SystemCode(EISDIR, 5)}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Seeded randomized round trip ----------------------------------------

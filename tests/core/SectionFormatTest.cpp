@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <random>
 
 #include <string>
@@ -224,12 +225,12 @@ namespace {
 class SmallReads : public IReadableFile {
 public:
     SmallReads(std::string text, std::size_t step) : FText(std::move(text)), FStep(step) {}
-    bool Read(char* data, std::size_t size, std::size_t& got) override
+    FileError Read(char* data, std::size_t size, std::size_t& got) override
     {
         got = std::min({FStep, size, FText.size() - FAt});
         std::copy_n(FText.data() + FAt, got, data);
         FAt += got;
-        return true;
+        return 0;
     }
 
 private:
@@ -312,7 +313,7 @@ TEST_P(RandomReaderTest, BothReadersReadWhatALineByLineReadingReads)
         ASSERT_TRUE(Same(whole, want)) << round << ": " << text;
         SectionSettings pieces = before;
         SmallReads file(text, 1 + rng() % c.MaxStep);
-        ASSERT_TRUE(ReadSectionFromFile(file, m, pieces));
+        ASSERT_EQ(ReadSectionFromFile(file, m, pieces), 0);
         ASSERT_TRUE(Same(pieces, want)) << round << ": " << text;
         sections += want.HomeDirectory != "home" || want.Commands != "cmds";
     }
@@ -340,13 +341,13 @@ INSTANTIATE_TEST_SUITE_P(
 class OneReadThenFail : public IReadableFile {
 public:
     explicit OneReadThenFail(std::string text) : FText(std::move(text)) {}
-    bool Read(char* data, std::size_t size, std::size_t& got) override
+    FileError Read(char* data, std::size_t size, std::size_t& got) override
     {
-        if (FDone) return false;
+        if (FDone) return EIO;
         got = std::min(size, FText.size());
         std::copy_n(FText.data(), got, data);
         FDone = true;
-        return true;
+        return 0;
     }
 
 private:
@@ -362,7 +363,7 @@ TEST(SectionReaderTest, StopsReadingOnceNothingLaterCanCount)
                          "(* Quillane commands begin *)\r\nc\r\n(* Quillane commands end *)\r\n"
                          "(*--- End of section added by Quillane ---*)\r\nmore\r\n");
     SectionSettings s{"home", true, "cmds"};
-    EXPECT_TRUE(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s));
+    EXPECT_EQ(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s), 0);
     EXPECT_TRUE(Same(s, SectionSettings{"x", false, "c\r\n"}));
 }
 
@@ -370,7 +371,7 @@ TEST(SectionReaderTest, AFailedReadChangesOnlyDefineUtils)
 {
     OneReadThenFail file("(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n");
     SectionSettings s{"home", true, "cmds"};
-    EXPECT_FALSE(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s));
+    EXPECT_EQ(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s), EIO);
     EXPECT_TRUE(Same(s, SectionSettings{"home", false, "cmds"}));
 }
 

@@ -11,6 +11,19 @@
 
 namespace quillane::test {
 
+/// Whether the tests run on Windows, where the system's error codes differ.
+#ifdef _WIN32
+constexpr bool OnWindows = true;
+#else
+constexpr bool OnWindows = false;
+#endif
+
+/// The system's error code for a failure: `posix` (errno) or `windows`.
+constexpr int SystemCode(int posix, int windows)
+{
+    return OnWindows ? windows : posix;
+}
+
 /// A fresh folder under the system's temporary folder, removed with its
 /// contents when destroyed.
 class TempDir {
