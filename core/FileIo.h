@@ -63,14 +63,10 @@ FileError ReadWhole(IReadableFile& file, FileBytes& bytes);
 class IFileOps {
 public:
     virtual ~IFileOps() = default;
-    /// Reads the whole regular file at `path`; false on any failure (missing,
-    /// no access, a folder or other non-regular file).
-    virtual bool ReadAll(const std::string& path, std::string& bytes) = 0;
-    /// Opens the regular file at `path` to read it in pieces; null where
-    /// ReadAll would fail to open it, with the cause in `error`. The default
-    /// serves ReadAll's bytes, so a seam that overrides only ReadAll still
-    /// decides what is read.
-    virtual std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error);
+    /// Opens the regular file at `path` to read it in pieces; null on any
+    /// failure (missing, no access, a folder or other non-regular file),
+    /// with the cause in `error`.
+    virtual std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) = 0;
     /// The file that writing to `path` should replace: the final target when
     /// `path` is a symbolic link, `path` itself otherwise.
     virtual FileError ResolveTarget(const std::string& path, std::string& target) = 0;
@@ -133,19 +129,15 @@ FileError ForEachStretchOf(IReadableFile& file, F&& f)
 /// The real file system of this platform.
 IFileOps& SystemFileOps();
 
-/// Replaces the contents of the file at `path` with `lines`, each followed
-/// by `lineBreak`: written to a temporary file beside the target, flushed,
-/// then moved over it. On failure the old file is unchanged.
-FileError ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
-                          std::string_view lineBreak, IFileOps& ops);
-
 /// One stretch of bytes of a file being written.
 struct OutputPart {
     std::string_view Bytes;
     bool AsLines = false;  ///< cut into lines, each written with CR LF; else verbatim
 };
 
-/// ReplaceFileWithLines for a file assembled from `parts`, in order.
+/// Replaces the contents of the file at `path` with `parts`, in order:
+/// written to a temporary file beside the target, flushed, then moved over
+/// it. On failure the old file is unchanged.
 FileError ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops);
 
 }  // namespace quillane

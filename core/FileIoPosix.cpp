@@ -139,31 +139,6 @@ std::string FolderOf(const std::string& path)
 
 class PosixFileOps : public IFileOps {
 public:
-    bool ReadAll(const std::string& path, std::string& bytes) override
-    {
-        std::size_t size = 0;
-        FileError error = 0;
-        Fd fd(OpenRegular(path, size, error));
-        if (!fd.Valid()) return false;
-        // Read straight into the string: no bounce buffer, one allocation
-        // when the size does not change while reading.
-        bytes.clear();
-        std::size_t got = 0;
-        bytes.resize(size + 1);
-        for (;;) {
-            if (got == bytes.size()) bytes.resize(bytes.size() * 2);
-            const ssize_t n = ::read(fd.Get(), &bytes[got], bytes.size() - got);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            if (n == 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-        return true;
-    }
-
     std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
         std::size_t size = 0;

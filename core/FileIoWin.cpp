@@ -120,28 +120,6 @@ std::wstring FolderOf(const std::wstring& path)
 
 class WinFileOps : public IFileOps {
 public:
-    bool ReadAll(const std::string& path, std::string& bytes) override
-    {
-        const std::wstring w = Wide(path);
-        if (w.empty()) return false;
-        Handle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.Valid()) return false;
-        if (GetFileType(h.Get()) != FILE_TYPE_DISK) return false;
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(h.Get(), &size)) return false;
-        bytes.clear();
-        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-        char buf[1 << 16];
-        for (;;) {
-            DWORD n = 0;
-            if (!ReadFile(h.Get(), buf, sizeof buf, &n, nullptr)) return false;
-            if (n == 0) break;
-            bytes.append(buf, n);
-        }
-        return true;
-    }
-
     std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
         const std::wstring w = Wide(path);

@@ -5,29 +5,10 @@
 #include "LineScan.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace quillane {
 namespace {
-
-// Serves bytes read beforehand.
-class BytesFile : public IReadableFile {
-public:
-    explicit BytesFile(std::string bytes) : FBytes(std::move(bytes)) {}
-    std::size_t SizeHint() const override { return FBytes.size(); }
-    FileError Read(char* data, std::size_t size, std::size_t& got) override
-    {
-        got = std::min(size, FBytes.size() - FAt);
-        std::memcpy(data, FBytes.data() + FAt, got);
-        FAt += got;
-        return 0;
-    }
-
-private:
-    std::string FBytes;
-    std::size_t FAt = 0;
-};
 
 // Gathers small writes into large ones; the output of a big file is made of
 // millions of short lines.
@@ -150,28 +131,6 @@ FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
     bytes.Data = std::move(data);
     bytes.Size = size;
     return 0;
-}
-
-std::unique_ptr<IReadableFile> IFileOps::OpenRead(const std::string& path, FileError& error)
-{
-    std::string bytes;
-    // ReadAll names no cause; the one such seams give is an input error.
-    if (!ReadAll(path, bytes)) {
-        error = EIO;
-        return nullptr;
-    }
-    return std::make_unique<BytesFile>(std::move(bytes));
-}
-
-FileError ReplaceFileWithLines(const std::string& path, const std::vector<std::string_view>& lines,
-                          std::string_view lineBreak, IFileOps& ops)
-{
-    return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
-        for (const std::string_view line : lines) {
-            if (!out.Append(line) || !out.Append(lineBreak)) return false;
-        }
-        return true;
-    });
 }
 
 FileError ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops)

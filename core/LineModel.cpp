@@ -44,14 +44,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-std::ptrdiff_t FindMarkerLine(const std::vector<std::string_view>& lines, std::string_view marker)
-{
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (EqualsIgnoringCase(lines[i], marker)) return static_cast<std::ptrdiff_t>(i);
-    }
-    return LineNotFound;
-}
-
 MarkerSet::MarkerSet(const std::string_view* markers, std::size_t count) : FMarkers(markers), FCount(count)
 {
     for (std::size_t k = 0; k < count; ++k) {
@@ -74,13 +66,6 @@ MarkerSet::MarkerSet(const std::string_view* markers, std::size_t count) : FMark
         FLead[0] = markers[0][0];
         FLead[1] = markers[0][1];
     }
-}
-
-void FindMarkerHits(const std::string_view* pieces, std::size_t pieceCount, const std::string_view* markers,
-                    std::size_t count, MarkerHit* hits)
-{
-    for (std::size_t k = 0; k < count; ++k) hits[k] = MarkerHit{};
-    ContinueMarkerHits(pieces, pieceCount, 0, 0, markers, count, count, hits);
 }
 
 std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pieceCount, std::size_t from,
@@ -127,11 +112,6 @@ std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pi
 bool IsDirective(std::string_view line, std::string_view directive)
 {
     return line.substr(0, directive.size()) == directive;
-}
-
-LineList::LineList(std::string bytes)
-    : FBytes(std::make_unique<const std::string>(std::move(bytes))), FLines(SplitLines(*FBytes))
-{
 }
 
 }  // namespace quillane

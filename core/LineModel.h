@@ -3,7 +3,6 @@
 #include "LineScan.h"
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +27,6 @@ std::string JoinLines(const std::vector<std::string_view>& lines);
 /// be equal. Exact for ASCII markers in code page 932, whose lead bytes are
 /// never ASCII.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
-/// Index of the first line equal to `marker` ignoring case, or LineNotFound.
-std::ptrdiff_t FindMarkerLine(const std::vector<std::string_view>& lines, std::string_view marker);
 
 /// A few marker lines, each matched as a whole line ignoring case; nearly
 /// every line is rejected on its length alone.
@@ -113,14 +109,10 @@ struct MarkerHit {
 
 /// The first line of each of `markers` (ignoring case) among the lines of
 /// `pieces`, each piece cut into lines on its own, as a file assembled from
-/// them would hold them. Stops reading once every marker is found.
-void FindMarkerHits(const std::string_view* pieces, std::size_t pieceCount, const std::string_view* markers,
-                    std::size_t count, MarkerHit* hits);
-
-/// FindMarkerHits carried on from piece `from`: `hits` hold what the pieces
-/// before it gave, which had `linesBefore` lines. Stops once the first
-/// `needed` markers are all found. Returns the number of lines looked at,
-/// those before `from` included.
+/// them would hold them, carried on from piece `from`: `hits` hold what the
+/// pieces before it gave, which had `linesBefore` lines. Stops once the
+/// first `needed` markers are all found. Returns the number of lines looked
+/// at, those before `from` included.
 std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pieceCount, std::size_t from,
                                   std::ptrdiff_t linesBefore, const std::string_view* markers, std::size_t count,
                                   std::size_t needed, MarkerHit* hits);
@@ -143,21 +135,5 @@ void ForEachLineBetween(const std::string_view* pieces, TextPos from, TextPos to
 
 /// Whether `line` begins with `directive`, case-sensitively.
 bool IsDirective(std::string_view line, std::string_view directive);
-
-/// A file's bytes and its lines; the lines view the bytes, which stay put
-/// when the list is moved.
-class LineList {
-public:
-    /// Takes the file's bytes and splits them.
-    explicit LineList(std::string bytes);
-    /// The lines, in file order.
-    const std::vector<std::string_view>& Lines() const { return FLines; }
-    /// Number of lines.
-    std::size_t Count() const { return FLines.size(); }
-
-private:
-    std::unique_ptr<const std::string> FBytes;
-    std::vector<std::string_view> FLines;
-};
 
 }  // namespace quillane

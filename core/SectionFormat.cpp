@@ -13,19 +13,6 @@ SectionMarkers EncodeMarkers(unsigned codePage)
                           FromUtf8(CommandsBegin, codePage),        FromUtf8(CommandsEnd, codePage)};
 }
 
-void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
-                         SectionSettings& settings)
-{
-    settings.DefineUtils = false;
-    // One pass finds all four markers; the commands markers are looked up in
-    // the whole file too, not only inside the section.
-    const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
-                                       markers.CommandsEnd};
-    MarkerHit at[4];
-    FindMarkerHits(pieces, pieceCount, wanted, 4, at);
-    ReadSectionAt(pieces, at, markers, settings);
-}
-
 void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const SectionMarkers& markers,
                    SectionSettings& settings)
 {

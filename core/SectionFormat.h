@@ -37,19 +37,15 @@ struct SectionMarkers {
 SectionMarkers EncodeMarkers(unsigned codePage);
 
 /// The reader's steps on a text made of consecutive pieces, each cut into
-/// lines on its own: DefineUtils off, then whatever the section mentions.
-/// Shared by LoadSection and the writer's read-back check.
-void ReadSectionFromText(const std::string_view* pieces, std::size_t pieceCount, const SectionMarkers& markers,
-                         SectionSettings& settings);
-
-/// ReadSectionFromText with the first lines of the start, end, commands
-/// begin and commands end markers already found in `pieces` (`hits`, in
-/// that order, as FindMarkerHits gives them).
+/// lines on its own, with the first lines of the start, end, commands begin
+/// and commands end markers already found in `pieces` (`hits`, in that
+/// order, as ContinueMarkerHits gives them): DefineUtils off, then whatever
+/// the section mentions. The writer's read-back check.
 void ReadSectionAt(const std::string_view* pieces, const MarkerHit* hits, const SectionMarkers& markers,
                    SectionSettings& settings);
 
 /// The same reader's steps on the lines of a file read in pieces, in one
-/// pass. When reading fails, `settings` only has DefineUtils off.
+/// pass: LoadSection's. When reading fails, `settings` only has DefineUtils off.
 FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings);
 
 /// Whether the settings make a section at all (some value is set).

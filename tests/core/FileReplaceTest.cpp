@@ -28,8 +28,6 @@ class FaultyOps : public IFileOps {
 public:
     explicit FaultyOps(Step fail, FileError code = EIO) : FFail(fail), FCode(code) {}
 
-    bool ReadAll(const std::string& path, std::string& bytes) override { return FReal.ReadAll(path, bytes); }
-
     std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
         return FReal.OpenRead(path, error);
@@ -154,45 +152,6 @@ TEST(SaveFaultTest, NoFaultSavesThroughTheSameSeam)
     FaultyOps ops(Step::None);
     SaveSection(path, SectionSettings{"(未設定)", false, "(未設定)"}, CpUtf8, ops);
     EXPECT_EQ(ReadBytes(path), "a\r\n");
-}
-
-TEST(ReplaceFileWithLinesTest, WritesEveryLineWithTheBreak)
-{
-    TempDir dir;
-    const std::string path = dir.File("f.txt");
-    WriteBytes(path, "old");
-    std::vector<std::string_view> lines;
-    std::string big(100000, 'z');  // longer than any write buffer
-    lines.push_back("a");
-    lines.push_back(big);
-    lines.push_back("");
-    ASSERT_EQ(ReplaceFileWithLines(path, lines, "\r\n", SystemFileOps()), 0);
-    EXPECT_EQ(ReadBytes(path), "a\r\n" + big + "\r\n\r\n");
-    ASSERT_EQ(ReplaceFileWithLines(path, std::vector<std::string_view>{}, "\r\n", SystemFileOps()), 0);
-    EXPECT_EQ(ReadBytes(path), "");
-    EXPECT_EQ(dir.EntryCount(), 1u);
-}
-
-TEST(ReplaceFileWithLinesTest, MissingFileIsNotCreated)
-{
-    TempDir dir;
-    const std::string path = dir.File("absent.m");
-    EXPECT_NE(ReplaceFileWithLines(path, std::vector<std::string_view>{"x"}, "\r\n", SystemFileOps()), 0);
-    EXPECT_EQ(dir.EntryCount(), 0u);
-}
-
-TEST(ReadAllTest, FileAndNonFiles)
-{
-    TempDir dir;
-    const std::string path = dir.File("日本語.m");
-    const std::string bytes("a\0\r\n\xff", 5);
-    WriteBytes(path, bytes);
-    std::string got = "stale";
-    ASSERT_TRUE(SystemFileOps().ReadAll(path, got));
-    EXPECT_EQ(got, bytes);
-    EXPECT_FALSE(SystemFileOps().ReadAll(dir.Path().u8string(), got));
-    EXPECT_FALSE(SystemFileOps().ReadAll(dir.File("none"), got));
-    EXPECT_FALSE(SystemFileOps().ReadAll("", got));
 }
 
 }  // namespace
@@ -346,26 +305,6 @@ TEST(ReadWholeTest, AnySizeHintGivesTheWholeFile)
     ChunkedFile failing(text, {3}, 2, text.size());
     FileBytes bytes;
     EXPECT_EQ(ReadWhole(failing, bytes), EIO);
-}
-
-TEST(LinesInPiecesTest, DefaultOpenReadServesReadAll)
-{
-    // A seam that overrides only ReadAll decides what the pieces hold.
-    class Fixed : public FaultyOps {
-    public:
-        Fixed() : FaultyOps(Step::None) {}
-        bool ReadAll(const std::string&, std::string& bytes) override
-        {
-            bytes = "one\ntwo";
-            return true;
-        }
-    } ops;
-    FileError error = 0;
-    auto file = ops.IFileOps::OpenRead("anything", error);
-    ASSERT_TRUE(file);
-    bool ok = false;
-    EXPECT_EQ(LinesOf(*file, ok), (std::vector<std::string>{"one", "two"}));
-    EXPECT_TRUE(ok);
 }
 
 TEST(OpenReadTest, FileAndNonFiles)

@@ -91,15 +91,6 @@ TEST(EqualsIgnoringCaseTest, FoldsLettersOnly)
     EXPECT_FALSE(EqualsIgnoringCase("\x82\x60", "ab"));
 }
 
-TEST(FindMarkerLineTest, FirstMatchFromTheTop)
-{
-    const std::vector<std::string_view> lines{"a", "END", "b", "end", "End"};
-    EXPECT_EQ(FindMarkerLine(lines, "end"), 1);
-    EXPECT_EQ(FindMarkerLine(lines, "b"), 2);
-    EXPECT_EQ(FindMarkerLine(lines, "c"), LineNotFound);
-    EXPECT_EQ(FindMarkerLine({}, "a"), LineNotFound);
-}
-
 struct DirectiveCase {
     const char* name;
     std::string line;
@@ -122,22 +113,11 @@ INSTANTIATE_TEST_SUITE_P(Directives, DirectiveTest,
                                            DirectiveCase{"Empty", "", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LineListTest, ViewsSurviveAMove)
-{
-    // Short text sits inside the string object itself; the list must keep
-    // its views valid when it is moved.
-    LineList a(std::string("x\ny"));
-    LineList b(std::move(a));
-    ASSERT_EQ(b.Count(), 2u);
-    EXPECT_EQ(b.Lines()[0], "x");
-    EXPECT_EQ(b.Lines()[1], "y");
-}
-
 }  // namespace
 
 namespace {
 
-TEST(FindMarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
+TEST(MarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
 {
     // Pieces are cut into lines on their own, as the parts of a file being
     // assembled: the CR ending the first piece and the LF starting the
@@ -145,7 +125,7 @@ TEST(FindMarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
     const std::string_view pieces[] = {"a\r\nEND\r", "\nb\nend", "", "B\r\n"};
     const std::string_view markers[] = {"end", "b", "none"};
     MarkerHit hits[3];
-    FindMarkerHits(pieces, 4, markers, 3, hits);
+    ContinueMarkerHits(pieces, 4, 0, 0, markers, 3, 3, hits);
     EXPECT_EQ(hits[0].Line, 1);
     EXPECT_EQ(hits[0].Begin.Piece, 0u);
     EXPECT_EQ(hits[0].Begin.Offset, 3u);
@@ -157,14 +137,14 @@ TEST(FindMarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
     EXPECT_EQ(hits[2].Line, LineNotFound);
 }
 
-TEST(FindMarkerHitsTest, LongMarkersAreFoundToo)
+TEST(MarkerHitsTest, LongMarkersAreFoundToo)
 {
     const std::string marker(100, 'm');
     const std::string text = "x\n" + std::string(100, 'M') + "\n" + marker;
     const std::string_view piece = text;
     const std::string_view markers[] = {marker};
     MarkerHit hit;
-    FindMarkerHits(&piece, 1, markers, 1, &hit);
+    ContinueMarkerHits(&piece, 1, 0, 0, markers, 1, 1, &hit);
     EXPECT_EQ(hit.Line, 1);
 }
 

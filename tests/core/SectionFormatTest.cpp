@@ -249,10 +249,15 @@ bool Same(const SectionSettings& a, const SectionSettings& b)
 SectionSettings ReferenceRead(const std::string& text, const SectionMarkers& m, SectionSettings s)
 {
     const std::vector<std::string_view> lines = SplitLines(text);
-    const std::ptrdiff_t start = FindMarkerLine(lines, m.StartMarker);
-    const std::ptrdiff_t end = FindMarkerLine(lines, m.EndMarker);
-    const std::ptrdiff_t begin = FindMarkerLine(lines, m.CommandsBegin);
-    const std::ptrdiff_t stop = FindMarkerLine(lines, m.CommandsEnd);
+    const auto first = [&](std::string_view marker) {
+        const auto it = std::find_if(lines.begin(), lines.end(),
+                                     [&](std::string_view line) { return EqualsIgnoringCase(line, marker); });
+        return it == lines.end() ? LineNotFound : it - lines.begin();
+    };
+    const std::ptrdiff_t start = first(m.StartMarker);
+    const std::ptrdiff_t end = first(m.EndMarker);
+    const std::ptrdiff_t begin = first(m.CommandsBegin);
+    const std::ptrdiff_t stop = first(m.CommandsEnd);
     s.DefineUtils = false;
     if (start < 0 || end < 0) return s;
     for (std::ptrdiff_t i = start + 1; i < end; ++i) {
@@ -309,7 +314,10 @@ TEST_P(RandomReaderTest, BothReadersReadWhatALineByLineReadingReads)
         const SectionSettings want = ReferenceRead(text, m, before);
         SectionSettings whole = before;
         const std::string_view view = text;
-        ReadSectionFromText(&view, 1, m, whole);
+        const std::string_view wanted[] = {m.StartMarker, m.EndMarker, m.CommandsBegin, m.CommandsEnd};
+        MarkerHit hits[4];
+        ContinueMarkerHits(&view, 1, 0, 0, wanted, 4, 4, hits);
+        ReadSectionAt(&view, hits, m, whole);
         ASSERT_TRUE(Same(whole, want)) << round << ": " << text;
         SectionSettings pieces = before;
         SmallReads file(text, 1 + rng() % c.MaxStep);
