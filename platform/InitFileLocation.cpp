@@ -5,9 +5,10 @@
 #include <algorithm>
 
 namespace quillane {
-namespace {
 
 const char* const ProductKeyPath = "Software\\Wolfram Research\\Mathematica";
+
+namespace {
 
 std::string FormatError(const char* pattern, const std::string& name) {
     std::string text = pattern;
@@ -16,9 +17,9 @@ std::string FormatError(const char* pattern, const std::string& name) {
     return text;
 }
 
-// A string value: size 0 is the empty text whatever the type; otherwise the
-// data up to its first NUL, and only string types are accepted.
-std::string ReadStringValue(IRegistryKey& key, const std::string& name) {
+}  // namespace
+
+std::string ReadRegistryString(IRegistryKey& key, const std::string& name) {
     RegType type = RegType::None;
     std::uint32_t size = 0;
     // The value exists, so not being able to query it is a failed fetch,
@@ -35,8 +36,6 @@ std::string ReadStringValue(IRegistryKey& key, const std::string& name) {
     return data;
 }
 
-}  // namespace
-
 std::string LocateInitFile(IRegistry& registry) {
     std::vector<std::string> versions;
     if (auto key = registry.OpenLocalMachineKey(ProductKeyPath)) versions = key->SubKeyNames();
@@ -51,9 +50,9 @@ std::string LocateInitFile(IRegistry& registry) {
     std::string folder;
     if (auto key = registry.OpenLocalMachineKey(std::string(ProductKeyPath) + "\\" + versions.back())) {
         if (key->HasValue("InstallDir"))
-            folder = ReadStringValue(*key, "InstallDir");
+            folder = ReadRegistryString(*key, "InstallDir");
         else if (key->HasValue("ProductDir"))
-            folder = ReadStringValue(*key, "ProductDir");
+            folder = ReadRegistryString(*key, "ProductDir");
     }
     if (folder.empty()) return std::string();
     // Appended as is: a folder ending in a separator gives a doubled one.

@@ -11,6 +11,7 @@ namespace quillane {
 namespace {
 
 const char* const ProductKey = "software\\wolfram research\\mathematica";
+const char* const InstallationsKey = "software\\wolfram research\\installations";
 
 std::string FoldAscii(std::string s) {
     for (char& c : s)
@@ -23,8 +24,8 @@ struct Version {
     std::string Folder;
 };
 
-// Lists the version folders. Nothing here throws: an unreadable root or entry
-// is simply not an installation.
+// Lists the version folders, every one found. Nothing here throws: an
+// unreadable root or entry is simply not an installation.
 std::vector<Version> ScanVersions(const std::vector<std::string>& roots, bool& anyRoot) {
     std::vector<Version> versions;
     anyRoot = false;
@@ -45,18 +46,15 @@ std::vector<Version> ScanVersions(const std::vector<std::string>& roots, bool& a
         }
         // Directory order is arbitrary; sorting makes the listing repeatable.
         std::sort(here.begin(), here.end(), [](const Version& a, const Version& b) { return a.Name < b.Name; });
-        for (Version& v : here) {
-            const bool seen = std::any_of(versions.begin(), versions.end(),
-                                          [&](const Version& w) { return w.Name == v.Name; });
-            if (!seen) versions.push_back(std::move(v));
-        }
+        for (Version& v : here) versions.push_back(std::move(v));
     }
     return versions;
 }
 
-class ProductKeyImpl : public IRegistryKey {
+// A key that only lists subkeys.
+class ListKey : public IRegistryKey {
 public:
-    explicit ProductKeyImpl(std::vector<std::string> names) : FNames(std::move(names)) {}
+    explicit ListKey(std::vector<std::string> names) : FNames(std::move(names)) {}
     std::vector<std::string> SubKeyNames() override { return FNames; }
     bool HasValue(const std::string&) override { return false; }
     bool QueryValueInfo(const std::string&, RegType&, std::uint32_t&) override { return false; }
@@ -66,59 +64,93 @@ private:
     std::vector<std::string> FNames;
 };
 
-class VersionKey : public IRegistryKey {
+// A key with one string value naming a folder.
+class FolderKey : public IRegistryKey {
 public:
-    explicit VersionKey(std::string folder) : FData(std::move(folder)) { FData.push_back('\0'); }
+    FolderKey(std::string valueName, std::string folder)
+        : FFoldedName(FoldAscii(std::move(valueName))), FData(std::move(folder)) {
+        FData.push_back('\0');
+    }
     std::vector<std::string> SubKeyNames() override { return {}; }
-    bool HasValue(const std::string& name) override { return IsInstallDir(name); }
+    bool HasValue(const std::string& name) override { return IsValue(name); }
     bool QueryValueInfo(const std::string& name, RegType& type, std::uint32_t& size) override {
-        if (!IsInstallDir(name)) return false;
+        if (!IsValue(name)) return false;
         type = RegType::String;
         size = static_cast<std::uint32_t>(FData.size());
         return true;
     }
     bool ReadValue(const std::string& name, std::string& data) override {
-        if (!IsInstallDir(name)) return false;
+        if (!IsValue(name)) return false;
         data = FData;
         return true;
     }
 
 private:
-    static bool IsInstallDir(const std::string& name) { return FoldAscii(name) == "installdir"; }
+    bool IsValue(const std::string& name) const { return FoldAscii(name) == FFoldedName; }
+    std::string FFoldedName;
     std::string FData;
 };
+
+// Splits a folded path into the listing key it lies in and the subkey name
+// below it: "" for the listing key itself, false when it is neither.
+bool Below(const std::string& folded, const std::string& listing, std::string& rest) {
+    if (folded == listing) {
+        rest.clear();
+        return true;
+    }
+    if (folded.size() <= listing.size() + 1 || folded.compare(0, listing.size(), listing) != 0 ||
+        folded[listing.size()] != '\\' || folded.find('\\', listing.size() + 1) != std::string::npos)
+        return false;
+    rest = folded.substr(listing.size() + 1);
+    return true;
+}
 
 }  // namespace
 
 InstallFolderRegistry::InstallFolderRegistry(std::vector<std::string> rootsUtf8) : FRoots(std::move(rootsUtf8)) {}
 
 std::vector<std::string> InstallFolderRegistry::DefaultRoots() {
-    return {"/usr/local/Wolfram/Mathematica", "/usr/local/Wolfram/Wolfram", "/opt/Wolfram/Mathematica",
-            "/opt/Wolfram/Wolfram"};
+    return {"/usr/local/Wolfram/Mathematica", "/usr/local/Wolfram/Wolfram", "/usr/local/Wolfram/WolframEngine",
+            "/opt/Wolfram/Mathematica",       "/opt/Wolfram/Wolfram",       "/opt/Wolfram/WolframEngine"};
 }
 
-std::unique_ptr<IRegistryKey> InstallFolderRegistry::OpenLocalMachineKey(const std::string& rawPath) {
+std::unique_ptr<IRegistryKey> InstallFolderRegistry::OpenKey(RegRoot root, RegView view, const std::string& rawPath) {
+    if (root != RegRoot::LocalMachine || view != RegView::Default) return nullptr;
     std::string path = rawPath;
     if (!path.empty() && path[0] == '\\') path.erase(0, 1);
     const std::string folded = FoldAscii(path);
-    const std::string product = ProductKey;
-    const bool isProduct = folded == product;
-    const bool isVersion = folded.size() > product.size() + 1 && folded.compare(0, product.size(), product) == 0 &&
-                           folded[product.size()] == '\\' &&
-                           folded.find('\\', product.size() + 1) == std::string::npos;
-    if (!isProduct && !isVersion) return nullptr;
+    std::string rest;
+    const bool inProduct = Below(folded, ProductKey, rest);
+    if (!inProduct && !Below(folded, InstallationsKey, rest)) return nullptr;
+    // The subkey's name as asked for: version folder names and paths keep
+    // their case.
+    const std::string name = rest.empty() ? rest : path.substr(path.size() - rest.size());
 
     bool anyRoot = false;
-    std::vector<Version> versions = ScanVersions(FRoots, anyRoot);
-    if (isProduct) {
-        if (!anyRoot) return nullptr;
+    const std::vector<Version> versions = ScanVersions(FRoots, anyRoot);
+    if (!anyRoot) return nullptr;
+    if (inProduct) {
         std::vector<std::string> names;
-        for (const Version& v : versions) names.push_back(v.Name);
-        return std::make_unique<ProductKeyImpl>(std::move(names));
+        for (const Version& v : versions)
+            if (std::find(names.begin(), names.end(), v.Name) == names.end()) names.push_back(v.Name);
+        if (rest.empty()) return std::make_unique<ListKey>(std::move(names));
+        for (const Version& v : versions)
+            if (v.Name == name) return std::make_unique<FolderKey>("InstallDir", v.Folder);
+        return nullptr;
     }
-    const std::string name = path.substr(product.size() + 1);
-    for (const Version& v : versions)
-        if (v.Name == name) return std::make_unique<VersionKey>(v.Folder);
+    // The folder's path is its key's name, with backslashes (which would
+    // split the name) written as slashes.
+    std::vector<std::string> ids;
+    for (const Version& v : versions) {
+        std::string id = v.Folder;
+        std::replace(id.begin(), id.end(), '\\', '/');
+        if (rest.empty()) {
+            if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+        } else if (id == name) {
+            return std::make_unique<FolderKey>("InstallationDirectory", v.Folder);
+        }
+    }
+    if (rest.empty()) return std::make_unique<ListKey>(std::move(ids));
     return nullptr;
 }
 

@@ -7,12 +7,17 @@
 
 namespace quillane {
 
-/// Stands in for the registry where there is none: the key
-/// `Software\Wolfram Research\Mathematica` has one subkey per version folder
-/// found under the install roots (in the order of the roots; a version found
-/// twice keeps the first), each with a string value `InstallDir` holding that
-/// folder. No other key or value exists. The folders are read afresh every
-/// time a key is opened.
+/// Stands in for the registry where there is none, from the version folders
+/// found under the install roots (in the order of the roots, each root's
+/// folders by name). Only the local-machine root in the default view has
+/// keys, and only these:
+/// - `Software\Wolfram Research\Mathematica`: one subkey per version name (a
+///   version found twice keeps the first folder), each with a string value
+///   `InstallDir` holding that folder;
+/// - `Software\Wolfram Research\Installations`: one subkey per folder (its
+///   name is the folder's path with slashes for backslashes), each with a
+///   string value `InstallationDirectory` holding that folder.
+/// The folders are read afresh every time a key is opened.
 class InstallFolderRegistry : public IRegistry {
 public:
     /// `rootsUtf8`: the folders that hold one folder per installed version.
@@ -21,7 +26,7 @@ public:
     /// The usual install roots of Linux installations.
     static std::vector<std::string> DefaultRoots();
 
-    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override;
+    std::unique_ptr<IRegistryKey> OpenKey(RegRoot root, RegView view, const std::string& path) override;
 
 private:
     std::vector<std::string> FRoots;

@@ -20,6 +20,11 @@ std::string Normalise(const std::string& path) {
     return path.substr(start, end - start);
 }
 
+// Keys of every root and view share one map: the hive's tag, then the path.
+std::string Hive(RegRoot root, RegView view) {
+    return std::string(root == RegRoot::CurrentUser ? "hkcu" : "hklm") + (view == RegView::Bits32 ? "32" : "") + '|';
+}
+
 class MemoryKey : public IRegistryKey {
 public:
     MemoryKey(std::shared_ptr<std::map<std::string, MemoryRegistry::Key>> keys, std::string path)
@@ -67,55 +72,53 @@ private:
 
 MemoryRegistry::MemoryRegistry() : FKeys(std::make_shared<std::map<std::string, Key>>()) {}
 
-MemoryRegistry::Key& MemoryRegistry::Ensure(const std::string& rawPath) {
+MemoryRegistry::Key& MemoryRegistry::Ensure(const std::string& hive, const std::string& rawPath) {
     const std::string path = Normalise(rawPath);
-    const std::string folded = Fold(path);
+    const std::string folded = hive + Fold(path);
     auto it = FKeys->find(folded);
     if (it != FKeys->end()) return it->second;
     const std::size_t cut = path.rfind('\\');
     if (cut != std::string::npos) {
-        Key& parent = Ensure(path.substr(0, cut));
+        Key& parent = Ensure(hive, path.substr(0, cut));
         parent.SubKeys.push_back(path.substr(cut + 1));
     } else if (!path.empty()) {
-        Ensure(std::string()).SubKeys.push_back(path);
+        Ensure(hive, std::string()).SubKeys.push_back(path);
     }
     return (*FKeys)[folded];
 }
 
-void MemoryRegistry::AddKey(const std::string& path) { Ensure(path); }
+void MemoryRegistry::AddKey(const KeyPath& key) { Ensure(Hive(key.Root, key.View), key.Path); }
 
-void MemoryRegistry::SetValue(const std::string& keyPath, const std::string& name, RegType type,
-                              const std::string& data) {
+void MemoryRegistry::SetValue(const KeyPath& key, const std::string& name, RegType type, const std::string& data) {
     Value v;
     v.Type = type;
     v.Data = data;
     v.Size = static_cast<std::uint32_t>(data.size());
-    Ensure(keyPath).Values[Fold(name)] = v;
+    Ensure(Hive(key.Root, key.View), key.Path).Values[Fold(name)] = v;
 }
 
-void MemoryRegistry::SetString(const std::string& keyPath, const std::string& name, const std::string& text,
-                               RegType type) {
-    SetValue(keyPath, name, type, text + '\0');
+void MemoryRegistry::SetString(const KeyPath& key, const std::string& name, const std::string& text, RegType type) {
+    SetValue(key, name, type, text + '\0');
 }
 
-void MemoryRegistry::SetUnreadableValue(const std::string& keyPath, const std::string& name, RegType type,
+void MemoryRegistry::SetUnreadableValue(const KeyPath& key, const std::string& name, RegType type,
                                         std::uint32_t size) {
     Value v;
     v.Type = type;
     v.Size = size;
     v.Readable = false;
-    Ensure(keyPath).Values[Fold(name)] = v;
+    Ensure(Hive(key.Root, key.View), key.Path).Values[Fold(name)] = v;
 }
 
-void MemoryRegistry::SetUnqueryableValue(const std::string& keyPath, const std::string& name) {
+void MemoryRegistry::SetUnqueryableValue(const KeyPath& key, const std::string& name) {
     Value v;
     v.Queryable = false;
     v.Readable = false;
-    Ensure(keyPath).Values[Fold(name)] = v;
+    Ensure(Hive(key.Root, key.View), key.Path).Values[Fold(name)] = v;
 }
 
-std::unique_ptr<IRegistryKey> MemoryRegistry::OpenLocalMachineKey(const std::string& path) {
-    const std::string folded = Fold(Normalise(path));
+std::unique_ptr<IRegistryKey> MemoryRegistry::OpenKey(RegRoot root, RegView view, const std::string& path) {
+    const std::string folded = Hive(root, view) + Fold(Normalise(path));
     if (FKeys->find(folded) == FKeys->end()) return nullptr;
     return std::make_unique<MemoryKey>(FKeys, folded);
 }

@@ -34,13 +34,30 @@ public:
     virtual bool ReadValue(const std::string& name, std::string& data) = 0;
 };
 
-/// Read-only access to the local-machine root.
+/// The registry roots that installations register under.
+enum class RegRoot {
+    LocalMachine,  // HKEY_LOCAL_MACHINE
+    CurrentUser,   // HKEY_CURRENT_USER
+};
+
+/// Which view of the registry a key is opened in: a 64-bit process sees the
+/// keys of 32-bit installers only in the 32-bit view.
+enum class RegView {
+    Default,  // the view of this process
+    Bits32,   // KEY_WOW64_32KEY
+};
+
+/// Read-only access to the registry.
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
-    /// Opens `path` (backslash-separated, relative to the root) for reading;
-    /// null when it does not exist or cannot be opened.
-    virtual std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) = 0;
+    /// Opens `path` (backslash-separated, relative to `root`) in `view` for
+    /// reading; null when it does not exist or cannot be opened.
+    virtual std::unique_ptr<IRegistryKey> OpenKey(RegRoot root, RegView view, const std::string& path) = 0;
+    /// OpenKey under the local-machine root, in the default view.
+    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) {
+        return OpenKey(RegRoot::LocalMachine, RegView::Default, path);
+    }
 };
 
 /// The registry of this system: the real one on Windows, the stand-in built

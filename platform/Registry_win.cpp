@@ -104,13 +104,15 @@ private:
 
 class WindowsRegistry : public IRegistry {
 public:
-    std::unique_ptr<IRegistryKey> OpenLocalMachineKey(const std::string& path) override {
+    std::unique_ptr<IRegistryKey> OpenKey(RegRoot root, RegView view, const std::string& path) override {
         std::string relative = path;
         if (!relative.empty() && relative[0] == '\\') relative.erase(0, 1);
         std::wstring wpath;
         if (!Utf8ToWide(relative, wpath)) return nullptr;
+        const HKEY rootKey = root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const REGSAM access = KEY_READ | (view == RegView::Bits32 ? KEY_WOW64_32KEY : 0);
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wpath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+        if (RegOpenKeyExW(rootKey, wpath.c_str(), 0, access, &key) != ERROR_SUCCESS) return nullptr;
         return std::make_unique<WindowsRegistryKey>(key);
     }
 };

@@ -1,46 +1,22 @@
 #include "InitFileLocation.h"
 #include "InstallFolderRegistry.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 using namespace quillane;
+using quillane::test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string Product = "Software\\Wolfram Research\\Mathematica";
-
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        FPath = fs::temp_directory_path() /
-                fs::u8path("quillane-roots-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-        fs::create_directories(FPath);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(FPath, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    // The folder `relative` (UTF-8) below this one, as UTF-8.
-    std::string operator/(const std::string& relative) const {
-        return (FPath / fs::u8path(relative)).make_preferred().u8string();
-    }
-
-private:
-    fs::path FPath;
-};
+const std::string Installations = "Software\\Wolfram Research\\Installations";
 
 struct Layout {
     const char* Name;
@@ -50,6 +26,7 @@ struct Layout {
     bool KeyExists;
     std::vector<std::string> Versions;  // expected subkey names
     std::string Newest;                 // expected "rootN/folder" of the result, or empty
+    std::vector<std::string> Folders;   // expected "rootN/folder" of the installations, in order
 };
 
 void PrintTo(const Layout& l, std::ostream* os) { *os << l.Name; }
@@ -70,6 +47,21 @@ TEST_P(InstallFolderRegistryTest, ListsVersionFolders) {
     if (key) {
         EXPECT_EQ(key->SubKeyNames(), l.Versions);
     }
+    // Every folder is an installation, even a version found twice; the
+    // subkeys' names are opaque, their values name the folders.
+    auto installations = registry.OpenLocalMachineKey(Installations);
+    ASSERT_EQ(installations != nullptr, l.KeyExists);
+    if (installations) {
+        std::vector<std::string> folders, expected;
+        for (const std::string& id : installations->SubKeyNames()) {
+            auto sub = registry.OpenLocalMachineKey(Installations + "\\" + id);
+            std::string data;
+            ASSERT_TRUE(sub && sub->ReadValue("InstallationDirectory", data)) << id;
+            folders.push_back(data);
+        }
+        for (const std::string& f : l.Folders) expected.push_back((tmp / f) + '\0');
+        EXPECT_EQ(folders, expected);
+    }
 
     const std::string expected = l.Newest.empty() ? std::string() : (tmp / l.Newest) + KernelInitRelativePath;
     EXPECT_EQ(LocateInitFile(registry), expected);
@@ -78,17 +70,17 @@ TEST_P(InstallFolderRegistryTest, ListsVersionFolders) {
 INSTANTIATE_TEST_SUITE_P(
     Layouts, InstallFolderRegistryTest,
     ::testing::Values(
-        Layout{"NoRootExists", {}, {}, 4, false, {}, ""},
-        Layout{"EmptyRoot", {"root1"}, {}, 4, true, {}, ""},
-        Layout{"OneVersion", {"root0/13.1"}, {}, 4, true, {"13.1"}, "root0/13.1"},
+        Layout{"NoRootExists", {}, {}, 4, false, {}, "", {}},
+        Layout{"EmptyRoot", {"root1"}, {}, 4, true, {}, "", {}},
+        Layout{"OneVersion", {"root0/13.1"}, {}, 4, true, {"13.1"}, "root0/13.1", {"root0/13.1"}},
         Layout{"TextOrderAcrossRoots", {"root0/9.0", "root0/10.4", "root2/4.1"}, {}, 4, true,
-               {"10.4", "9.0", "4.1"}, "root0/9.0"},
+               {"10.4", "9.0", "4.1"}, "root0/9.0", {"root0/10.4", "root0/9.0", "root2/4.1"}},
         Layout{"FirstRootWinsForSameVersion", {"root0/13.0", "root1/13.0", "root1/12.3"}, {}, 2, true,
-               {"13.0", "12.3"}, "root0/13.0"},
+               {"13.0", "12.3"}, "root0/13.0", {"root0/13.0", "root1/12.3", "root1/13.0"}},
         Layout{"FilesAndHiddenFoldersIgnored", {"root0/12.0", "root0/.cache"}, {"root0/14.0", "root0/README"}, 1,
-               true, {"12.0"}, "root0/12.0"},
+               true, {"12.0"}, "root0/12.0", {"root0/12.0"}},
         Layout{"SpacesAndNonAscii", {"root0/数学 表ソ能 1.0"}, {}, 1, true, {"数学 表ソ能 1.0"},
-               "root0/数学 表ソ能 1.0"}),
+               "root0/数学 表ソ能 1.0", {"root0/数学 表ソ能 1.0"}}),
     [](const ::testing::TestParamInfo<Layout>& info) { return info.param.Name; });
 
 TEST(InstallFolderRegistryKeys, OnlyTheProductKeyAndVersionsExist) {
@@ -101,8 +93,12 @@ TEST(InstallFolderRegistryKeys, OnlyTheProductKeyAndVersionsExist) {
     EXPECT_NE(registry.OpenLocalMachineKey("\\" + Product), nullptr);
     for (const std::string& missing : {std::string("Software"), std::string("Software\\Wolfram Research"),
                                        Product + "\\13.2", Product + "\\13.1\\Sub", Product + "\\",
-                                       std::string("Software\\Other\\Mathematica\\13.1")})
+                                       std::string("Software\\Other\\Mathematica\\13.1"),
+                                       Installations + "\\13.1"})
         EXPECT_EQ(registry.OpenLocalMachineKey(missing), nullptr) << missing;
+    // Installations register only for the machine, in this process's view.
+    EXPECT_EQ(registry.OpenKey(RegRoot::CurrentUser, RegView::Default, Product), nullptr);
+    EXPECT_EQ(registry.OpenKey(RegRoot::LocalMachine, RegView::Bits32, Installations), nullptr);
 
     auto version = registry.OpenLocalMachineKey(Product + "\\13.1");
     ASSERT_NE(version, nullptr);

@@ -1,5 +1,6 @@
 // Runs against the real registry (under Wine: the registry of the build's
-// own Wine prefix). Every test rebuilds the product key from scratch.
+// own Wine prefix). Every test rebuilds the keys it reads from scratch.
+#include "InitFileCandidates.h"
 #include "InitFileLocation.h"
 #include "Registry.h"
 
@@ -183,6 +184,78 @@ TEST(WindowsRegistryVendor, KeyWithoutProductGivesEmptyResult) {
               ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(LocateInitFile(*CreateSystemRegistry()), "");
+}
+
+// Installations registered under either root, in either view.
+struct Registration {
+    HKEY Root;
+    REGSAM View;  // 0 or KEY_WOW64_32KEY
+    const wchar_t* Id;
+    const wchar_t* Folder;
+};
+
+void DeleteInstallations() {
+    for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)}) {
+            HKEY vendor = nullptr;
+            if (RegOpenKeyExW(root, Vendor, 0, KEY_ALL_ACCESS | view, &vendor) != ERROR_SUCCESS) continue;
+            RegDeleteTreeW(vendor, L"Installations");
+            RegCloseKey(vendor);
+        }
+}
+
+class WindowsInstallationsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteProductKey();
+        DeleteInstallations();
+    }
+    void TearDown() override { DeleteInstallations(); }
+    void Register(const Registration& r) {
+        HKEY key = nullptr;
+        const std::wstring path = std::wstring(Vendor) + L"\\Installations\\" + r.Id;
+        ASSERT_EQ(RegCreateKeyExW(r.Root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | r.View, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring folder = r.Folder;
+        const LONG set = RegSetValueExW(key, L"InstallationDirectory", 0, REG_SZ,
+                                        reinterpret_cast<const BYTE*>(folder.c_str()),
+                                        static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        ASSERT_EQ(set, ERROR_SUCCESS);
+    }
+};
+
+TEST_F(WindowsInstallationsTest, EveryRootAndViewIsRead) {
+    for (const Registration& r :
+         {Registration{HKEY_LOCAL_MACHINE, 0, L"{64}", L"C:\\Program Files\\Wolfram Research\\Wolfram\\14.1"},
+          Registration{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, L"{32}", L"C:\\W32\\Mathematica\\9.0"},
+          Registration{HKEY_CURRENT_USER, 0, L"{user}", L"C:\\Users\\me\\Wolfram Engine\\14.10"},
+          Registration{HKEY_CURRENT_USER, KEY_WOW64_32KEY, L"{user32}", L"C:\\W32\\Mathematica\\13.0\\"}}) {
+        Register(r);
+        if (HasFatalFailure()) return;
+    }
+    auto registry = CreateSystemRegistry();
+    // The 32-bit view is a view of its own for this 64-bit process.
+    const std::string ids = "Software\\Wolfram Research\\Installations\\";
+    EXPECT_NE(registry->OpenKey(RegRoot::LocalMachine, RegView::Bits32, ids + "{32}"), nullptr);
+    EXPECT_EQ(registry->OpenKey(RegRoot::LocalMachine, RegView::Default, ids + "{32}"), nullptr);
+    EXPECT_NE(registry->OpenKey(RegRoot::CurrentUser, RegView::Default, ids + "{user}"), nullptr);
+
+    KernelEnvironment environment;  // no base folders: installations only
+    std::vector<std::string> listed;
+    for (const InitFileCandidate& c : ListInitFiles(*registry, environment))
+        listed.push_back(c.Product + " " + c.Version + " " + c.Path);
+    const std::string init = "\\Configuration\\Kernel\\init.m";
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          "Wolfram Engine 14.10 C:\\Users\\me\\Wolfram Engine\\14.10" + init,
+                          "Wolfram 14.1 C:\\Program Files\\Wolfram Research\\Wolfram\\14.1" + init,
+                          "Mathematica 13.0 C:\\W32\\Mathematica\\13.0" + init,
+                          "Mathematica 9.0 C:\\W32\\Mathematica\\9.0" + init}));
+
+    const ProposedInitFile proposed = ProposeInitFile(*registry, environment);
+    EXPECT_EQ(proposed.Rule, InitFileRule::Installations);
+    EXPECT_EQ(proposed.Path, "C:\\Users\\me\\Wolfram Engine\\14.10" + init);
 }
 
 }  // namespace
