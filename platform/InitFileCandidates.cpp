@@ -19,6 +19,10 @@ using initfiles::PathSeparator;
 
 const char* const InstallationsKeyPath = "Software\\Wolfram Research\\Installations";
 
+// All-users base folders: the same names below /usr/share and ProgramData.
+const std::vector<BaseFolder> SharedBaseFolders{{"Wolfram", "WOLFRAM_BASE", true},
+                                                {"Mathematica", "MATHEMATICA_BASE", false}};
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string Variable(const KernelEnvironment& environment, const char* name) {
@@ -210,7 +214,7 @@ int CompareVersionNumbers(const std::string& a, const std::string& b) {
 
 std::vector<InitFileCandidate> ListInitFiles(IRegistry& registry, const KernelEnvironment& environment) {
     std::vector<InitFileCandidate> list = PerUserFiles(environment);
-    AddBaseFiles(list, InitFileKind::AllUsers, initfiles::SharedBaseFolders(), environment.SharedDataFolder,
+    AddBaseFiles(list, InitFileKind::AllUsers, SharedBaseFolders, environment.SharedDataFolder,
                  environment);
 
     std::vector<Installation> installations;

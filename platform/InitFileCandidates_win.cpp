@@ -19,12 +19,6 @@ const std::vector<BaseFolder>& UserBaseFolders() {
     return folders;
 }
 
-const std::vector<BaseFolder>& SharedBaseFolders() {
-    static const std::vector<BaseFolder> folders{{"Wolfram", "WOLFRAM_BASE", true},
-                                                 {"Mathematica", "MATHEMATICA_BASE", false}};
-    return folders;
-}
-
 const char PathSeparator = '\\';
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }

@@ -20,8 +20,6 @@ struct BaseFolder {
 
 /// Per-user base folders, the current one first.
 const std::vector<BaseFolder>& UserBaseFolders();
-/// All-users base folders, the current one first.
-const std::vector<BaseFolder>& SharedBaseFolders();
 
 /// The separator this platform writes.
 extern const char PathSeparator;

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,50 +26,50 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string Installations = "Software\\Wolfram Research\\Installations";
-const std::string Product = "Software\\Wolfram Research\\Mathematica";
-
-// Per-user base folders are hidden on POSIX only: "{.}" in a case's paths.
 #ifdef _WIN32
 const bool OnWindows = true;
 #else
 const bool OnWindows = false;
 #endif
 
+// Per-user base folders are hidden on POSIX only: "{.}" in a case's paths.
 std::string Here(std::string path) {
     for (std::size_t at; (at = path.find("{.}")) != std::string::npos;) path.replace(at, 3, OnWindows ? "" : ".");
     return path;
 }
 
+void MakeFile(const std::string& path) {
+    fs::create_directories(fs::u8path(path).parent_path());
+    std::ofstream(fs::u8path(path)) << "x";
+}
+
 struct DiscoveryCase {
     const char* Name;
-    std::vector<std::string> Dirs;                 // made below the test folder
-    std::vector<std::string> Files;                // made, with their folders
-    std::map<std::string, std::string> Variables;  // folders below the test folder
-    std::function<void(MemoryRegistry&, const TempDir&)> Registry;
-    std::vector<std::string> Roots;     // instead: the install roots of the folder stand-in
-    bool Homeless;                      // no user data folder known
+    // "what:arg:arg", paths below the test folder: dir:P, file:P, var:NAME:P,
+    // homeless, root:P (the folder stand-in instead of the registry),
+    // product:VERSION[:P], HIVE:ID:P with HIVE hklm, hklm32, hkcu or hkcu32
+    // (an Installations entry), and dword:ID, locked:ID, empty:ID, bare:ID
+    // (entries whose folder cannot be read).
+    std::vector<std::string> Setup;
     std::vector<std::string> Expected;  // as Describe() writes them
     std::string Proposed;               // rule and path
-    bool PosixOnly;
+    bool PosixOnly = false;
 };
 
 void PrintTo(const DiscoveryCase& c, std::ostream* os) { *os << c.Name; }
 
 // A path below the test folder as the cases write it.
-std::string Relative(const TempDir& tmp, const std::string& path) {
+std::string Relative(const TempDir& tmp, std::string path) {
     const std::string root = tmp / "";
-    std::string rel = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : "(outside) " + path;
-    for (char& c : rel)
+    path = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : "(outside) " + path;
+    for (char& c : path)
         if (c == '\\') c = '/';
-    return rel;
+    return path;
 }
 
 std::string Describe(const TempDir& tmp, const InitFileCandidate& c) {
-    std::string text = c.Kind == InitFileKind::PerUser    ? "user "
-                       : c.Kind == InitFileKind::AllUsers ? "all "
-                                                          : "inst ";
-    text += Relative(tmp, c.Path);
+    const char* kind = c.Kind == InitFileKind::PerUser ? "user " : c.Kind == InitFileKind::AllUsers ? "all " : "inst ";
+    std::string text = kind + Relative(tmp, c.Path);
     if (c.Kind == InitFileKind::Installation) text += " " + c.Product + " " + c.Version;
     return text + (c.Access.Exists ? " exists" : "");
 }
@@ -82,39 +82,48 @@ std::string Describe(const TempDir& tmp, const ProposedInitFile& p) {
     return rule + (p.Path.empty() ? std::string() : Relative(tmp, p.Path));
 }
 
-void Register(MemoryRegistry& r, const TempDir& tmp, RegRoot root, RegView view, const std::string& id,
-              const std::string& folder) {
-    r.SetString({root, view, Installations + "\\" + id}, "InstallationDirectory", tmp / folder);
-}
-
-bool IsFolder(const std::string& path) {
-    std::error_code ec;
-    return fs::is_directory(fs::u8path(path), ec);
-}
-
 class InitFileDiscoveryTest : public ::testing::TestWithParam<DiscoveryCase> {};
 
 TEST_P(InitFileDiscoveryTest, ListsAndProposes) {
     const DiscoveryCase& c = GetParam();
     if (c.PosixOnly && OnWindows) GTEST_SKIP() << "no such folder on Windows";
     TempDir tmp;
-    for (const std::string& d : c.Dirs) fs::create_directories(fs::u8path(tmp / Here(d)));
-    for (const std::string& f : c.Files) {
-        const fs::path path = fs::u8path(tmp / Here(f));
-        fs::create_directories(path.parent_path());
-        std::ofstream(path) << "x";
-    }
     KernelEnvironment environment;
-    for (const auto& [name, folder] : c.Variables) environment.Variables[name] = tmp / Here(folder);
-    if (!c.Homeless) environment.UserDataFolder = tmp / "home";
+    environment.UserDataFolder = tmp / "home";
     environment.SharedDataFolder = tmp / "share";
-
     MemoryRegistry memory;
-    if (c.Registry) c.Registry(memory, tmp);
     std::vector<std::string> roots;
-    for (const std::string& r : c.Roots) roots.push_back(tmp / r);
+    const std::string installations = "Software\\Wolfram Research\\Installations\\";
+    const std::map<std::string, MemoryRegistry::KeyPath> hives = {
+        {"hklm", {RegRoot::LocalMachine, RegView::Default, installations}},
+        {"hklm32", {RegRoot::LocalMachine, RegView::Bits32, installations}},
+        {"hkcu", {RegRoot::CurrentUser, RegView::Default, installations}},
+        {"hkcu32", {RegRoot::CurrentUser, RegView::Bits32, installations}}};
+    for (const std::string& command : c.Setup) {
+        std::vector<std::string> a;
+        std::istringstream in(Here(command));
+        for (std::string part; std::getline(in, part, ':');) a.push_back(part);
+        const MemoryRegistry::KeyPath entry = installations + (a.size() > 1 ? a[1] : "");
+        if (a[0] == "dir") fs::create_directories(fs::u8path(tmp / a[1]));
+        if (a[0] == "file") MakeFile(tmp / a[1]);
+        if (a[0] == "var") environment.Variables[a[1]] = tmp / a[2];
+        if (a[0] == "homeless") environment.UserDataFolder.clear();
+        if (a[0] == "root") roots.push_back(tmp / a[1]);
+        if (a[0] == "product") memory.AddKey("Software\\Wolfram Research\\Mathematica\\" + a[1]);
+        if (a[0] == "product" && a.size() > 2)
+            memory.SetString("Software\\Wolfram Research\\Mathematica\\" + a[1], "InstallDir", tmp / a[2]);
+        if (const auto hive = hives.find(a[0]); hive != hives.end()) {
+            MemoryRegistry::KeyPath key = hive->second;
+            key.Path += a[1];
+            memory.SetString(key, "InstallationDirectory", tmp / a[2]);
+        }
+        if (a[0] == "dword") memory.SetValue(entry, "InstallationDirectory", RegType::DWord, "1234");
+        if (a[0] == "locked") memory.SetUnreadableValue(entry, "InstallationDirectory", RegType::String, 40);
+        if (a[0] == "empty") memory.SetString(entry, "InstallationDirectory", "");
+        if (a[0] == "bare") memory.AddKey(entry);
+    }
     InstallFolderRegistry folders(roots);
-    IRegistry& registry = c.Roots.empty() ? static_cast<IRegistry&>(memory) : folders;
+    IRegistry& registry = roots.empty() ? static_cast<IRegistry&>(memory) : folders;
 
     std::vector<std::string> listed, expected;
     for (const InitFileCandidate& candidate : ListInitFiles(registry, environment))
@@ -126,118 +135,57 @@ TEST_P(InitFileDiscoveryTest, ListsAndProposes) {
 
 const std::string UserFile = "user home/{.}Wolfram/Kernel/init.m";
 const std::string AllFile = "all share/Wolfram/Kernel/init.m";
+const std::string Init = "/Configuration/Kernel/init.m";
 
 const DiscoveryCase DiscoveryCases[] = {
-    {"NewUser", {}, {}, {}, nullptr, {}, false, {UserFile, AllFile}, "per-user home/{.}Wolfram/Kernel/init.m",
-     false},
+    {"NewUser", {}, {UserFile, AllFile}, "per-user home/{.}Wolfram/Kernel/init.m"},
     {"OlderFoldersInUse",
-     {"home/{.}Mathematica", "share/Mathematica"},
-     {"home/{.}Mathematica/Kernel/init.m"},
-     {},
-     nullptr,
-     {},
-     false,
+     {"dir:home/{.}Mathematica", "dir:share/Mathematica", "file:home/{.}Mathematica/Kernel/init.m"},
      {UserFile, "user home/{.}Mathematica/Kernel/init.m exists", AllFile, "all share/Mathematica/Kernel/init.m"},
-     "per-user home/{.}Mathematica/Kernel/init.m",
-     false},
+     "per-user home/{.}Mathematica/Kernel/init.m"},
     {"FreeEngineAndCurrentFirst",
-     {},
-     {"home/.Wolfram/Kernel/init.m", "home/.WolframEngine/Kernel/init.m"},
-     {},
-     nullptr,
-     {},
-     false,
+     {"file:home/.Wolfram/Kernel/init.m", "file:home/.WolframEngine/Kernel/init.m"},
      {"user home/.Wolfram/Kernel/init.m exists", "user home/.WolframEngine/Kernel/init.m exists", AllFile},
      "per-user home/.Wolfram/Kernel/init.m",
      true},
     {"VariablesMoveEveryBase",
-     {},
-     {},
-     {{"WOLFRAM_USERBASE", "wub"},
-      {"MATHEMATICA_USERBASE", "mub"},
-      {"WOLFRAM_BASE", "wb/"},
-      {"MATHEMATICA_BASE", "mb"}},
-     nullptr,
-     {},
-     false,
+     {"var:WOLFRAM_USERBASE:wub", "var:MATHEMATICA_USERBASE:mub", "var:WOLFRAM_BASE:wb/", "var:MATHEMATICA_BASE:mb"},
      {"user wub/Kernel/init.m", "user mub/Kernel/init.m", "all wb/Kernel/init.m", "all mb/Kernel/init.m"},
-     "per-user wub/Kernel/init.m",
-     false},
+     "per-user wub/Kernel/init.m"},
     // A default folder that exists stays listed when a variable moves it;
     // a variable naming a default folder lists it once.
     {"MovedDefaultsThatExist",
-     {"home/{.}Wolfram", "home/{.}Mathematica"},
-     {"wub/Kernel/init.m"},
-     {{"WOLFRAM_USERBASE", "wub"}, {"MATHEMATICA_USERBASE", "home/{.}Mathematica/"}},
-     nullptr,
-     {},
-     false,
+     {"dir:home/{.}Wolfram", "dir:home/{.}Mathematica", "file:wub/Kernel/init.m", "var:WOLFRAM_USERBASE:wub",
+      "var:MATHEMATICA_USERBASE:home/{.}Mathematica/"},
      {"user wub/Kernel/init.m exists", UserFile, "user home/{.}Mathematica/Kernel/init.m", AllFile},
-     "per-user wub/Kernel/init.m",
-     false},
-    {"Homeless", {}, {}, {}, nullptr, {}, true, {AllFile}, "none", false},
+     "per-user wub/Kernel/init.m"},
+    {"Homeless", {"homeless"}, {AllFile}, "none"},
     // Every root and view, versions by number, a folder registered twice.
     {"RegisteredEverywhere",
-     {},
-     {"inst/Wolfram/14.1/Configuration/Kernel/init.m"},
-     {},
-     [](MemoryRegistry& r, const TempDir& tmp) {
-         r.SetString(Product + "\\13.0", "InstallDir", tmp / "inst/Mathematica/13.0");
-         Register(r, tmp, RegRoot::LocalMachine, RegView::Default, "{A}", "inst/Wolfram/14.1");
-         Register(r, tmp, RegRoot::LocalMachine, RegView::Bits32, "{B}", "inst/Mathematica/9.0");
-         Register(r, tmp, RegRoot::CurrentUser, RegView::Default, "{C}", "inst/Wolfram/14.10");
-         Register(r, tmp, RegRoot::CurrentUser, RegView::Bits32, "{D}", "inst/Mathematica/13.0/");
-     },
-     {},
-     false,
-     {UserFile, AllFile, "inst inst/Wolfram/14.10/Configuration/Kernel/init.m Wolfram 14.10",
-      "inst inst/Wolfram/14.1/Configuration/Kernel/init.m Wolfram 14.1 exists",
-      "inst inst/Mathematica/13.0/Configuration/Kernel/init.m Mathematica 13.0",
-      "inst inst/Mathematica/9.0/Configuration/Kernel/init.m Mathematica 9.0"},
-     "product-key inst/Mathematica/13.0/Configuration/Kernel/init.m",
-     false},
-    // The old key's newest version has no folder: the newest registered
+     {"product:13.0:inst/Mathematica/13.0", "hklm:{A}:inst/Wolfram/14.1", "hklm32:{B}:inst/Mathematica/9.0",
+      "hkcu:{C}:inst/Wolfram/14.10", "hkcu32:{D}:inst/Mathematica/13.0/", "file:inst/Wolfram/14.1" + Init},
+     {UserFile, AllFile, "inst inst/Wolfram/14.10" + Init + " Wolfram 14.10",
+      "inst inst/Wolfram/14.1" + Init + " Wolfram 14.1 exists", "inst inst/Mathematica/13.0" + Init + " Mathematica 13.0",
+      "inst inst/Mathematica/9.0" + Init + " Mathematica 9.0"},
+     "product-key inst/Mathematica/13.0" + Init},
+    // The old key's last version has no folder: the newest registered
     // installation is proposed. Entries that cannot be read are left out.
     {"InstallationsWhenProductKeyFindsNone",
-     {},
-     {},
-     {},
-     [](MemoryRegistry& r, const TempDir& tmp) {
-         r.SetString(Product + "\\9.0", "InstallDir", tmp / "inst/Mathematica/9.0");
-         r.AddKey(Product + "\\9.1");
-         Register(r, tmp, RegRoot::LocalMachine, RegView::Default, "custom", "inst/Custom");
-         Register(r, tmp, RegRoot::LocalMachine, RegView::Default, "old", "inst/Mathematica/13.0");
-         Register(r, tmp, RegRoot::CurrentUser, RegView::Bits32, "new", "inst/Wolfram Engine/14.1");
-         r.SetValue({RegRoot::LocalMachine, RegView::Default, Installations + "\\dword"}, "InstallationDirectory",
-                    RegType::DWord, "1234");
-         r.SetUnreadableValue({RegRoot::CurrentUser, RegView::Default, Installations + "\\locked"},
-                              "InstallationDirectory", RegType::String, 40);
-         r.SetString({RegRoot::CurrentUser, RegView::Default, Installations + "\\empty"}, "InstallationDirectory",
-                     "");
-         r.AddKey({RegRoot::LocalMachine, RegView::Bits32, Installations + "\\bare"});
-     },
-     {},
-     false,
-     {UserFile, AllFile, "inst inst/Wolfram Engine/14.1/Configuration/Kernel/init.m Wolfram Engine 14.1",
-      "inst inst/Mathematica/13.0/Configuration/Kernel/init.m Mathematica 13.0",
-      "inst inst/Mathematica/9.0/Configuration/Kernel/init.m Mathematica 9.0",
-      "inst inst/Custom/Configuration/Kernel/init.m Custom "},
-     "installations inst/Wolfram Engine/14.1/Configuration/Kernel/init.m",
-     false},
-    // Linux: the same installations from the folders on disk; the engine's
-    // 14.1 is listed beside the full product's.
+     {"product:9.0:inst/Mathematica/9.0", "product:9.1", "hklm:custom:inst/Custom", "hklm:old:inst/Mathematica/13.0",
+      "hkcu32:new:inst/Wolfram Engine/14.1", "dword:d", "locked:l", "empty:e", "bare:b"},
+     {UserFile, AllFile, "inst inst/Wolfram Engine/14.1" + Init + " Wolfram Engine 14.1",
+      "inst inst/Mathematica/13.0" + Init + " Mathematica 13.0", "inst inst/Mathematica/9.0" + Init + " Mathematica 9.0",
+      "inst inst/Custom" + Init + " Custom "},
+     "installations inst/Wolfram Engine/14.1" + Init},
+    // Linux: the installations from the folders on disk; the engine's 14.1
+    // is listed beside the full product's.
     {"FolderStandIn",
-     {"roots/Mathematica/13.0", "roots/Mathematica/14.1", "roots/WolframEngine/14.1"},
-     {},
-     {},
-     nullptr,
-     {"roots/Mathematica", "roots/WolframEngine"},
-     false,
-     {UserFile, AllFile, "inst roots/Mathematica/14.1/Configuration/Kernel/init.m Mathematica 14.1",
-      "inst roots/WolframEngine/14.1/Configuration/Kernel/init.m WolframEngine 14.1",
-      "inst roots/Mathematica/13.0/Configuration/Kernel/init.m Mathematica 13.0"},
-     "product-key roots/Mathematica/14.1/Configuration/Kernel/init.m",
-     false},
+     {"root:roots/Mathematica", "root:roots/WolframEngine", "dir:roots/Mathematica/13.0", "dir:roots/Mathematica/14.1",
+      "dir:roots/WolframEngine/14.1"},
+     {UserFile, AllFile, "inst roots/Mathematica/14.1" + Init + " Mathematica 14.1",
+      "inst roots/WolframEngine/14.1" + Init + " WolframEngine 14.1",
+      "inst roots/Mathematica/13.0" + Init + " Mathematica 13.0"},
+     "product-key roots/Mathematica/14.1" + Init},
 };
 
 INSTANTIATE_TEST_SUITE_P(Machines, InitFileDiscoveryTest, ::testing::ValuesIn(DiscoveryCases),
@@ -265,43 +213,50 @@ TEST(SystemKernelEnvironment, ReadsVariablesAndFolders) {
 #endif
     EXPECT_EQ(environment.Variables, (std::map<std::string, std::string>{{"WOLFRAM_USERBASE", base}}));
     EXPECT_FALSE(environment.UserDataFolder.empty());
-    EXPECT_TRUE(IsFolder(environment.SharedDataFolder)) << environment.SharedDataFolder;
+    EXPECT_TRUE(fs::is_directory(fs::u8path(environment.SharedDataFolder))) << environment.SharedDataFolder;
 }
 
-struct VersionCase {
-    std::string Older;
-    std::string Newer;  // equal to Older in age when Same
-    bool Same;
-};
-
 TEST(CompareVersionNumbers, OrdersByNumber) {
-    const VersionCase cases[] = {{"9.0", "13.0", false},  {"14.1", "14.10", false}, {"14.9", "14.10", false},
-                                 {"14.1", "14.1.0", true}, {"013.0", "13", true},    {"13.0 日本語版", "13.0", true},
-                                 {"", "0.1", false},       {"Custom", "1", false},
-                                 {"14.99999999999999999999", "14.100000000000000000000", false},
-                                 {"Beta", "alpha", true}};
-    for (const VersionCase& c : cases) {
-        const int sign = c.Same ? 0 : -1;
-        EXPECT_EQ(CompareVersionNumbers(c.Older, c.Newer), sign) << c.Older << " / " << c.Newer;
-        EXPECT_EQ(CompareVersionNumbers(c.Newer, c.Older), -sign) << c.Newer << " / " << c.Older;
+    // Each older than the next; "=" marks one as new as the one before.
+    const std::vector<std::string> order = {"", "=Beta", "=alpha", "0.1", "9.0", "13", "=13.0 日本語版", "=013.0.0",
+                                            "14.1", "14.9", "14.10", "14.99999999999999999999",
+                                            "14.100000000000000000000"};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const bool same = order[i][0] == '=';
+        const std::string a = order[i - 1][0] == '=' ? order[i - 1].substr(1) : order[i - 1];
+        const std::string b = same ? order[i].substr(1) : order[i];
+        EXPECT_EQ(CompareVersionNumbers(a, b), same ? 0 : -1) << a << " / " << b;
+        EXPECT_EQ(CompareVersionNumbers(b, a), same ? 0 : 1) << b << " / " << a;
     }
 }
 
+// Each case is a folder of its own: "what it holds" and the path probed.
 struct AccessCase {
     const char* Name;
-    std::vector<std::string> Dirs;
-    std::vector<std::string> Files;
-    std::vector<std::pair<std::string, int>> Modes;  // set after making them
+    std::vector<std::string> Setup;  // dir:P, file:P, mode:P:OCTAL
     std::string Path;
     bool Exists;
     bool Writable;
     bool PosixOnly;  // folder permissions that Windows does not have
 };
 
-// What `ProbeInitFile` answers for each case, as one line per mismatch.
-std::string Mismatches(const TempDir& tmp, const std::vector<AccessCase>& cases) {
+const AccessCase AccessCases[] = {
+    {"WritableFile", {"file:init.m", "mode:init.m:666"}, "init.m", true, true, false},
+    {"ReadOnlyFile", {"file:init.m", "mode:init.m:444"}, "init.m", true, false, false},
+    {"FolderInItsPlace", {"dir:init.m"}, "init.m", true, false, false},
+    {"MissingInWritableFolder", {"dir:a", "mode:a:777"}, "a/init.m", false, true, false},
+    {"MissingFoldersToo", {"dir:a", "mode:a:777"}, "a/b/Kernel/init.m", false, true, false},
+    {"FileWhereAFolderGoes", {"file:a", "mode:a:666"}, "a/Kernel/init.m", false, false, false},
+    {"MissingInReadOnlyFolder", {"dir:a", "mode:a:555"}, "a/init.m", false, false, true},
+    {"MissingFoldersInReadOnlyFolder", {"dir:a", "mode:a:555"}, "a/b/init.m", false, false, true},
+    {"UnsearchableFolder", {"file:a/init.m", "mode:a/init.m:666", "mode:a:666"}, "a/init.m", false, false, true},
+};
+
+// What ProbeInitFile answers against the cases, one line per mismatch.
+std::string Mismatches(const TempDir& tmp) {
     std::string errors;
-    for (const AccessCase& c : cases) {
+    for (const AccessCase& c : AccessCases) {
+        if (c.PosixOnly && OnWindows) continue;
         const InitFileAccess a = ProbeInitFile(tmp / (std::string(c.Name) + "/" + c.Path));
         if (a.Exists != c.Exists || a.Writable != c.Writable)
             errors += std::string(c.Name) + ": exists " + std::to_string(a.Exists) + ", writable " +
@@ -313,48 +268,36 @@ std::string Mismatches(const TempDir& tmp, const std::vector<AccessCase>& cases)
 // Root may write anything, so on POSIX the answers are checked as an
 // ordinary user: in a child that gives up root when the tests run as root.
 TEST(ProbeInitFile, AnswersForThisUser) {
-    const std::vector<AccessCase> all = {
-        {"WritableFile", {}, {"init.m"}, {{"init.m", 0666}}, "init.m", true, true, false},
-        {"ReadOnlyFile", {}, {"init.m"}, {{"init.m", 0444}}, "init.m", true, false, false},
-        {"FolderInItsPlace", {"init.m"}, {}, {}, "init.m", true, false, false},
-        {"MissingInWritableFolder", {"a"}, {}, {{"a", 0777}}, "a/init.m", false, true, false},
-        {"MissingFoldersToo", {"a"}, {}, {{"a", 0777}}, "a/b/Kernel/init.m", false, true, false},
-        {"FileWhereAFolderGoes", {}, {"a"}, {{"a", 0666}}, "a/Kernel/init.m", false, false, false},
-        {"MissingInReadOnlyFolder", {"a"}, {}, {{"a", 0555}}, "a/init.m", false, false, true},
-        {"MissingFoldersInReadOnlyFolder", {"a"}, {}, {{"a", 0555}}, "a/b/init.m", false, false, true},
-        {"UnsearchableFolder", {}, {"a/init.m"}, {{"a/init.m", 0666}, {"a", 0666}}, "a/init.m", false, false, true},
-    };
     TempDir tmp;
-    std::vector<AccessCase> cases;
-    for (const AccessCase& c : all) {
-        if (c.PosixOnly && OnWindows) continue;
-        cases.push_back(c);
-        const std::string base = std::string(c.Name) + "/";
+    std::vector<std::string> opened;
+    for (const AccessCase& c : AccessCases) {
         fs::create_directories(fs::u8path(tmp / c.Name));
-        for (const std::string& d : c.Dirs) fs::create_directories(fs::u8path(tmp / (base + d)));
-        for (const std::string& f : c.Files) {
-            fs::create_directories(fs::u8path(tmp / (base + f)).parent_path());
-            std::ofstream(fs::u8path(tmp / (base + f))) << "x";
+        for (const std::string& command : c.Setup) {
+            const std::size_t cut = command.find(':'), mode = command.find(':', cut + 1);
+            const std::string path = tmp / (std::string(c.Name) + "/" + command.substr(cut + 1, mode - cut - 1));
+            if (command[0] == 'd') fs::create_directories(fs::u8path(path));
+            if (command[0] == 'f') MakeFile(path);
+            if (command[0] == 'm') {
+                fs::permissions(fs::u8path(path), fs::perms(std::stoi(command.substr(mode + 1), nullptr, 8)));
+                opened.insert(opened.begin(), path);
+            }
         }
-        for (const auto& [path, mode] : c.Modes) fs::permissions(fs::u8path(tmp / (base + path)), fs::perms(mode));
     }
 #ifndef _WIN32
     if (::geteuid() == 0) {
         EXPECT_EXIT(
             {
                 if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(3);
-                const std::string errors = Mismatches(tmp, cases);
+                const std::string errors = Mismatches(tmp);
                 std::fputs(errors.c_str(), stderr);
                 std::_Exit(errors.empty() ? 0 : 1);
             },
             ::testing::ExitedWithCode(0), "");
     } else
 #endif
-        EXPECT_EQ(Mismatches(tmp, cases), "");
-    // Opened again so that the folder can be removed.
-    for (const AccessCase& c : cases)
-        for (const auto& [path, mode] : c.Modes)
-            fs::permissions(fs::u8path(tmp / (std::string(c.Name) + "/" + path)), fs::perms::owner_all);
+        EXPECT_EQ(Mismatches(tmp), "");
+    // Opened again, outermost first, so that the folder can be removed.
+    for (const std::string& path : opened) fs::permissions(fs::u8path(path), fs::perms::owner_all);
 }
 
 }  // namespace

@@ -186,14 +186,8 @@ TEST(WindowsRegistryVendor, KeyWithoutProductGivesEmptyResult) {
     EXPECT_EQ(LocateInitFile(*CreateSystemRegistry()), "");
 }
 
-// Installations registered under either root, in either view.
-struct Registration {
-    HKEY Root;
-    REGSAM View;  // 0 or KEY_WOW64_32KEY
-    const wchar_t* Id;
-    const wchar_t* Folder;
-};
-
+// Installations registered under either root, in either view, through
+// the real registry calls.
 void DeleteInstallations() {
     for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
         for (const REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)}) {
@@ -204,58 +198,42 @@ void DeleteInstallations() {
         }
 }
 
-class WindowsInstallationsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        DeleteProductKey();
-        DeleteInstallations();
-    }
-    void TearDown() override { DeleteInstallations(); }
-    void Register(const Registration& r) {
+TEST(WindowsInstallations, EveryRootAndViewIsRead) {
+    DeleteProductKey();
+    DeleteInstallations();
+    const struct {
+        HKEY Root;
+        REGSAM View;
+        std::wstring Id, Folder;
+    } registrations[] = {{HKEY_LOCAL_MACHINE, 0, L"{64}", L"C:\\Program Files\\Wolfram\\14.1"},
+                         {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, L"{32}", L"C:\\W32\\Mathematica\\9.0"},
+                         {HKEY_CURRENT_USER, 0, L"{user}", L"C:\\Users\\me\\Wolfram Engine\\14.10"},
+                         {HKEY_CURRENT_USER, KEY_WOW64_32KEY, L"{user32}", L"C:\\W32\\Mathematica\\13.0\\"}};
+    for (const auto& r : registrations) {
         HKEY key = nullptr;
-        const std::wstring path = std::wstring(Vendor) + L"\\Installations\\" + r.Id;
-        ASSERT_EQ(RegCreateKeyExW(r.Root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | r.View, nullptr, &key,
-                                  nullptr),
+        ASSERT_EQ(RegCreateKeyExW(r.Root, (std::wstring(Vendor) + L"\\Installations\\" + r.Id).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | r.View, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        const std::wstring folder = r.Folder;
-        const LONG set = RegSetValueExW(key, L"InstallationDirectory", 0, REG_SZ,
-                                        reinterpret_cast<const BYTE*>(folder.c_str()),
-                                        static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        RegSetValueExW(key, L"InstallationDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(r.Folder.c_str()),
+                       static_cast<DWORD>((r.Folder.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
-        ASSERT_EQ(set, ERROR_SUCCESS);
-    }
-};
-
-TEST_F(WindowsInstallationsTest, EveryRootAndViewIsRead) {
-    for (const Registration& r :
-         {Registration{HKEY_LOCAL_MACHINE, 0, L"{64}", L"C:\\Program Files\\Wolfram Research\\Wolfram\\14.1"},
-          Registration{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, L"{32}", L"C:\\W32\\Mathematica\\9.0"},
-          Registration{HKEY_CURRENT_USER, 0, L"{user}", L"C:\\Users\\me\\Wolfram Engine\\14.10"},
-          Registration{HKEY_CURRENT_USER, KEY_WOW64_32KEY, L"{user32}", L"C:\\W32\\Mathematica\\13.0\\"}}) {
-        Register(r);
-        if (HasFatalFailure()) return;
     }
     auto registry = CreateSystemRegistry();
     // The 32-bit view is a view of its own for this 64-bit process.
     const std::string ids = "Software\\Wolfram Research\\Installations\\";
     EXPECT_NE(registry->OpenKey(RegRoot::LocalMachine, RegView::Bits32, ids + "{32}"), nullptr);
     EXPECT_EQ(registry->OpenKey(RegRoot::LocalMachine, RegView::Default, ids + "{32}"), nullptr);
-    EXPECT_NE(registry->OpenKey(RegRoot::CurrentUser, RegView::Default, ids + "{user}"), nullptr);
 
-    KernelEnvironment environment;  // no base folders: installations only
     std::vector<std::string> listed;
-    for (const InitFileCandidate& c : ListInitFiles(*registry, environment))
+    for (const InitFileCandidate& c : ListInitFiles(*registry, KernelEnvironment()))
         listed.push_back(c.Product + " " + c.Version + " " + c.Path);
     const std::string init = "\\Configuration\\Kernel\\init.m";
-    EXPECT_EQ(listed, (std::vector<std::string>{
-                          "Wolfram Engine 14.10 C:\\Users\\me\\Wolfram Engine\\14.10" + init,
-                          "Wolfram 14.1 C:\\Program Files\\Wolfram Research\\Wolfram\\14.1" + init,
-                          "Mathematica 13.0 C:\\W32\\Mathematica\\13.0" + init,
-                          "Mathematica 9.0 C:\\W32\\Mathematica\\9.0" + init}));
-
-    const ProposedInitFile proposed = ProposeInitFile(*registry, environment);
-    EXPECT_EQ(proposed.Rule, InitFileRule::Installations);
-    EXPECT_EQ(proposed.Path, "C:\\Users\\me\\Wolfram Engine\\14.10" + init);
+    EXPECT_EQ(listed, (std::vector<std::string>{"Wolfram Engine 14.10 C:\\Users\\me\\Wolfram Engine\\14.10" + init,
+                                                "Wolfram 14.1 C:\\Program Files\\Wolfram\\14.1" + init,
+                                                "Mathematica 13.0 C:\\W32\\Mathematica\\13.0" + init,
+                                                "Mathematica 9.0 C:\\W32\\Mathematica\\9.0" + init}));
+    EXPECT_EQ(ProposeInitFile(*registry, KernelEnvironment()).Path, "C:\\Users\\me\\Wolfram Engine\\14.10" + init);
+    DeleteInstallations();
 }
 
 }  // namespace
