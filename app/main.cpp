@@ -1,4 +1,5 @@
 #include "DesignLook.h"
+#include "JapaneseFontCheck.h"
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
 #include "QuillaneUnt.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     TQuillaneApplication app(argc, argv);
     fonts.Wait();
     UseDesignFontEverywhere();
+    WarnWithoutJapaneseFont();
     TQtDialogs dialogs(nullptr);
     app.SetFailureReport([&dialogs](const QString& text) { dialogs.ShowFailureReport(text); });
 
