@@ -21,19 +21,7 @@ command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
 command -v xdotool >/dev/null || { echo "FAIL: xdotool is not installed (scripts/setup.sh installs it)"; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillane-e2e.XXXXXX")
-xvfb_pid=""
-app_pid=""
-# Ends a process this script started: politely, then for sure.
-stop() {
-    kill "$1" 2>/dev/null || return 0
-    local i
-    for ((i = 0; i < 100; i++)); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-}
+. "$(dirname "${BASH_SOURCE[0]}")/x_session.sh"
 cleanup() {
     set +e
     [ -n "$app_pid" ] && stop "$app_pid"
@@ -54,18 +42,7 @@ fail() {
     exit 1
 }
 
-# --- the display: Xvfb picks a free display number and reports it when ready
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-deadline=$((SECONDS + 30))
-until [ -s "$work/display" ]; do
-    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-    ((SECONDS < deadline)) || fail "Xvfb did not report its display"
-    sleep 0.05
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_display "$work"
 
 # --- the files: an installation-like folder with init.m, and home folders
 # whose parent name is not ASCII, so the bytes show the path's encoding
@@ -104,26 +81,6 @@ export QT_QPA_PLATFORM=xcb
 unset QT_IM_MODULE XMODIFIERS
 "$program" >"$work/quillane.log" 2>&1 &
 app_pid=$!
-
-# Waits for a visible window of the program whose title matches the
-# extended regular expression $1; prints its id. Titles are read as the
-# program sets them in UTF-8 (_NET_WM_NAME), which does not depend on the
-# program's locale the way the legacy title property does.
-wait_window() {
-    local deadline=$((SECONDS + ${2:-20})) id name
-    while ((SECONDS < deadline)); do
-        kill -0 "$app_pid" 2>/dev/null || fail "the program ended while waiting for /$1/"
-        for id in $(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null); do
-            name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
-            if [[ $name =~ $1 ]]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.05
-    done
-    fail "no window titled /$1/"
-}
 
 # Waits until the window $1 is no longer shown.
 wait_gone() {

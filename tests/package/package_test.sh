@@ -19,9 +19,15 @@ set -euo pipefail
 
 mode=${1:?usage: package_test.sh build|lint|install <folder> ...}
 folder=${2:?usage: package_test.sh <mode> <folder> ...}
+work=""
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/x_session.sh"
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -n "$work" ] && [ -s "$work/quillane.log" ]; then
+        echo "program output:" >&2
+        cat "$work/quillane.log" >&2
+    fi
     exit 1
 }
 
@@ -49,7 +55,7 @@ build() {
 lint() {
     local with_screenshots=("${1:?}"/*.metainfo.xml)
     need lintian desktop-file-validate appstreamcli dpkg-deb
-    local deb work
+    local deb
     deb=$(the_deb)
     work=$(mktemp -d "${TMPDIR:-/tmp}/quillane-lint.XXXXXX")
     trap 'rm -rf "$work"' EXIT
@@ -87,22 +93,7 @@ lint() {
 
 # --- install -------------------------------------------------------------
 
-work=""
-xvfb_pid=""
-app_pid=""
 installed=""
-
-# Ends a process this script started: politely, then for sure.
-stop() {
-    kill "$1" 2>/dev/null || return 0
-    local i
-    for ((i = 0; i < 100; i++)); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -KILL "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 
 # dpkg with its arguments, waiting while another dpkg or apt holds the lock.
 dpkg_locked() {
@@ -125,24 +116,6 @@ uninstall() {
     [ -n "$work" ] && rm -rf "$work"
 }
 
-# Waits for a visible window of the program whose title matches the
-# extended regular expression $1; prints its id.
-wait_window() {
-    local deadline=$((SECONDS + 30)) id name
-    while ((SECONDS < deadline)); do
-        kill -0 "$app_pid" 2>/dev/null || fail "the program ended while waiting for /$1/"
-        for id in $(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null); do
-            name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
-            if [[ $name =~ $1 ]]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.05
-    done
-    fail "no window titled /$1/"
-}
-
 # Starts the installed program with the environment "$@" added; answers the
 # boxes it shows before its main window, noting their titles in $boxes; and
 # leaves the main window's id in $main.
@@ -154,7 +127,7 @@ start_program() {
     boxes=""
     local id name
     while :; do
-        id=$(wait_window '.')
+        id=$(wait_window . 30)
         name=$(xdotool getwindowname "$id")
         [[ $name =~ ^Quillane\ Ver\  ]] && break
         boxes+="[$name]"
@@ -191,17 +164,7 @@ install_and_run() {
     dpkg_locked --install "$deb" || fail "dpkg cannot install the package"
     [ -x /usr/bin/quillane ] || fail "the package put no program into /usr/bin"
 
-    exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    exec 3>&-
-    local deadline=$((SECONDS + 30))
-    until [ -s "$work/display" ]; do
-        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-        ((SECONDS < deadline)) || fail "Xvfb did not report its display"
-        sleep 0.05
-    done
-    export DISPLAY=":$(head -n1 "$work/display")"
+    start_display "$work"
     mkdir -p "$work/home"
     export XDG_RUNTIME_DIR="$work/runtime"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
