@@ -78,13 +78,10 @@ double BestMismatch(const TInk& window, const QImage& drawn)
     const QRect bounds = all.Bounds();
     if (bounds.isEmpty() || bounds.width() > window.Width || bounds.height() > window.Height)
         return 1.0;
-    int ink = 0;
     std::vector<QPoint> on, off;
     for (int y = bounds.top(); y <= bounds.bottom(); ++y)
-        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+        for (int x = bounds.left(); x <= bounds.right(); ++x)
             (all.At(x, y) ? on : off).emplace_back(x - bounds.left(), y - bounds.top());
-            ink += all.At(x, y);
-        }
     int best = std::numeric_limits<int>::max();
     for (int y = 0; y + bounds.height() <= window.Height; ++y)
         for (int x = 0; x + bounds.width() <= window.Width; ++x) {
@@ -95,7 +92,7 @@ double BestMismatch(const TInk& window, const QImage& drawn)
                 differ += window.At(x + off[i].x(), y + off[i].y());
             best = std::min(best, differ);
         }
-    return double(best) / ink;
+    return double(best) / on.size();
 }
 
 // The caption as a machine without Japanese fonts draws it: in a face that
