@@ -37,7 +37,7 @@ TBrowseDlg::~TBrowseDlg() {
 
 bool TBrowseDlg::Execute() {
     if (FForm != nullptr) throw EBrowseDlgError(ExecuteRunningMessage);
-    auto* form = new TBrowseDlgForm(*this);
+    auto* form = new TBrowseDlgForm(*this, *this);
     FForm = form;
     // Whatever happens, the window is released through the event loop
     // and the component is idle again.
@@ -372,6 +372,19 @@ void TBrowseDlg::SetHandlerName(const QString& eventName, const QString& handler
         FHandlerNames.erase(eventName);
     else
         FHandlerNames[eventName] = handlerName;
+}
+
+void TBrowseDlg::StoreSelection(const QString& path, const QString& name) {
+    FSelectedPath = path;
+    FSelectedName = name;
+}
+
+void TBrowseDlg::StoreCustomEditText(const QString& text) {
+    FCustomEditText = text;
+}
+
+void TBrowseDlg::StoreCustomBtnChecked(bool checked) {
+    FCustomBtnChecked = checked;
 }
 
 void TBrowseDlg::DoShow(TBrowseOKState& OKButtonState) {

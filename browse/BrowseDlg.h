@@ -8,6 +8,7 @@
 #include "BrowseDlgError.h"
 #include "BrowseDlgStore.h"
 #include "BrowseEvents.h"
+#include "BrowseFormOwner.h"
 #include "BrowseOptions.h"
 #include "BrowseUnit.h"
 #include "FailureReport.h"
@@ -32,7 +33,7 @@ class TBrowseDlgForm;
 using shell::TSpecialFolder;
 
 /// The folder browse component.
-class TBrowseDlg : public QObject {
+class TBrowseDlg : public QObject, private IBrowseFormOwner {
     Q_OBJECT
     Q_PROPERTY(int BottomMargin READ BottomMargin WRITE SetBottomMargin)
     Q_PROPERTY(int BtnHeight READ BtnHeight WRITE SetBtnHeight)
@@ -281,23 +282,21 @@ public:
     void SetHandlerName(const QString& eventName, const QString& handlerName);
 
 protected:
-    /// Raises OnShow.
-    virtual void DoShow(TBrowseOKState& OKButtonState);
-    /// Raises OnChange.
-    virtual void DoChange(TBrowseOKState& OKButtonState);
-    /// Raises OnCustomBtnClick.
-    virtual void DoCustomBtnClick();
-    /// Raises OnCustomEditChange.
-    virtual void DoCustomEditChange();
-    /// Raises OnOKBtnClick.
-    virtual void DoOKBtnClick();
-    /// Raises OnCancelBtnClick.
-    virtual void DoCancelBtnClick();
+    // The dispatchers of the events; the window raises the first six.
+    void DoShow(TBrowseOKState& OKButtonState) override;
+    void DoChange(TBrowseOKState& OKButtonState) override;
+    void DoCustomBtnClick() override;
+    void DoCustomEditChange() override;
+    void DoOKBtnClick() override;
+    void DoCancelBtnClick() override;
     /// Raises OnAddHistrory.
     virtual void DoAddHistory(QString& Path);
 
 private:
-    friend class TBrowseDlgForm;
+    // What the window hands back.
+    void StoreSelection(const QString& path, const QString& name) override;
+    void StoreCustomEditText(const QString& text) override;
+    void StoreCustomBtnChecked(bool checked) override;
 
     void CheckNotRunning(const char* propertyName) const;
     void FontChanged();
@@ -305,12 +304,6 @@ private:
     void Relayout();
     void Reposition();
     void Repaint();
-
-    // Direct stores made by the window.
-    void StoreSelectedPath(const QString& value) { FSelectedPath = value; }
-    void StoreSelectedName(const QString& value) { FSelectedName = value; }
-    void StoreCustomEditText(const QString& value) { FCustomEditText = value; }
-    void StoreCustomBtnChecked(bool value) { FCustomBtnChecked = value; }
 
     TBrowseDlgForm* FForm = nullptr;
     int FBottomMargin = 8;

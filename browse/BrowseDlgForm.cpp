@@ -73,7 +73,8 @@ QWidget* OwnerWindow(const TBrowseDlg& dlg) {
 
 }  // namespace
 
-TBrowseDlgForm::TBrowseDlgForm(TBrowseDlg& browseDlg) : QDialog(OwnerWindow(browseDlg)), FBrowseDlg(browseDlg) {}
+TBrowseDlgForm::TBrowseDlgForm(TBrowseDlg& browseDlg, IBrowseFormOwner& owner)
+    : QDialog(OwnerWindow(browseDlg)), FBrowseDlg(browseDlg), FOwner(owner) {}
 
 TBrowseDlgForm::~TBrowseDlgForm() {
     // The children go after this object's own part: nothing they signal
@@ -161,7 +162,7 @@ void TBrowseDlgForm::CreateCustomBtn() {
         break;
     case cbCheckBox: {
         auto* box = new QCheckBox(dlg.CustomBtnCaption(), this);
-        box->setChecked(dlg.FCustomBtnChecked);
+        box->setChecked(dlg.CustomBtnChecked());
         // Attached after the initial state, so creating the box raises no
         // click; every later change of state does, by the user or by
         // program.
@@ -345,7 +346,7 @@ void TBrowseDlgForm::FormShow() {
     ArrangeControls();
     FTreeView->setFocus();
     TBrowseOKState state = okNoChange;
-    FBrowseDlg.DoShow(state);
+    FOwner.DoShow(state);
     ApplyOKState(state);
 }
 
@@ -353,12 +354,11 @@ void TBrowseDlgForm::TreeViewChange() {
     ProgramChangeBoundary([this] {
         TBrowseDlg& dlg = FBrowseDlg;
         const QString path = FTreeView->GetSelectedPath();
-        dlg.StoreSelectedPath(path);
-        dlg.StoreSelectedName(FTreeView->GetSelectedText());
+        FOwner.StoreSelection(path, FTreeView->GetSelectedText());
         dlg.SetCustomEditText(path);
         if (dlg.Options().Contains(boReturnOnlyDirectory)) FOKBtn->setEnabled(!path.isEmpty());
         TBrowseOKState state = okNoChange;
-        dlg.DoChange(state);
+        FOwner.DoChange(state);
         ApplyOKState(state);
     });
 }
@@ -404,15 +404,15 @@ void TBrowseDlgForm::SetCheckedByProgram(bool checked) {
 void TBrowseDlgForm::CustomEditChange() {
     TBrowseDlg& dlg = FBrowseDlg;
     if (FEdit != nullptr) {
-        dlg.StoreCustomEditText(FEdit->text());
+        FOwner.StoreCustomEditText(FEdit->text());
         return;
     }
     if (FComboBox == nullptr) return;
     const QString text = FComboBox->currentText();
-    dlg.StoreCustomEditText(text);
+    FOwner.StoreCustomEditText(text);
     if (FComboBox->ItemIndex() < 0) return;
     dlg.SetSelectedPath(text);
-    dlg.DoCustomEditChange();
+    FOwner.DoCustomEditChange();
 }
 
 void TBrowseDlgForm::ComboBoxDropDown() {
@@ -432,15 +432,15 @@ void TBrowseDlgForm::ButtonClick(QObject* sender) {
         // the text when its selection moves.
         if (dlg.CustomEditText() != dlg.SelectedPath()) dlg.SelectPath(dlg.CustomEditText());
         if (dlg.CustomBtnType() == cbCheckBox && CustomCheckBox() != nullptr)
-            dlg.StoreCustomBtnChecked(CustomCheckBox()->isChecked());
-        dlg.DoOKBtnClick();
+            FOwner.StoreCustomBtnChecked(CustomCheckBox()->isChecked());
+        FOwner.DoOKBtnClick();
         dlg.AddHistory();
         done(1);
     } else if (sender == FCancelBtn) {
-        dlg.DoCancelBtnClick();
+        FOwner.DoCancelBtnClick();
         done(2);
     } else if (sender != nullptr && sender == FCustomBtn) {
-        dlg.DoCustomBtnClick();
+        FOwner.DoCustomBtnClick();
     }
 }
 

@@ -5,6 +5,7 @@
 // and the user's choice is written back into it.
 
 #include "BrowseCustomEdit.h"
+#include "BrowseFormOwner.h"
 
 #include <QDialog>
 #include <QMargins>
@@ -38,8 +39,9 @@ QString BrowseRowText(const QString& text, const QFontMetrics& metrics, int widt
 class TBrowseDlgForm : public QDialog {
     Q_OBJECT
 public:
-    /// An empty window of `browseDlg`; no control exists until InitControls.
-    explicit TBrowseDlgForm(TBrowseDlg& browseDlg);
+    /// An empty window of `browseDlg`, which it reaches through `owner`
+    /// beyond its public operations; no control exists until InitControls.
+    TBrowseDlgForm(TBrowseDlg& browseDlg, IBrowseFormOwner& owner);
     ~TBrowseDlgForm() override;
 
     /// Builds and wires every control from the component's properties.
@@ -84,6 +86,13 @@ public:
     /// The custom edit (edit or combo box); null with ceNone.
     QWidget* CustomEditWidget() const;
 
+    /// Selects a path in the tree; an exception from a handler that the
+    /// selection raised is passed on to the caller.
+    void SelectInTree(const QString& path);
+    /// Sets the custom check box's state (a click), passing on a handler's
+    /// exception like SelectInTree.
+    void SetCheckedByProgram(bool checked);
+
     /// Closes with result 2 and no event (the close box's way).
     void reject() override;
 
@@ -94,8 +103,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    friend class TBrowseDlg;
-
     QPushButton* CreateButton(const QString& caption);
     void CreateCustomBtn();
     void ApplyOKState(int state);
@@ -106,12 +113,6 @@ private:
     void CustomEditChange();
     void ComboBoxDropDown();
     void ButtonClick(QObject* sender);
-    // Selects a path in the tree; an exception from a handler that the
-    // selection raised is passed on to the caller.
-    void SelectInTree(const QString& path);
-    // Sets the custom check box's state, passing on a handler's exception
-    // like SelectInTree.
-    void SetCheckedByProgram(bool checked);
     // Runs a change made by program; failures of the handlers it raises are
     // held and thrown once it is done.
     template <class F>
@@ -122,6 +123,7 @@ private:
     void ProgramChangeBoundary(F&& body);
 
     TBrowseDlg& FBrowseDlg;
+    IBrowseFormOwner& FOwner;
     QPushButton* FCancelBtn = nullptr;
     bool FControlsCreated = false;
     TBrowseComboBox* FComboBox = nullptr;
