@@ -1,78 +1,73 @@
 #include "BrowseDlg.h"
 
 #include "BrowseDlgForm.h"
+#include "BrowseDlg_p.h"
 #include "FileNameOrder.h"
-#include "ShellTreeView.h"
 
 #include <QCheckBox>
-#include <QPushButton>
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
+#include <stdexcept>
+#include <string>
 
 namespace quillane {
 
-// ------------------------------------------------------------ TBrowseDlg
+TBrowseDlgPrivate::TBrowseDlgPrivate() : Font(SystemFont()), PathSyntax(NativePathSyntax()) {
+    for (int id = 0; id < BrowsePropertyCount; ++id) {
+        const TBrowseProperty& property = BrowseProperty(static_cast<TBrowsePropertyId>(id));
+        if (property.Type.Kind != TPropertyKind::Lines && property.Type.Kind != TPropertyKind::Font)
+            Values[id] = DefaultValue(property);
+    }
+}
 
-TBrowseDlg::TBrowseDlg(QObject* owner)
-    : QObject(owner),
-      FCancelBtnCaption(QStringLiteral("キャンセル(&C)")),
-      FCaption(QStringLiteral("フォルダの参照")),
-      FCustomBtnCaption(QStringLiteral("カスタム(&U)")),
-      FFont(SystemFont()),
-      FOKBtnCaption(QStringLiteral("&OK")),
-      FPathSyntax(NativePathSyntax()) {
-    // The hook comes after the copy, so a new component follows the
-    // system font.
-    FFont.OnChange = [this] { FontChanged(); };
-    FCustomEditItems.OnChange = [this] { ItemsChanged(); };
+TBrowseDlg::TBrowseDlg(QObject* owner) : QObject(owner), FPrivate(std::make_unique<TBrowseDlgPrivate>()) {
+    // The hook comes after the copy of the system font, so a new component
+    // follows it.
+    FPrivate->Font.OnChange = [this] { FontChanged(); };
+    FPrivate->CustomEditItems.OnChange = [this] { ApplyChange(TLiveEffect::CustomEditItems); };
 }
 
 TBrowseDlg::~TBrowseDlg() {
-    FFont.OnChange = nullptr;
-    FCustomEditItems.OnChange = nullptr;
-    for (const QPointer<TBrowseDlgForm>& form : FReleased) delete form.data();
+    FPrivate->Font.OnChange = nullptr;
+    FPrivate->CustomEditItems.OnChange = nullptr;
+    for (const QPointer<TBrowseDlgForm>& form : FPrivate->Released) delete form.data();
 }
 
 bool TBrowseDlg::Execute() {
-    if (FForm != nullptr) throw EBrowseDlgError(ExecuteRunningMessage);
+    if (FPrivate->Form != nullptr) throw EBrowseDlgError(ExecuteRunningMessage);
     auto* form = new TBrowseDlgForm(*this, *this);
-    FForm = form;
+    FPrivate->Form = form;
     // Whatever happens, the window is released through the event loop
     // and the component is idle again.
     struct Release {
-        TBrowseDlg& dlg;
+        TBrowseDlgPrivate& d;
         TBrowseDlgForm* form;
         ~Release() {
-            dlg.FForm = nullptr;
-            dlg.FReleased.erase(std::remove_if(dlg.FReleased.begin(), dlg.FReleased.end(),
-                                               [](const QPointer<TBrowseDlgForm>& p) { return p.isNull(); }),
-                                dlg.FReleased.end());
-            dlg.FReleased.emplace_back(form);
+            d.Form = nullptr;
+            d.Released.erase(std::remove_if(d.Released.begin(), d.Released.end(),
+                                            [](const QPointer<TBrowseDlgForm>& p) { return p.isNull(); }),
+                             d.Released.end());
+            d.Released.emplace_back(form);
             form->hide();
             form->deleteLater();
         }
-    } release{*this, form};
+    } release{*FPrivate, form};
     form->InitControls();
     return form->exec() == 1;
 }
 
 void TBrowseDlg::SelectPath(const QString& Path) {
-    if (FForm == nullptr) return;
-    FForm->SelectInTree(NormalizeBrowsePath(Path, FPathSyntax));
-}
-
-void TBrowseDlg::SetSelectedPath(const QString& value) {
-    SelectPath(value);
+    if (FPrivate->Form == nullptr) return;
+    FPrivate->Form->SelectInTree(NormalizeBrowsePath(Path, FPrivate->PathSyntax));
 }
 
 void TBrowseDlg::AddHistory() {
-    if (!FUseHistory) return;
-    QString path = FCustomEditText;
+    if (!UseHistory()) return;
+    QString path = FPrivate->CustomEditText;
     DoAddHistory(path);
     if (path.isEmpty()) return;
-    QStringList lines = FCustomEditItems.Lines();
+    QStringList lines = FPrivate->CustomEditItems.Lines();
     for (int i = lines.size() - 1; i >= 0; --i) {
         if (SameFileName(lines.at(i), path)) {
             lines.removeAt(i);
@@ -80,312 +75,243 @@ void TBrowseDlg::AddHistory() {
         }
     }
     lines.prepend(path);
-    FCustomEditItems.Assign(lines);
+    FPrivate->CustomEditItems.Assign(lines);
+}
+
+TBrowseDlgForm* TBrowseDlg::Form() const {
+    return FPrivate->Form;
 }
 
 int TBrowseDlg::TextLineHeight() const {
-    return std::abs(FFont.Height()) + 2;
+    return std::abs(FPrivate->Font.Height()) + 2;
+}
+
+// ------------------------------------------------- the table's properties
+
+TPropertyValue TBrowseDlg::Value(TBrowsePropertyId id) const {
+    const TBrowseProperty& property = BrowseProperty(id);
+    if (property.Type.Kind == TPropertyKind::Lines || property.Type.Kind == TPropertyKind::Font)
+        throw std::invalid_argument(std::string("TBrowseDlg: ") + property.Name + " has no single value");
+    // The live check box is read as the getter reads it.
+    if (id == bpCustomBtnChecked) return CustomBtnChecked() ? 1 : 0;
+    return FPrivate->Values[id];
+}
+
+void TBrowseDlg::SetValue(TBrowsePropertyId id, const TPropertyValue& value) {
+    const TBrowseProperty& property = BrowseProperty(id);
+    if (!HoldsValue(property, value))
+        throw std::invalid_argument(std::string("TBrowseDlg: no value for ") + property.Name);
+    TPropertyValue& stored = FPrivate->Values[id];
+    switch (property.Effect) {
+    case TLiveEffect::Refused:
+        CheckNotRunning(property.Name);
+        stored = value;
+        return;
+    case TLiveEffect::CustomBtnChecked:
+        stored = value;
+        // A change of the live box counts as a click and raises the event.
+        if (FPrivate->Form != nullptr && CustomBtnType() == cbCheckBox)
+            FPrivate->Form->SetCheckedByProgram(std::get<int>(value) != 0);
+        return;
+    default:
+        break;
+    }
+    if (stored == value) return;
+    stored = value;
+    if (property.Effect == TLiveEffect::UseSystemFont) {
+        if (std::get<int>(value) == 0) return;
+        FPrivate->Font = SystemFont();  // reaches a running window through the hook
+        stored = 1;
+        return;
+    }
+    ApplyChange(property.Effect);
+}
+
+int TBrowseDlg::Number(TBrowsePropertyId id) const {
+    return std::get<int>(FPrivate->Values[id]);
+}
+
+const QString& TBrowseDlg::String(TBrowsePropertyId id) const {
+    return std::get<QString>(FPrivate->Values[id]);
 }
 
 void TBrowseDlg::CheckNotRunning(const char* propertyName) const {
-    if (FForm == nullptr) return;
+    if (FPrivate->Form == nullptr) return;
     std::string message = PropertyRunningMessage;
     message.replace(message.find("%s"), 2, propertyName);
     throw EBrowseDlgPropertyError(message);
 }
 
-void TBrowseDlg::Relayout() {
-    if (FForm != nullptr) FForm->ArrangeControls();
-}
-
-void TBrowseDlg::Reposition() {
-    if (FForm != nullptr) FForm->UpdateBounds();
-}
-
-void TBrowseDlg::Repaint() {
-    if (FForm != nullptr) FForm->update();
+void TBrowseDlg::ApplyChange(TLiveEffect effect) {
+    if (FPrivate->Form != nullptr) FPrivate->Form->ApplyChange(effect);
 }
 
 void TBrowseDlg::FontChanged() {
-    FUseSystemFont = false;
-    if (FForm == nullptr) return;
-    FForm->setFont(FFont.Value());
-    // A change of colour alone is no font change for the window.
-    FForm->update();
+    FPrivate->Values[bpUseSystemFont] = 0;
+    ApplyChange(TLiveEffect::Font);
 }
 
-void TBrowseDlg::ItemsChanged() {
-    if (FForm != nullptr && FForm->ComboBox() != nullptr) FForm->ComboBox()->SetItems(FCustomEditItems.Lines());
-}
+// The typed face of the table's properties: each getter reads its entry,
+// each setter goes through SetValue.
+#define QUILLANE_NUMBER_PROPERTY(Type, Name)                                      \
+    Type TBrowseDlg::Name() const { return static_cast<Type>(Number(bp##Name)); } \
+    void TBrowseDlg::Set##Name(Type value) { SetValue(bp##Name, static_cast<int>(value)); }
+#define QUILLANE_STRING_PROPERTY(Name)                             \
+    QString TBrowseDlg::Name() const { return String(bp##Name); } \
+    void TBrowseDlg::Set##Name(const QString& value) { SetValue(bp##Name, value); }
 
-void TBrowseDlg::SetBottomMargin(int value) {
-    if (value == FBottomMargin) return;
-    FBottomMargin = value;
-    Relayout();
-}
+QUILLANE_NUMBER_PROPERTY(int, BottomMargin)
+QUILLANE_NUMBER_PROPERTY(int, BtnHeight)
+QUILLANE_NUMBER_PROPERTY(int, BtnHorzMargin)
+QUILLANE_NUMBER_PROPERTY(int, BtnHorzSpacing)
+QUILLANE_STRING_PROPERTY(CancelBtnCaption)
+QUILLANE_NUMBER_PROPERTY(int, CancelBtnWidth)
+QUILLANE_STRING_PROPERTY(Caption)
+QUILLANE_STRING_PROPERTY(CustomBtnCaption)
+QUILLANE_NUMBER_PROPERTY(bool, CustomBtnEnabled)
+QUILLANE_NUMBER_PROPERTY(TCustomBtnType, CustomBtnType)
+QUILLANE_NUMBER_PROPERTY(bool, CustomBtnVisible)
+QUILLANE_NUMBER_PROPERTY(int, CustomEditHorzMargin)
+QUILLANE_NUMBER_PROPERTY(TCustomEditType, CustomEditType)
+QUILLANE_NUMBER_PROPERTY(bool, CustomEditVisible)
+QUILLANE_NUMBER_PROPERTY(int, Height)
+QUILLANE_STRING_PROPERTY(OKBtnCaption)
+QUILLANE_NUMBER_PROPERTY(int, OKBtnWidth)
+QUILLANE_STRING_PROPERTY(Root)
+QUILLANE_NUMBER_PROPERTY(bool, ScreenCenter)
+QUILLANE_NUMBER_PROPERTY(TSpecialFolder, SpecialRoot)
+QUILLANE_STRING_PROPERTY(Text1)
+QUILLANE_NUMBER_PROPERTY(bool, Text1Visible)
+QUILLANE_STRING_PROPERTY(Text2)
+QUILLANE_NUMBER_PROPERTY(bool, Text2Visible)
+QUILLANE_NUMBER_PROPERTY(int, TextHorzMargin)
+QUILLANE_NUMBER_PROPERTY(int, TopMargin)
+QUILLANE_NUMBER_PROPERTY(int, TreeHorzMargin)
+QUILLANE_NUMBER_PROPERTY(bool, TreeShowRoot)
+QUILLANE_NUMBER_PROPERTY(bool, UseHistory)
+QUILLANE_NUMBER_PROPERTY(bool, UseSystemFont)
+QUILLANE_NUMBER_PROPERTY(int, VertSpacing)
+QUILLANE_NUMBER_PROPERTY(int, Width)
+QUILLANE_NUMBER_PROPERTY(int, X)
+QUILLANE_NUMBER_PROPERTY(int, Y)
+QUILLANE_NUMBER_PROPERTY(int, Tag)
 
-void TBrowseDlg::SetBtnHeight(int value) {
-    if (value == FBtnHeight) return;
-    FBtnHeight = value;
-    Relayout();
-}
+#undef QUILLANE_NUMBER_PROPERTY
+#undef QUILLANE_STRING_PROPERTY
 
-void TBrowseDlg::SetBtnHorzMargin(int value) {
-    if (value == FBtnHorzMargin) return;
-    FBtnHorzMargin = value;
-    Relayout();
-}
+// ------------------------------------- properties with rules of their own
 
-void TBrowseDlg::SetBtnHorzSpacing(int value) {
-    if (value == FBtnHorzSpacing) return;
-    FBtnHorzSpacing = value;
-    Relayout();
-}
-
-void TBrowseDlg::SetCancelBtnCaption(const QString& value) {
-    if (value == FCancelBtnCaption) return;
-    FCancelBtnCaption = value;
-    if (FForm != nullptr) FForm->CancelBtn()->setText(value);
-}
-
-void TBrowseDlg::SetCancelBtnWidth(int value) {
-    if (value == FCancelBtnWidth) return;
-    FCancelBtnWidth = value;
-    Relayout();
-}
-
-void TBrowseDlg::SetCaption(const QString& value) {
-    if (value == FCaption) return;
-    FCaption = value;
-    if (FForm != nullptr) FForm->setWindowTitle(value);
-}
-
-void TBrowseDlg::SetCustomBtnCaption(const QString& value) {
-    if (value == FCustomBtnCaption) return;
-    FCustomBtnCaption = value;
-    if (FForm != nullptr && FForm->CustomBtn() != nullptr) FForm->CustomBtn()->setText(value);
-}
-
-bool TBrowseDlg::CustomBtnChecked() const {
-    if (FForm != nullptr && FCustomBtnType == cbCheckBox && FForm->CustomCheckBox() != nullptr)
-        return FForm->CustomCheckBox()->isChecked();
-    return FCustomBtnChecked;
-}
-
-void TBrowseDlg::SetCustomBtnChecked(bool value) {
-    FCustomBtnChecked = value;
-    // A change of the live box counts as a click and raises the event.
-    if (FForm != nullptr && FCustomBtnType == cbCheckBox) FForm->SetCheckedByProgram(value);
-}
-
-void TBrowseDlg::SetCustomBtnEnabled(bool value) {
-    if (value == FCustomBtnEnabled) return;
-    FCustomBtnEnabled = value;
-    if (FForm != nullptr && FForm->CustomBtn() != nullptr) FForm->CustomBtn()->setEnabled(value);
-}
-
-void TBrowseDlg::SetCustomBtnType(TCustomBtnType value) {
-    CheckNotRunning("CustomBtnType");
-    FCustomBtnType = value;
-}
-
-void TBrowseDlg::SetCustomBtnVisible(bool value) {
-    if (value == FCustomBtnVisible) return;
-    FCustomBtnVisible = value;
-    if (FForm != nullptr && FForm->CustomBtn() != nullptr) FForm->CustomBtn()->setVisible(value);
-}
-
-void TBrowseDlg::SetCustomEditHorzMargin(int value) {
-    if (value == FCustomEditHorzMargin) return;
-    FCustomEditHorzMargin = value;
-    Relayout();
-}
-
-void TBrowseDlg::SetCustomEditItems(const QStringList& lines) {
-    FCustomEditItems.Assign(lines);
-}
-
-void TBrowseDlg::SetCustomEditType(TCustomEditType value) {
-    CheckNotRunning("CustomEditType");
-    FCustomEditType = value;
-}
-
-void TBrowseDlg::SetCustomEditVisible(bool value) {
-    if (value == FCustomEditVisible) return;
-    FCustomEditVisible = value;
-    if (FForm == nullptr) return;
-    QWidget* edit = FForm->CustomEditWidget();
-    if (edit == nullptr) return;
-    edit->setVisible(value);
-    FForm->ArrangeControls();
-}
-
-void TBrowseDlg::SetFont(const TFont& value) {
-    FFont = value;  // the hook runs when the value differs
-}
-
-void TBrowseDlg::SetHeight(int value) {
-    if (value == FHeight) return;
-    FHeight = value;
-    Reposition();
-    Relayout();
-}
-
-void TBrowseDlg::SetOKBtnCaption(const QString& value) {
-    if (value == FOKBtnCaption) return;
-    FOKBtnCaption = value;
-    if (FForm != nullptr) FForm->OKBtn()->setText(value);
-}
-
-void TBrowseDlg::SetOKBtnWidth(int value) {
-    if (value == FOKBtnWidth) return;
-    FOKBtnWidth = value;
-    Relayout();
+TBrowseOptions TBrowseDlg::Options() const {
+    return TBrowseOptions::FromBits(static_cast<std::uint8_t>(Number(bpOptions)));
 }
 
 void TBrowseDlg::SetOptions(TBrowseOptions value) {
-    CheckNotRunning("Options");
-    FOptions = value;
+    SetValue(bpOptions, static_cast<int>(value.Bits()));
 }
 
-void TBrowseDlg::SetRoot(const QString& value) {
-    CheckNotRunning("Root");
-    FRoot = value;
+void TBrowseDlg::SetCustomBtnChecked(bool value) {
+    SetValue(bpCustomBtnChecked, value ? 1 : 0);
 }
 
-void TBrowseDlg::SetScreenCenter(bool value) {
-    if (value == FScreenCenter) return;
-    FScreenCenter = value;
-    Reposition();
+bool TBrowseDlg::CustomBtnChecked() const {
+    const TBrowseDlgForm* form = FPrivate->Form;
+    if (form != nullptr && CustomBtnType() == cbCheckBox && form->CustomCheckBox() != nullptr)
+        return form->CustomCheckBox()->isChecked();
+    return Number(bpCustomBtnChecked) != 0;
 }
 
-void TBrowseDlg::SetSpecialRoot(TSpecialFolder value) {
-    CheckNotRunning("SpecialRoot");
-    FSpecialRoot = value;
+TStringList& TBrowseDlg::CustomEditItems() {
+    return FPrivate->CustomEditItems;
 }
 
-void TBrowseDlg::SetText1(const QString& value) {
-    if (value == FText1) return;
-    FText1 = value;
-    if (FText1Visible) Repaint();
+const TStringList& TBrowseDlg::CustomEditItems() const {
+    return FPrivate->CustomEditItems;
 }
 
-void TBrowseDlg::SetText1Visible(bool value) {
-    if (value == FText1Visible) return;
-    FText1Visible = value;
-    Relayout();
+QStringList TBrowseDlg::CustomEditLines() const {
+    return FPrivate->CustomEditItems.Lines();
 }
 
-void TBrowseDlg::SetText2(const QString& value) {
-    if (value == FText2) return;
-    FText2 = value;
-    if (FText2Visible) Repaint();
+void TBrowseDlg::SetCustomEditItems(const QStringList& lines) {
+    FPrivate->CustomEditItems.Assign(lines);
 }
 
-void TBrowseDlg::SetText2Visible(bool value) {
-    if (value == FText2Visible) return;
-    FText2Visible = value;
-    Relayout();
+TFont& TBrowseDlg::Font() {
+    return FPrivate->Font;
 }
 
-void TBrowseDlg::SetTextHorzMargin(int value) {
-    if (value == FTextHorzMargin) return;
-    FTextHorzMargin = value;
-    if (FText1Visible || FText2Visible) Repaint();
+const TFont& TBrowseDlg::Font() const {
+    return FPrivate->Font;
 }
 
-void TBrowseDlg::SetTopMargin(int value) {
-    if (value == FTopMargin) return;
-    FTopMargin = value;
-    Relayout();
+TFont TBrowseDlg::FontValue() const {
+    return FPrivate->Font;
 }
 
-void TBrowseDlg::SetTreeHorzMargin(int value) {
-    if (value == FTreeHorzMargin) return;
-    FTreeHorzMargin = value;
-    if (FForm == nullptr) return;
-    // The same arithmetic as the full layout, for the tree alone.
-    TShellTreeView* tree = FForm->TreeView();
-    tree->setGeometry(value, tree->y(), std::max(0, FForm->width() - 2 * value), tree->height());
+void TBrowseDlg::SetFont(const TFont& value) {
+    FPrivate->Font = value;  // the hook runs when the value differs
 }
 
-void TBrowseDlg::SetTreeShowRoot(bool value) {
-    if (value == FTreeShowRoot) return;
-    FTreeShowRoot = value;
-    if (FForm != nullptr) FForm->TreeView()->SetShowRoot(value);
-}
+// --------------------------------------------------------- run-time members
 
-void TBrowseDlg::SetUseHistory(bool value) {
-    FUseHistory = value;
-}
-
-void TBrowseDlg::SetUseSystemFont(bool value) {
-    if (value == FUseSystemFont) return;
-    FUseSystemFont = value;
-    if (!value) return;
-    FFont = SystemFont();  // reaches a running window through the hook
-    FUseSystemFont = true;
-}
-
-void TBrowseDlg::SetVertSpacing(int value) {
-    if (value == FVertSpacing) return;
-    FVertSpacing = value;
-    Relayout();
-}
-
-void TBrowseDlg::SetWidth(int value) {
-    if (value == FWidth) return;
-    FWidth = value;
-    Reposition();
-    Relayout();
-}
-
-void TBrowseDlg::SetX(int value) {
-    if (value == FX) return;
-    FX = value;
-    Reposition();
-}
-
-void TBrowseDlg::SetY(int value) {
-    if (value == FY) return;
-    FY = value;
-    Reposition();
+QString TBrowseDlg::CustomEditText() const {
+    return FPrivate->CustomEditText;
 }
 
 void TBrowseDlg::SetCustomEditText(const QString& value) {
-    if (value == FCustomEditText) return;
-    FCustomEditText = value;
-    if (FForm == nullptr) return;
-    if (FForm->Edit() != nullptr)
-        FForm->Edit()->setText(value);
-    else if (FForm->ComboBox() != nullptr)
-        FForm->ComboBox()->SetText(value);
+    if (value == FPrivate->CustomEditText) return;
+    FPrivate->CustomEditText = value;
+    ApplyChange(TLiveEffect::CustomEditText);
+}
+
+QString TBrowseDlg::SelectedPath() const {
+    return FPrivate->SelectedPath;
+}
+
+void TBrowseDlg::SetSelectedPath(const QString& value) {
+    SelectPath(value);
+}
+
+QString TBrowseDlg::SelectedName() const {
+    return FPrivate->SelectedName;
+}
+
+TPathSyntax TBrowseDlg::PathSyntax() const {
+    return FPrivate->PathSyntax;
+}
+
+void TBrowseDlg::SetPathSyntax(TPathSyntax value) {
+    FPrivate->PathSyntax = value;
 }
 
 QString TBrowseDlg::HandlerName(const QString& eventName) const {
-    const auto it = FHandlerNames.find(eventName);
-    return it == FHandlerNames.end() ? QString() : it->second;
+    const auto it = FPrivate->HandlerNames.find(eventName);
+    return it == FPrivate->HandlerNames.end() ? QString() : it->second;
 }
 
 void TBrowseDlg::SetHandlerName(const QString& eventName, const QString& handlerName) {
     if (handlerName.isEmpty())
-        FHandlerNames.erase(eventName);
+        FPrivate->HandlerNames.erase(eventName);
     else
-        FHandlerNames[eventName] = handlerName;
+        FPrivate->HandlerNames[eventName] = handlerName;
 }
 
+// ----------------------------------------------- what the window hands back
+
 void TBrowseDlg::StoreSelection(const QString& path, const QString& name) {
-    FSelectedPath = path;
-    FSelectedName = name;
+    FPrivate->SelectedPath = path;
+    FPrivate->SelectedName = name;
 }
 
 void TBrowseDlg::StoreCustomEditText(const QString& text) {
-    FCustomEditText = text;
+    FPrivate->CustomEditText = text;
 }
 
 void TBrowseDlg::StoreCustomBtnChecked(bool checked) {
-    FCustomBtnChecked = checked;
+    FPrivate->Values[bpCustomBtnChecked] = checked ? 1 : 0;
 }
+
+// ------------------------------------------------------------- dispatchers
 
 void TBrowseDlg::DoShow(TBrowseOKState& OKButtonState) {
     if (OnShow) OnShow(this, OKButtonState);

@@ -6,6 +6,7 @@
 // setting from the component and reports the user's choice back to it.
 
 #include "BrowseDlgError.h"
+#include "BrowseDlgProperties.h"
 #include "BrowseDlgStore.h"
 #include "BrowseEvents.h"
 #include "BrowseFormOwner.h"
@@ -19,16 +20,15 @@
 #include "SystemFont.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
-#include <map>
-#include <vector>
+#include <memory>
 
 namespace quillane {
 
 class TBrowseDlgForm;
+class TBrowseDlgPrivate;
 
 using shell::TSpecialFolder;
 
@@ -98,161 +98,180 @@ public:
     void AddHistory();
 
     /// The window while Execute runs; null otherwise.
-    TBrowseDlgForm* Form() const { return FForm; }
+    TBrowseDlgForm* Form() const;
     /// Whether Execute is running.
-    bool Running() const { return FForm != nullptr; }
+    bool Running() const { return Form() != nullptr; }
 
-    // Published properties (defaults in brackets). Setters store the value
-    // and, while the window runs, apply it to the window at once; the ones
-    // marked "refused" throw EBrowseDlgPropertyError while it runs.
+    // Published properties. Their defaults, and what setting each does while
+    // the window runs, are in the property table (BrowseDlgProperties.cpp):
+    // a setter stores the value and, while the window runs, applies it to
+    // the window at once.
 
-    /// Gap below the button row [8].
-    int BottomMargin() const { return FBottomMargin; }
+    /// The value of a property that the table gives a TPropertyValue (all
+    /// but CustomEditItems and Font), as its getter reads it.
+    TPropertyValue Value(TBrowsePropertyId id) const;
+    /// Sets such a property as its setter does. Throws std::invalid_argument
+    /// for a value the property cannot hold.
+    void SetValue(TBrowsePropertyId id, const TPropertyValue& value);
+
+    /// A number for the owner's use; the window does not read it.
+    int Tag() const;
+    void SetTag(int value);
+
+    // What the window is built from. These five throw
+    // EBrowseDlgPropertyError while the window runs.
+
+    /// Kind of custom control.
+    TCustomBtnType CustomBtnType() const;
+    void SetCustomBtnType(TCustomBtnType value);
+    /// Kind of custom edit.
+    TCustomEditType CustomEditType() const;
+    void SetCustomEditType(TCustomEditType value);
+    /// Options of the window.
+    TBrowseOptions Options() const;
+    void SetOptions(TBrowseOptions value);
+    /// Path of the tree's root folder; empty: SpecialRoot.
+    QString Root() const;
+    void SetRoot(const QString& value);
+    /// The tree's root when Root is empty.
+    TSpecialFolder SpecialRoot() const;
+    void SetSpecialRoot(TSpecialFolder value);
+
+    // Place and size of the window and of its rows, in pixels.
+
+    /// Outer width of the window.
+    int Width() const;
+    void SetWidth(int value);
+    /// Outer height of the window.
+    int Height() const;
+    void SetHeight(int value);
+    /// Left edge when not centred.
+    int X() const;
+    void SetX(int value);
+    /// Top edge when not centred.
+    int Y() const;
+    void SetY(int value);
+    /// Gap above the first row.
+    int TopMargin() const;
+    void SetTopMargin(int value);
+    /// Vertical gap between rows.
+    int VertSpacing() const;
+    void SetVertSpacing(int value);
+    /// Left and right gap of the text rows.
+    int TextHorzMargin() const;
+    void SetTextHorzMargin(int value);
+    /// Left and right gap of the custom edit.
+    int CustomEditHorzMargin() const;
+    void SetCustomEditHorzMargin(int value);
+    /// Left and right gap of the tree.
+    int TreeHorzMargin() const;
+    void SetTreeHorzMargin(int value);
+    /// Gap below the button row.
+    int BottomMargin() const;
     void SetBottomMargin(int value);
-    /// Height of the buttons [24].
-    int BtnHeight() const { return FBtnHeight; }
+    /// Height of the buttons.
+    int BtnHeight() const;
     void SetBtnHeight(int value);
-    /// Gap between the client edges and the outer buttons [12].
-    int BtnHorzMargin() const { return FBtnHorzMargin; }
+    /// Gap between the client edges and the outer buttons.
+    int BtnHorzMargin() const;
     void SetBtnHorzMargin(int value);
-    /// Gap between neighbouring buttons [8].
-    int BtnHorzSpacing() const { return FBtnHorzSpacing; }
+    /// Gap between neighbouring buttons.
+    int BtnHorzSpacing() const;
     void SetBtnHorzSpacing(int value);
-    /// Caption of Cancel ["キャンセル(&C)"].
-    QString CancelBtnCaption() const { return FCancelBtnCaption; }
-    void SetCancelBtnCaption(const QString& value);
-    /// Width of Cancel [88].
-    int CancelBtnWidth() const { return FCancelBtnWidth; }
+    /// Width of OK.
+    int OKBtnWidth() const;
+    void SetOKBtnWidth(int value);
+    /// Width of Cancel.
+    int CancelBtnWidth() const;
     void SetCancelBtnWidth(int value);
-    /// Window title ["フォルダの参照"].
-    QString Caption() const { return FCaption; }
+
+    // Texts.
+
+    /// Window title.
+    QString Caption() const;
     void SetCaption(const QString& value);
-    /// Caption of the custom button or check box ["カスタム(&U)"].
-    QString CustomBtnCaption() const { return FCustomBtnCaption; }
+    /// First text row.
+    QString Text1() const;
+    void SetText1(const QString& value);
+    /// Second text row.
+    QString Text2() const;
+    void SetText2(const QString& value);
+    /// Caption of OK.
+    QString OKBtnCaption() const;
+    void SetOKBtnCaption(const QString& value);
+    /// Caption of Cancel.
+    QString CancelBtnCaption() const;
+    void SetCancelBtnCaption(const QString& value);
+    /// Caption of the custom button or check box.
+    QString CustomBtnCaption() const;
     void SetCustomBtnCaption(const QString& value);
-    /// State of the custom check box [false]; while a window with a check
-    /// box runs, reads and writes the box itself.
+
+    // Switches.
+
+    /// Centre on the screen, else stand at X, Y.
+    bool ScreenCenter() const;
+    void SetScreenCenter(bool value);
+    /// Whether the first row is shown and reserved.
+    bool Text1Visible() const;
+    void SetText1Visible(bool value);
+    /// Whether the second row is shown and reserved.
+    bool Text2Visible() const;
+    void SetText2Visible(bool value);
+    /// Whether the custom edit is shown and its row reserved.
+    bool CustomEditVisible() const;
+    void SetCustomEditVisible(bool value);
+    /// Whether the custom control is enabled.
+    bool CustomBtnEnabled() const;
+    void SetCustomBtnEnabled(bool value);
+    /// Whether the custom control is visible.
+    bool CustomBtnVisible() const;
+    void SetCustomBtnVisible(bool value);
+    /// Whether the tree draws lines and buttons at its root level.
+    bool TreeShowRoot() const;
+    void SetTreeShowRoot(bool value);
+    /// Whether OK enters the chosen text into the history.
+    bool UseHistory() const;
+    void SetUseHistory(bool value);
+    /// Whether Font follows SystemFont().
+    bool UseSystemFont() const;
+    void SetUseSystemFont(bool value);
+    /// State of the custom check box; while a window with a check box
+    /// runs, reads and writes the box itself.
     bool CustomBtnChecked() const;
     void SetCustomBtnChecked(bool value);
-    /// Whether the custom control is enabled [true].
-    bool CustomBtnEnabled() const { return FCustomBtnEnabled; }
-    void SetCustomBtnEnabled(bool value);
-    /// Kind of custom control [cbNone]; refused while running.
-    TCustomBtnType CustomBtnType() const { return FCustomBtnType; }
-    void SetCustomBtnType(TCustomBtnType value);
-    /// Whether the custom control is visible [true].
-    bool CustomBtnVisible() const { return FCustomBtnVisible; }
-    void SetCustomBtnVisible(bool value);
-    /// Left and right gap of the custom edit [8].
-    int CustomEditHorzMargin() const { return FCustomEditHorzMargin; }
-    void SetCustomEditHorzMargin(int value);
-    /// The combo box's list and history [empty]. Editing the list reaches a
-    /// running combo box.
-    TStringList& CustomEditItems() { return FCustomEditItems; }
-    const TStringList& CustomEditItems() const { return FCustomEditItems; }
-    /// The lines of CustomEditItems.
-    QStringList CustomEditLines() const { return FCustomEditItems.Lines(); }
-    /// Copies `lines` into CustomEditItems.
-    void SetCustomEditItems(const QStringList& lines);
-    /// Kind of custom edit [ceEdit]; refused while running.
-    TCustomEditType CustomEditType() const { return FCustomEditType; }
-    void SetCustomEditType(TCustomEditType value);
-    /// Whether the custom edit is shown and its row reserved [true].
-    bool CustomEditVisible() const { return FCustomEditVisible; }
-    void SetCustomEditVisible(bool value);
-    /// Font of the window, its controls and text rows [a copy of
-    /// SystemFont()]. Any change of its value turns UseSystemFont off.
-    TFont& Font() { return FFont; }
-    const TFont& Font() const { return FFont; }
-    TFont FontValue() const { return FFont; }
-    /// Copies `value` into Font.
+
+    // Objects the component owns; setting them copies the given value.
+
+    /// Font of the window, its controls and text rows. Any change of its
+    /// value turns UseSystemFont off.
+    TFont& Font();
+    const TFont& Font() const;
     void SetFont(const TFont& value);
-    /// Outer height of the window [300].
-    int Height() const { return FHeight; }
-    void SetHeight(int value);
-    /// Caption of OK ["&OK"].
-    QString OKBtnCaption() const { return FOKBtnCaption; }
-    void SetOKBtnCaption(const QString& value);
-    /// Width of OK [88].
-    int OKBtnWidth() const { return FOKBtnWidth; }
-    void SetOKBtnWidth(int value);
-    /// Options [boReturnOnlyDirectory]; refused while running.
-    TBrowseOptions Options() const { return FOptions; }
-    void SetOptions(TBrowseOptions value);
-    /// Path of the tree's root folder; empty: SpecialRoot [empty]; refused
-    /// while running.
-    QString Root() const { return FRoot; }
-    void SetRoot(const QString& value);
-    /// Centre on the screen, else stand at X, Y [true].
-    bool ScreenCenter() const { return FScreenCenter; }
-    void SetScreenCenter(bool value);
-    /// The tree's root when Root is empty [sfDesktop]; refused while
-    /// running.
-    TSpecialFolder SpecialRoot() const { return FSpecialRoot; }
-    void SetSpecialRoot(TSpecialFolder value);
-    /// First text row [empty].
-    QString Text1() const { return FText1; }
-    void SetText1(const QString& value);
-    /// Whether the first row is shown and reserved [true].
-    bool Text1Visible() const { return FText1Visible; }
-    void SetText1Visible(bool value);
-    /// Second text row [empty].
-    QString Text2() const { return FText2; }
-    void SetText2(const QString& value);
-    /// Whether the second row is shown and reserved [false].
-    bool Text2Visible() const { return FText2Visible; }
-    void SetText2Visible(bool value);
-    /// Left and right gap of the text rows [12].
-    int TextHorzMargin() const { return FTextHorzMargin; }
-    void SetTextHorzMargin(int value);
-    /// Gap above the first row [8].
-    int TopMargin() const { return FTopMargin; }
-    void SetTopMargin(int value);
-    /// Left and right gap of the tree [8].
-    int TreeHorzMargin() const { return FTreeHorzMargin; }
-    void SetTreeHorzMargin(int value);
-    /// Whether the tree draws lines and buttons at its root level [false].
-    bool TreeShowRoot() const { return FTreeShowRoot; }
-    void SetTreeShowRoot(bool value);
-    /// Whether OK enters the chosen text into the history [true].
-    bool UseHistory() const { return FUseHistory; }
-    void SetUseHistory(bool value);
-    /// Whether Font follows SystemFont() [true].
-    bool UseSystemFont() const { return FUseSystemFont; }
-    void SetUseSystemFont(bool value);
-    /// Vertical gap between rows [4].
-    int VertSpacing() const { return FVertSpacing; }
-    void SetVertSpacing(int value);
-    /// Outer width of the window [378].
-    int Width() const { return FWidth; }
-    void SetWidth(int value);
-    /// Left edge when not centred [64].
-    int X() const { return FX; }
-    void SetX(int value);
-    /// Top edge when not centred [64].
-    int Y() const { return FY; }
-    void SetY(int value);
-    /// A number for the owner's use [0].
-    int Tag() const { return FTag; }
-    void SetTag(int value) { FTag = value; }
+    /// The combo box's list and history. Editing the list reaches a
+    /// running combo box.
+    TStringList& CustomEditItems();
+    const TStringList& CustomEditItems() const;
+    /// The lines of CustomEditItems.
+    QStringList CustomEditLines() const;
+    void SetCustomEditItems(const QStringList& lines);
 
     // Run-time members (never stored).
 
-    /// Text of the custom edit; the chosen folder after OK. Writing it also
-    /// puts it into the running edit or combo box.
-    QString CustomEditText() const { return FCustomEditText; }
-    void SetCustomEditText(const QString& value);
     /// Path of the tree item selected last; empty for items without one.
     /// Writing selects that path in the running tree and stores nothing.
-    QString SelectedPath() const { return FSelectedPath; }
+    QString SelectedPath() const;
     void SetSelectedPath(const QString& value);
     /// Caption of the tree item selected last.
-    QString SelectedName() const { return FSelectedName; }
+    QString SelectedName() const;
+    /// Text of the custom edit; the chosen folder after OK. Writing it also
+    /// puts it into the running edit or combo box.
+    QString CustomEditText() const;
+    void SetCustomEditText(const QString& value);
 
     /// Path syntax of the paths handed to the tree (this system's at
     /// first); not stored.
-    TPathSyntax PathSyntax() const { return FPathSyntax; }
-    void SetPathSyntax(TPathSyntax value) { FPathSyntax = value; }
+    TPathSyntax PathSyntax() const;
+    void SetPathSyntax(TPathSyntax value);
 
     /// Height of one text row: |Font.Height| + 2.
     int TextLineHeight() const;
@@ -298,61 +317,16 @@ private:
     void StoreCustomEditText(const QString& text) override;
     void StoreCustomBtnChecked(bool checked) override;
 
+    // Font as the meta-object reads it, by value.
+    TFont FontValue() const;
+    int Number(TBrowsePropertyId id) const;
+    const QString& String(TBrowsePropertyId id) const;
     void CheckNotRunning(const char* propertyName) const;
+    // Applies a change to the running window, if any.
+    void ApplyChange(TLiveEffect effect);
     void FontChanged();
-    void ItemsChanged();
-    void Relayout();
-    void Reposition();
-    void Repaint();
 
-    TBrowseDlgForm* FForm = nullptr;
-    int FBottomMargin = 8;
-    int FBtnHeight = 24;
-    int FBtnHorzMargin = 12;
-    int FBtnHorzSpacing = 8;
-    QString FCancelBtnCaption;
-    int FCancelBtnWidth = 88;
-    QString FCaption;
-    QString FCustomBtnCaption;
-    bool FCustomBtnChecked = false;
-    bool FCustomBtnEnabled = true;
-    TCustomBtnType FCustomBtnType = cbNone;
-    bool FCustomBtnVisible = true;
-    int FCustomEditHorzMargin = 8;
-    TStringList FCustomEditItems;
-    QString FCustomEditText;
-    TCustomEditType FCustomEditType = ceEdit;
-    bool FCustomEditVisible = true;
-    int FX = 64;
-    int FY = 64;
-    int FWidth = 378;
-    int FHeight = 300;
-    TFont FFont;
-    QString FOKBtnCaption;
-    int FOKBtnWidth = 88;
-    TBrowseOptions FOptions{boReturnOnlyDirectory};
-    QString FRoot;
-    bool FScreenCenter = true;
-    QString FSelectedPath;
-    QString FSelectedName;
-    TSpecialFolder FSpecialRoot = shell::sfDesktop;
-    QString FText1;
-    QString FText2;
-    bool FText1Visible = true;
-    bool FText2Visible = false;
-    int FTextHorzMargin = 12;
-    int FTopMargin = 8;
-    int FTreeHorzMargin = 8;
-    bool FTreeShowRoot = false;
-    bool FUseHistory = true;
-    bool FUseSystemFont = true;
-    int FVertSpacing = 4;
-    int FTag = 0;
-    TPathSyntax FPathSyntax;
-    std::map<QString, QString> FHandlerNames;
-    // Windows whose queued release is still pending; deleted with the
-    // component when the event loop has not got to them.
-    std::vector<QPointer<TBrowseDlgForm>> FReleased;
+    const std::unique_ptr<TBrowseDlgPrivate> FPrivate;
 };
 
 }  // namespace quillane

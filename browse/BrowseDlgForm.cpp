@@ -331,6 +331,83 @@ void TBrowseDlgForm::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void TBrowseDlgForm::ApplyChange(TLiveEffect effect) {
+    const TBrowseDlg& dlg = FBrowseDlg;
+    switch (effect) {
+    case TLiveEffect::Layout:
+        ArrangeControls();
+        break;
+    case TLiveEffect::Bounds:
+        UpdateBounds();
+        break;
+    case TLiveEffect::BoundsAndLayout:
+        UpdateBounds();
+        ArrangeControls();
+        break;
+    case TLiveEffect::Text1:
+        if (dlg.Text1Visible()) update();
+        break;
+    case TLiveEffect::Text2:
+        if (dlg.Text2Visible()) update();
+        break;
+    case TLiveEffect::TextMargin:
+        if (dlg.Text1Visible() || dlg.Text2Visible()) update();
+        break;
+    case TLiveEffect::Caption:
+        setWindowTitle(dlg.Caption());
+        break;
+    case TLiveEffect::OKBtnCaption:
+        FOKBtn->setText(dlg.OKBtnCaption());
+        break;
+    case TLiveEffect::CancelBtnCaption:
+        FCancelBtn->setText(dlg.CancelBtnCaption());
+        break;
+    case TLiveEffect::CustomBtnCaption:
+        if (FCustomBtn != nullptr) FCustomBtn->setText(dlg.CustomBtnCaption());
+        break;
+    case TLiveEffect::CustomBtnEnabled:
+        if (FCustomBtn != nullptr) FCustomBtn->setEnabled(dlg.CustomBtnEnabled());
+        break;
+    case TLiveEffect::CustomBtnVisible:
+        if (FCustomBtn != nullptr) FCustomBtn->setVisible(dlg.CustomBtnVisible());
+        break;
+    case TLiveEffect::CustomEditItems:
+        if (FComboBox != nullptr) FComboBox->SetItems(dlg.CustomEditItems().Lines());
+        break;
+    case TLiveEffect::CustomEditText:
+        if (FEdit != nullptr)
+            FEdit->setText(dlg.CustomEditText());
+        else if (FComboBox != nullptr)
+            FComboBox->SetText(dlg.CustomEditText());
+        break;
+    case TLiveEffect::CustomEditVisible:
+        if (QWidget* edit = CustomEditWidget()) {
+            edit->setVisible(dlg.CustomEditVisible());
+            ArrangeControls();
+        }
+        break;
+    case TLiveEffect::Font:
+        setFont(dlg.Font().Value());
+        // A change of colour alone is no font change for the window.
+        update();
+        break;
+    case TLiveEffect::TreeHorzMargin: {
+        // The same arithmetic as the full layout, for the tree alone.
+        const int margin = dlg.TreeHorzMargin();
+        FTreeView->setGeometry(margin, FTreeView->y(), std::max(0, width() - 2 * margin), FTreeView->height());
+        break;
+    }
+    case TLiveEffect::TreeShowRoot:
+        FTreeView->SetShowRoot(dlg.TreeShowRoot());
+        break;
+    case TLiveEffect::None:
+    case TLiveEffect::Refused:
+    case TLiveEffect::CustomBtnChecked:
+    case TLiveEffect::UseSystemFont:
+        break;
+    }
+}
+
 void TBrowseDlgForm::reject() {
     done(2);
 }

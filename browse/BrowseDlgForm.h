@@ -5,6 +5,7 @@
 // and the user's choice is written back into it.
 
 #include "BrowseCustomEdit.h"
+#include "BrowseDlgProperties.h"
 #include "BrowseFormOwner.h"
 
 #include <QDialog>
@@ -86,6 +87,9 @@ public:
     /// The custom edit (edit or combo box); null with ceNone.
     QWidget* CustomEditWidget() const;
 
+    /// Applies a change of the component's values to the window (see
+    /// TLiveEffect); effects the component handles itself do nothing here.
+    void ApplyChange(TLiveEffect effect);
     /// Selects a path in the tree; an exception from a handler that the
     /// selection raised is passed on to the caller.
     void SelectInTree(const QString& path);

@@ -5,22 +5,39 @@
 #include <QFile>
 
 #include <array>
-#include <utility>
+#include <variant>
 
 namespace quillane {
 
 namespace {
 
-const std::array<const char*, 3> CustomBtnTypeNames = {"cbNone", "cbButton", "cbCheckBox"};
-const std::array<const char*, 3> CustomEditTypeNames = {"ceNone", "ceEdit", "ceComboBox"};
-const std::array<const char*, 2> OptionNames = {"boReturnOnlyDirectory", "boIncludeFiles"};
-const std::array<const char*, shell::SpecialFolderCount> SpecialFolderNames = {
-    "sfDesktop",   "sfInternet",        "sfPrograms",        "sfControlPanel",  "sfPrinters",
-    "sfPersonal",  "sfFavorites",       "sfStartup",         "sfRecent",        "sfSendTo",
-    "sfRecycleBin", "sfStartMenu",      "sfDesktopDir",      "sfMyComputer",    "sfNetwork",
-    "sfNetHood",   "sfFonts",           "sfTemplates",       "sfCommonStartMenu", "sfCommonPrograms",
-    "sfCommonStartup", "sfCommonDesktopDir", "sfAppData",    "sfPrintHood"};
-const std::array<const char*, 4> FontStyleNames = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+constexpr std::array<const char*, 4> FontStyleNamesArray = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+constexpr TValueNames FontStyleNames = {FontStyleNamesArray.data(), static_cast<int>(FontStyleNamesArray.size())};
+
+// The events in the order they are stored, with the member each binds.
+using TEventSlot = std::variant<TBrowseEvent TBrowseDlg::*, TNotifyEvent TBrowseDlg::*,
+                                TBrowseAddHistoryEvent TBrowseDlg::*>;
+const std::pair<const char*, TEventSlot> Events[] = {
+    {"OnShow", &TBrowseDlg::OnShow},
+    {"OnChange", &TBrowseDlg::OnChange},
+    {"OnCustomBtnClick", &TBrowseDlg::OnCustomBtnClick},
+    {"OnCustomEditChange", &TBrowseDlg::OnCustomEditChange},
+    {"OnOKBtnClick", &TBrowseDlg::OnOKBtnClick},
+    {"OnCancelBtnClick", &TBrowseDlg::OnCancelBtnClick},
+    {"OnAddHistrory", &TBrowseDlg::OnAddHistrory},
+};
+
+// The handlers an owner offers for an event of the slot's type.
+const std::map<QString, TBrowseEvent>& Offered(const TBrowseHandlerTable& table, TBrowseEvent TBrowseDlg::*) {
+    return table.BrowseEvents;
+}
+const std::map<QString, TNotifyEvent>& Offered(const TBrowseHandlerTable& table, TNotifyEvent TBrowseDlg::*) {
+    return table.NotifyEvents;
+}
+const std::map<QString, TBrowseAddHistoryEvent>& Offered(const TBrowseHandlerTable& table,
+                                                         TBrowseAddHistoryEvent TBrowseDlg::*) {
+    return table.AddHistoryEvents;
+}
 
 // A string value: quoted runs with the quote doubled, control characters
 // as #n between them, so that every text fits on one line.
@@ -44,21 +61,82 @@ QString QuoteString(const QString& text) {
     return out;
 }
 
-QString BoolText(bool value) {
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-template <std::size_t N>
-QString SetText(const std::array<const char*, N>& names, unsigned bits) {
+QString SetText(TValueNames names, unsigned bits) {
     QStringList members;
-    for (std::size_t i = 0; i < N; ++i)
-        if (bits & (1u << i)) members.append(QString::fromLatin1(names[i]));
+    for (int i = 0; i < names.Count; ++i)
+        if (bits & (1u << i)) members.append(QString::fromLatin1(names.Names[i]));
     return u'[' + members.join(QStringLiteral(", ")) + u']';
 }
 
 unsigned FontStyleBits(const TFont& font) {
     return (font.Bold() ? 1u : 0u) | (font.Italic() ? 2u : 0u) | (font.Underline() ? 4u : 0u) |
            (font.StrikeOut() ? 8u : 0u);
+}
+
+// The lines of the stored form, as they are made.
+class TFormWriter {
+public:
+    void Put(const char* name, const QString& value) {
+        FText += QString::fromLatin1(name) + QStringLiteral(" = ") + value + u'\n';
+    }
+    QString Text() const { return FText; }
+
+private:
+    QString FText;
+};
+
+// The text of a number-valued property's value.
+QString NumberText(const TPropertyType& type, int value) {
+    switch (type.Kind) {
+    case TPropertyKind::Boolean:
+        return value != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    case TPropertyKind::Enumeration:
+        return QString::fromLatin1(type.Names.Names[value]);
+    case TPropertyKind::Set:
+        return SetText(type.Names, static_cast<unsigned>(value));
+    default:
+        return QString::number(value);
+    }
+}
+
+void SaveFont(const TFont& font, TFormWriter& out) {
+    out.Put("Font.Name", QuoteString(font.Name()));
+    // A font sized in points keeps its points, one sized in pixels its
+    // pixels, so that loading gives the same font back.
+    if (font.Value().pixelSize() > 0)
+        out.Put("Font.Height", QString::number(font.Height()));
+    else
+        out.Put("Font.Size", QString::number(font.Value().pointSizeF()));
+    out.Put("Font.Style", SetText(FontStyleNames, FontStyleBits(font)));
+    const QColor color = font.Color();
+    out.Put("Font.Color", color.isValid() ? QuoteString(color.name(QColor::HexRgb)) : QStringLiteral("clDefault"));
+}
+
+void SaveProperty(const TBrowseDlg& dlg, const TBrowseProperty& property, TFormWriter& out) {
+    switch (property.Type.Kind) {
+    case TPropertyKind::Lines: {
+        if (dlg.CustomEditItems().Count() == 0) return;
+        QStringList quoted;
+        for (const QString& line : dlg.CustomEditItems().Lines()) quoted.append(QuoteString(line));
+        out.Put(property.Name, u'(' + quoted.join(QStringLiteral(", ")) + u')');
+        return;
+    }
+    case TPropertyKind::Font:
+        if (!dlg.UseSystemFont()) SaveFont(dlg.Font(), out);
+        return;
+    case TPropertyKind::String: {
+        // A string goes in whenever it is not empty; an empty one only where
+        // the default is not, so that loading cannot bring the default back.
+        const QString value = std::get<QString>(dlg.Value(property.Id));
+        if (!value.isEmpty() || *property.Type.DefaultText != '\0') out.Put(property.Name, QuoteString(value));
+        return;
+    }
+    default: {
+        const int value = std::get<int>(dlg.Value(property.Id));
+        if (value != property.Type.Default) out.Put(property.Name, NumberText(property.Type, value));
+        return;
+    }
+    }
 }
 
 // Reads one value from a line, with the line number for the error.
@@ -138,16 +216,14 @@ public:
         Fail(QStringLiteral("True or False expected, not '%1'").arg(word));
     }
 
-    template <std::size_t N>
-    int Enumeration(const std::array<const char*, N>& names) {
+    int Enumeration(TValueNames names) {
         const QString word = Identifier();
-        for (std::size_t i = 0; i < N; ++i)
-            if (word == QLatin1String(names[i])) return static_cast<int>(i);
+        for (int i = 0; i < names.Count; ++i)
+            if (word == QLatin1String(names.Names[i])) return i;
         Fail(QStringLiteral("unknown value '%1'").arg(word));
     }
 
-    template <std::size_t N>
-    unsigned Set(const std::array<const char*, N>& names) {
+    unsigned Set(TValueNames names) {
         Expect(u'[');
         unsigned bits = 0;
         if (Accept(u']')) return bits;
@@ -194,6 +270,22 @@ public:
         return out;
     }
 
+    // A colour: a quoted name ('#123456') or clDefault, the window's own.
+    QColor Color() {
+        QColor color;
+        if (Peek() == u'\'') {
+            const QString v = String();
+            ExpectEnd();
+            color = QColor(v);
+            if (!color.isValid()) Fail(QStringLiteral("bad colour '%1'").arg(v));
+        } else {
+            const QString word = Identifier();
+            ExpectEnd();
+            if (word != u"clDefault") Fail(QStringLiteral("unknown colour '%1'").arg(word));
+        }
+        return color;
+    }
+
     QStringList StringList() {
         Expect(u'(');
         QStringList lines;
@@ -211,100 +303,122 @@ private:
     int FPos = 0;
 };
 
+void LoadProperty(TBrowseDlg& dlg, const TBrowseProperty& property, TValueReader& r) {
+    const TPropertyType& type = property.Type;
+    TPropertyValue value;
+    switch (type.Kind) {
+    case TPropertyKind::Integer:
+        value = r.Integer();
+        break;
+    case TPropertyKind::Boolean:
+        value = r.Boolean() ? 1 : 0;
+        break;
+    case TPropertyKind::String:
+        value = r.String();
+        break;
+    case TPropertyKind::Enumeration:
+        value = r.Enumeration(type.Names);
+        break;
+    case TPropertyKind::Set:
+        value = static_cast<int>(r.Set(type.Names));
+        break;
+    case TPropertyKind::Lines: {
+        const QStringList lines = r.StringList();
+        r.ExpectEnd();
+        dlg.SetCustomEditItems(lines);
+        return;
+    }
+    case TPropertyKind::Font:
+        // The font is stored by its attributes only.
+        r.Fail(QStringLiteral("unknown property '%1'").arg(QString::fromLatin1(property.Name)));
+    }
+    r.ExpectEnd();
+    dlg.SetValue(property.Id, value);
+}
+
+// A "Font.<attribute>" line; false for an attribute the form does not store.
+bool LoadFontAttribute(TBrowseDlg& dlg, const QString& attribute, TValueReader& r) {
+    if (attribute == u"Name") {
+        const QString v = r.String();
+        r.ExpectEnd();
+        dlg.Font().SetName(v);
+    } else if (attribute == u"Height") {
+        const int v = r.Integer();
+        r.ExpectEnd();
+        if (v == 0) r.Fail(QStringLiteral("a font height of 0"));
+        dlg.Font().SetHeight(v);
+    } else if (attribute == u"Size") {
+        const double v = r.Number();
+        r.ExpectEnd();
+        if (v <= 0) r.Fail(QStringLiteral("a font size of 0 or less"));
+        QFont font = dlg.Font().Value();
+        font.setPointSizeF(v);
+        dlg.Font().SetValue(font);
+    } else if (attribute == u"Style") {
+        const unsigned v = r.Set(FontStyleNames);
+        r.ExpectEnd();
+        TFont font = dlg.Font();
+        font.SetBold(v & 1u);
+        font.SetItalic(v & 2u);
+        font.SetUnderline(v & 4u);
+        font.SetStrikeOut(v & 8u);
+        dlg.SetFont(font);
+    } else if (attribute == u"Color") {
+        dlg.Font().SetColor(r.Color());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// An "On<event> = handler" line; false for an event the component has not.
+bool LoadEvent(TBrowseDlg& dlg, const QString& name, const QString& handler, TValueReader& r,
+               const TBrowseHandlerTable& handlers) {
+    for (const auto& [eventName, slot] : Events) {
+        if (name != QLatin1String(eventName)) continue;
+        std::visit(
+            [&](auto member) {
+                const auto& offered = Offered(handlers, member);
+                const auto it = offered.find(handler);
+                if (it == offered.end())
+                    r.Fail(QStringLiteral("no handler named '%1' for %2").arg(handler, name));
+                dlg.*member = it->second;
+            },
+            slot);
+        dlg.SetHandlerName(name, handler);
+        return true;
+    }
+    return false;
+}
+
+void LoadLine(TBrowseDlg& dlg, const QString& name, TValueReader& r, const TBrowseHandlerTable& handlers) {
+    if (const TBrowseProperty* property = FindBrowseProperty(name)) {
+        LoadProperty(dlg, *property, r);
+        return;
+    }
+    if (name.startsWith(u"Font.") && LoadFontAttribute(dlg, name.mid(5), r)) return;
+    if (name.startsWith(u"On")) {
+        const QString handler = r.Identifier();
+        r.ExpectEnd();
+        if (LoadEvent(dlg, name, handler, r, handlers)) return;
+    }
+    r.Fail(QStringLiteral("unknown property '%1'").arg(name));
+}
+
 }  // namespace
 
 QString SaveBrowseDlgForm(const TBrowseDlg& dlg) {
-    QStringList lines;
-    auto put = [&](const char* name, const QString& value) {
-        lines.append(QString::fromLatin1(name) + QStringLiteral(" = ") + value);
-    };
-    auto putInt = [&](const char* name, int value, int def) {
-        if (value != def) put(name, QString::number(value));
-    };
-    auto putBool = [&](const char* name, bool value, bool def) {
-        if (value != def) put(name, BoolText(value));
-    };
-    // A string goes in whenever it is not empty; an empty one only where
-    // the default is not, so that loading cannot bring the default back.
-    auto putString = [&](const char* name, const QString& value, const char* def) {
-        if (!value.isEmpty() || *def != '\0') put(name, QuoteString(value));
-    };
-    putInt("Tag", dlg.Tag(), 0);
-    putInt("BottomMargin", dlg.BottomMargin(), 8);
-    putInt("BtnHeight", dlg.BtnHeight(), 24);
-    putInt("BtnHorzMargin", dlg.BtnHorzMargin(), 12);
-    putInt("BtnHorzSpacing", dlg.BtnHorzSpacing(), 8);
-    putString("CancelBtnCaption", dlg.CancelBtnCaption(), "キャンセル(&C)");
-    putInt("CancelBtnWidth", dlg.CancelBtnWidth(), 88);
-    putString("Caption", dlg.Caption(), "フォルダの参照");
-    putString("CustomBtnCaption", dlg.CustomBtnCaption(), "カスタム(&U)");
-    putBool("CustomBtnChecked", dlg.CustomBtnChecked(), false);
-    putBool("CustomBtnEnabled", dlg.CustomBtnEnabled(), true);
-    if (dlg.CustomBtnType() != cbNone) put("CustomBtnType", QString::fromLatin1(CustomBtnTypeNames[dlg.CustomBtnType()]));
-    putBool("CustomBtnVisible", dlg.CustomBtnVisible(), true);
-    putInt("CustomEditHorzMargin", dlg.CustomEditHorzMargin(), 8);
-    if (dlg.CustomEditItems().Count() > 0) {
-        QStringList quoted;
-        for (const QString& line : dlg.CustomEditItems().Lines()) quoted.append(QuoteString(line));
-        put("CustomEditItems", u'(' + quoted.join(QStringLiteral(", ")) + u')');
-    }
-    if (dlg.CustomEditType() != ceEdit)
-        put("CustomEditType", QString::fromLatin1(CustomEditTypeNames[dlg.CustomEditType()]));
-    putBool("CustomEditVisible", dlg.CustomEditVisible(), true);
-    if (!dlg.UseSystemFont()) {
-        const TFont& font = dlg.Font();
-        const QColor color = font.Color();
-        put("Font.Name", QuoteString(font.Name()));
-        // A font sized in points keeps its points, one sized in pixels its
-        // pixels, so that loading gives the same font back.
-        if (font.Value().pixelSize() > 0)
-            put("Font.Height", QString::number(font.Height()));
-        else
-            put("Font.Size", QString::number(font.Value().pointSizeF()));
-        put("Font.Style", SetText(FontStyleNames, FontStyleBits(font)));
-        put("Font.Color", color.isValid() ? QuoteString(color.name(QColor::HexRgb)) : QStringLiteral("clDefault"));
-    }
-    putInt("Height", dlg.Height(), 300);
-    putString("OKBtnCaption", dlg.OKBtnCaption(), "&OK");
-    putInt("OKBtnWidth", dlg.OKBtnWidth(), 88);
-    if (dlg.Options() != TBrowseOptions{boReturnOnlyDirectory}) put("Options", SetText(OptionNames, dlg.Options().Bits()));
-    putString("Root", dlg.Root(), "");
-    putBool("ScreenCenter", dlg.ScreenCenter(), true);
-    if (dlg.SpecialRoot() != shell::sfDesktop)
-        put("SpecialRoot", QString::fromLatin1(SpecialFolderNames[dlg.SpecialRoot()]));
-    putString("Text1", dlg.Text1(), "");
-    putBool("Text1Visible", dlg.Text1Visible(), true);
-    putString("Text2", dlg.Text2(), "");
-    putBool("Text2Visible", dlg.Text2Visible(), false);
-    putInt("TextHorzMargin", dlg.TextHorzMargin(), 12);
-    putInt("TopMargin", dlg.TopMargin(), 8);
-    putInt("TreeHorzMargin", dlg.TreeHorzMargin(), 8);
-    putBool("TreeShowRoot", dlg.TreeShowRoot(), false);
-    putBool("UseHistory", dlg.UseHistory(), true);
-    putBool("UseSystemFont", dlg.UseSystemFont(), true);
-    putInt("VertSpacing", dlg.VertSpacing(), 4);
-    putInt("Width", dlg.Width(), 378);
-    putInt("X", dlg.X(), 64);
-    putInt("Y", dlg.Y(), 64);
-
-    auto putEvent = [&](const char* name, bool bound) {
-        if (!bound) return;
+    TFormWriter out;
+    for (int id = 0; id < BrowsePropertyCount; ++id)
+        SaveProperty(dlg, BrowseProperty(static_cast<TBrowsePropertyId>(id)), out);
+    for (const auto& [name, slot] : Events) {
+        if (!std::visit([&](auto member) { return static_cast<bool>(dlg.*member); }, slot)) continue;
         const QString handler = dlg.HandlerName(QString::fromLatin1(name));
         if (handler.isEmpty())
             throw EBrowseDlgError(std::string("Stored form: the handler of ") + name + " has no name");
-        put(name, handler);
-    };
-    putEvent("OnShow", static_cast<bool>(dlg.OnShow));
-    putEvent("OnChange", static_cast<bool>(dlg.OnChange));
-    putEvent("OnCustomBtnClick", static_cast<bool>(dlg.OnCustomBtnClick));
-    putEvent("OnCustomEditChange", static_cast<bool>(dlg.OnCustomEditChange));
-    putEvent("OnOKBtnClick", static_cast<bool>(dlg.OnOKBtnClick));
-    putEvent("OnCancelBtnClick", static_cast<bool>(dlg.OnCancelBtnClick));
-    putEvent("OnAddHistrory", static_cast<bool>(dlg.OnAddHistrory));
-
-    QString text;
-    for (const QString& line : lines) text += line + u'\n';
-    return text;
+        out.Put(name, handler);
+    }
+    return out.Text();
 }
 
 void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers) {
@@ -317,164 +431,8 @@ void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandle
         const int number = i + 1;
         const int eq = line.indexOf(u'=');
         if (eq < 0) TValueReader(line, number).Fail(QStringLiteral("'Name = value' expected"));
-        const QString name = line.left(eq).trimmed();
         TValueReader r(line.mid(eq + 1), number);
-
-        using IntSetter = void (TBrowseDlg::*)(int);
-        using BoolSetter = void (TBrowseDlg::*)(bool);
-        using StringSetter = void (TBrowseDlg::*)(const QString&);
-        static const std::pair<const char*, IntSetter> ints[] = {
-            {"Tag", &TBrowseDlg::SetTag},
-            {"BottomMargin", &TBrowseDlg::SetBottomMargin},
-            {"BtnHeight", &TBrowseDlg::SetBtnHeight},
-            {"BtnHorzMargin", &TBrowseDlg::SetBtnHorzMargin},
-            {"BtnHorzSpacing", &TBrowseDlg::SetBtnHorzSpacing},
-            {"CancelBtnWidth", &TBrowseDlg::SetCancelBtnWidth},
-            {"CustomEditHorzMargin", &TBrowseDlg::SetCustomEditHorzMargin},
-            {"Height", &TBrowseDlg::SetHeight},
-            {"OKBtnWidth", &TBrowseDlg::SetOKBtnWidth},
-            {"TextHorzMargin", &TBrowseDlg::SetTextHorzMargin},
-            {"TopMargin", &TBrowseDlg::SetTopMargin},
-            {"TreeHorzMargin", &TBrowseDlg::SetTreeHorzMargin},
-            {"VertSpacing", &TBrowseDlg::SetVertSpacing},
-            {"Width", &TBrowseDlg::SetWidth},
-            {"X", &TBrowseDlg::SetX},
-            {"Y", &TBrowseDlg::SetY},
-        };
-        static const std::pair<const char*, BoolSetter> bools[] = {
-            {"CustomBtnChecked", &TBrowseDlg::SetCustomBtnChecked},
-            {"CustomBtnEnabled", &TBrowseDlg::SetCustomBtnEnabled},
-            {"CustomBtnVisible", &TBrowseDlg::SetCustomBtnVisible},
-            {"CustomEditVisible", &TBrowseDlg::SetCustomEditVisible},
-            {"ScreenCenter", &TBrowseDlg::SetScreenCenter},
-            {"Text1Visible", &TBrowseDlg::SetText1Visible},
-            {"Text2Visible", &TBrowseDlg::SetText2Visible},
-            {"TreeShowRoot", &TBrowseDlg::SetTreeShowRoot},
-            {"UseHistory", &TBrowseDlg::SetUseHistory},
-            {"UseSystemFont", &TBrowseDlg::SetUseSystemFont},
-        };
-        static const std::pair<const char*, StringSetter> strings[] = {
-            {"CancelBtnCaption", &TBrowseDlg::SetCancelBtnCaption},
-            {"Caption", &TBrowseDlg::SetCaption},
-            {"CustomBtnCaption", &TBrowseDlg::SetCustomBtnCaption},
-            {"OKBtnCaption", &TBrowseDlg::SetOKBtnCaption},
-            {"Root", &TBrowseDlg::SetRoot},
-            {"Text1", &TBrowseDlg::SetText1},
-            {"Text2", &TBrowseDlg::SetText2},
-        };
-
-        bool done = false;
-        for (const auto& [key, setter] : ints) {
-            if (name == QLatin1String(key)) {
-                const int v = r.Integer();
-                r.ExpectEnd();
-                (dlg.*setter)(v);
-                done = true;
-            }
-        }
-        for (const auto& [key, setter] : bools) {
-            if (name == QLatin1String(key)) {
-                const bool v = r.Boolean();
-                r.ExpectEnd();
-                (dlg.*setter)(v);
-                done = true;
-            }
-        }
-        for (const auto& [key, setter] : strings) {
-            if (name == QLatin1String(key)) {
-                const QString v = r.String();
-                r.ExpectEnd();
-                (dlg.*setter)(v);
-                done = true;
-            }
-        }
-        if (done) continue;
-
-        if (name == u"CustomBtnType") {
-            const int v = r.Enumeration(CustomBtnTypeNames);
-            r.ExpectEnd();
-            dlg.SetCustomBtnType(static_cast<TCustomBtnType>(v));
-        } else if (name == u"CustomEditType") {
-            const int v = r.Enumeration(CustomEditTypeNames);
-            r.ExpectEnd();
-            dlg.SetCustomEditType(static_cast<TCustomEditType>(v));
-        } else if (name == u"SpecialRoot") {
-            const int v = r.Enumeration(SpecialFolderNames);
-            r.ExpectEnd();
-            dlg.SetSpecialRoot(static_cast<TSpecialFolder>(v));
-        } else if (name == u"Options") {
-            const unsigned v = r.Set(OptionNames);
-            r.ExpectEnd();
-            dlg.SetOptions(TBrowseOptions::FromBits(static_cast<std::uint8_t>(v)));
-        } else if (name == u"CustomEditItems") {
-            const QStringList v = r.StringList();
-            r.ExpectEnd();
-            dlg.SetCustomEditItems(v);
-        } else if (name == u"Font.Name") {
-            const QString v = r.String();
-            r.ExpectEnd();
-            dlg.Font().SetName(v);
-        } else if (name == u"Font.Height") {
-            const int v = r.Integer();
-            r.ExpectEnd();
-            if (v == 0) r.Fail(QStringLiteral("a font height of 0"));
-            dlg.Font().SetHeight(v);
-        } else if (name == u"Font.Size") {
-            const double v = r.Number();
-            r.ExpectEnd();
-            if (v <= 0) r.Fail(QStringLiteral("a font size of 0 or less"));
-            QFont font = dlg.Font().Value();
-            font.setPointSizeF(v);
-            dlg.Font().SetValue(font);
-        } else if (name == u"Font.Style") {
-            const unsigned v = r.Set(FontStyleNames);
-            r.ExpectEnd();
-            TFont font = dlg.Font();
-            font.SetBold(v & 1u);
-            font.SetItalic(v & 2u);
-            font.SetUnderline(v & 4u);
-            font.SetStrikeOut(v & 8u);
-            dlg.SetFont(font);
-        } else if (name == u"Font.Color") {
-            QColor color;
-            if (r.Peek() == u'\'') {
-                const QString v = r.String();
-                r.ExpectEnd();
-                color = QColor(v);
-                if (!color.isValid()) r.Fail(QStringLiteral("bad colour '%1'").arg(v));
-            } else {
-                const QString word = r.Identifier();
-                r.ExpectEnd();
-                if (word != u"clDefault") r.Fail(QStringLiteral("unknown colour '%1'").arg(word));
-            }
-            dlg.Font().SetColor(color);
-        } else if (name.startsWith(u"On")) {
-            const QString handler = r.Identifier();
-            r.ExpectEnd();
-            auto unknown = [&] { r.Fail(QStringLiteral("no handler named '%1' for %2").arg(handler, name)); };
-            if (name == u"OnShow" || name == u"OnChange") {
-                const auto it = handlers.BrowseEvents.find(handler);
-                if (it == handlers.BrowseEvents.end()) unknown();
-                (name == u"OnShow" ? dlg.OnShow : dlg.OnChange) = it->second;
-            } else if (name == u"OnAddHistrory") {
-                const auto it = handlers.AddHistoryEvents.find(handler);
-                if (it == handlers.AddHistoryEvents.end()) unknown();
-                dlg.OnAddHistrory = it->second;
-            } else {
-                TNotifyEvent* slot = nullptr;
-                if (name == u"OnCustomBtnClick") slot = &dlg.OnCustomBtnClick;
-                else if (name == u"OnCustomEditChange") slot = &dlg.OnCustomEditChange;
-                else if (name == u"OnOKBtnClick") slot = &dlg.OnOKBtnClick;
-                else if (name == u"OnCancelBtnClick") slot = &dlg.OnCancelBtnClick;
-                else r.Fail(QStringLiteral("unknown property '%1'").arg(name));
-                const auto it = handlers.NotifyEvents.find(handler);
-                if (it == handlers.NotifyEvents.end()) unknown();
-                *slot = it->second;
-            }
-            dlg.SetHandlerName(name, handler);
-        } else {
-            r.Fail(QStringLiteral("unknown property '%1'").arg(name));
-        }
+        LoadLine(dlg, line.left(eq).trimmed(), r, handlers);
     }
 }
 

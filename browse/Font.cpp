@@ -39,14 +39,19 @@ void TFont::Change(const QFont& font, const QColor& color) {
     if (OnChange) OnChange();
 }
 
+template <class F>
+void TFont::Edit(F&& edit) {
+    QFont f = FFont;
+    edit(f);
+    Change(f, FColor);
+}
+
 void TFont::SetValue(const QFont& value) {
     Change(value, FColor);
 }
 
 void TFont::SetName(const QString& value) {
-    QFont f = FFont;
-    f.setFamily(value);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setFamily(value); });
 }
 
 int TFont::Height() const {
@@ -58,9 +63,7 @@ void TFont::SetHeight(int value) {
     const int pixels = std::abs(value);
     // Qt has no font of no size; such a height leaves the font as it was.
     if (pixels == 0) return;
-    QFont f = FFont;
-    f.setPixelSize(pixels);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setPixelSize(pixels); });
 }
 
 int TFont::Size() const {
@@ -70,33 +73,23 @@ int TFont::Size() const {
 
 void TFont::SetSize(int value) {
     if (value <= 0) return;
-    QFont f = FFont;
-    f.setPointSize(value);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setPointSize(value); });
 }
 
 void TFont::SetBold(bool value) {
-    QFont f = FFont;
-    f.setBold(value);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setBold(value); });
 }
 
 void TFont::SetItalic(bool value) {
-    QFont f = FFont;
-    f.setItalic(value);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setItalic(value); });
 }
 
 void TFont::SetUnderline(bool value) {
-    QFont f = FFont;
-    f.setUnderline(value);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setUnderline(value); });
 }
 
 void TFont::SetStrikeOut(bool value) {
-    QFont f = FFont;
-    f.setStrikeOut(value);
-    Change(f, FColor);
+    Edit([&](QFont& f) { f.setStrikeOut(value); });
 }
 
 void TFont::SetColor(const QColor& value) {

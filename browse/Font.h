@@ -74,6 +74,9 @@ public:
 
 private:
     void Change(const QFont& font, const QColor& color);
+    // Changes one attribute of a copy of the face and takes the copy.
+    template <class F>
+    void Edit(F&& edit);
     QFont FFont;
     QColor FColor;
 };

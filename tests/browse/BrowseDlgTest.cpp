@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,77 +26,87 @@ namespace {
 
 class BrowseDlgTest : public BrowseFixture {};
 
-// Every published property, its default, read through the meta-object so
-// that a property missing from the declaration fails too.
+// A number-valued property's value as a number, whatever its type.
+int AsNumber(const QVariant& value) {
+    const QMetaType type = value.metaType();
+    if (type == QMetaType::fromType<TBrowseOptions>()) return value.value<TBrowseOptions>().Bits();
+    if (type == QMetaType::fromType<TCustomBtnType>()) return value.value<TCustomBtnType>();
+    if (type == QMetaType::fromType<TCustomEditType>()) return value.value<TCustomEditType>();
+    if (type == QMetaType::fromType<shell::TSpecialFolder>()) return value.value<shell::TSpecialFolder>();
+    return value.toInt();
+}
+
+// The number `n` as a value of `type`.
+QVariant OfType(QMetaType type, int n) {
+    if (type == QMetaType::fromType<TBrowseOptions>()) return QVariant::fromValue(TBrowseOptions::FromBits(n));
+    if (type == QMetaType::fromType<TCustomBtnType>()) return QVariant::fromValue(TCustomBtnType(n));
+    if (type == QMetaType::fromType<TCustomEditType>()) return QVariant::fromValue(TCustomEditType(n));
+    if (type == QMetaType::fromType<shell::TSpecialFolder>()) return QVariant::fromValue(shell::TSpecialFolder(n));
+    if (type == QMetaType::fromType<bool>()) return QVariant(n != 0);
+    return QVariant(n);
+}
+
+// Every property of the table is published, nothing else is, and a new
+// component reads the table's default through the meta-object.
 TEST_F(BrowseDlgTest, NewComponentHasEveryDefault) {
     TBrowseDlg dlg;
-    struct Expect {
-        const char* name;
-        QVariant value;
-    };
-    const std::vector<Expect> defaults = {
-        {"BottomMargin", 8},
-        {"BtnHeight", 24},
-        {"BtnHorzMargin", 12},
-        {"BtnHorzSpacing", 8},
-        {"CancelBtnCaption", QStringLiteral("キャンセル(&C)")},
-        {"CancelBtnWidth", 88},
-        {"Caption", QStringLiteral("フォルダの参照")},
-        {"CustomBtnCaption", QStringLiteral("カスタム(&U)")},
-        {"CustomBtnChecked", false},
-        {"CustomBtnEnabled", true},
-        {"CustomBtnType", QVariant::fromValue(cbNone)},
-        {"CustomBtnVisible", true},
-        {"CustomEditHorzMargin", 8},
-        {"CustomEditItems", QStringList()},
-        {"CustomEditType", QVariant::fromValue(ceEdit)},
-        {"CustomEditVisible", true},
-        {"Font", QVariant::fromValue(SystemFont())},
-        {"Height", 300},
-        {"OKBtnCaption", QStringLiteral("&OK")},
-        {"OKBtnWidth", 88},
-        {"Options", QVariant::fromValue(TBrowseOptions{boReturnOnlyDirectory})},
-        {"Root", QString()},
-        {"ScreenCenter", true},
-        {"SpecialRoot", QVariant::fromValue(shell::sfDesktop)},
-        {"Text1", QString()},
-        {"Text1Visible", true},
-        {"Text2", QString()},
-        {"Text2Visible", false},
-        {"TextHorzMargin", 12},
-        {"TopMargin", 8},
-        {"TreeHorzMargin", 8},
-        {"TreeShowRoot", false},
-        {"UseHistory", true},
-        {"UseSystemFont", true},
-        {"VertSpacing", 4},
-        {"Width", 378},
-        {"X", 64},
-        {"Y", 64},
-    };
-    for (const Expect& e : defaults) {
-        SCOPED_TRACE(e.name);
-        const int index = dlg.metaObject()->indexOfProperty(e.name);
+    const QMetaObject& meta = *dlg.metaObject();
+    EXPECT_EQ(meta.propertyCount() - meta.propertyOffset(), BrowsePropertyCount);
+    for (int id = 0; id < BrowsePropertyCount; ++id) {
+        const TBrowseProperty& property = BrowseProperty(TBrowsePropertyId(id));
+        SCOPED_TRACE(property.Name);
+        const int index = meta.indexOfProperty(property.Name);
         ASSERT_GE(index, 0) << "not published";
-        const QVariant actual = dlg.metaObject()->property(index).read(&dlg);
-        if (e.value.metaType() == QMetaType::fromType<TFont>()) {
-            EXPECT_TRUE(actual.value<TFont>() == e.value.value<TFont>());
-        } else if (e.value.metaType() == QMetaType::fromType<TBrowseOptions>()) {
-            EXPECT_EQ(actual.value<TBrowseOptions>().Bits(), e.value.value<TBrowseOptions>().Bits());
-        } else if (e.value.metaType() == QMetaType::fromType<TCustomBtnType>()) {
-            EXPECT_EQ(actual.value<TCustomBtnType>(), e.value.value<TCustomBtnType>());
-        } else if (e.value.metaType() == QMetaType::fromType<TCustomEditType>()) {
-            EXPECT_EQ(actual.value<TCustomEditType>(), e.value.value<TCustomEditType>());
-        } else if (e.value.metaType() == QMetaType::fromType<shell::TSpecialFolder>()) {
-            EXPECT_EQ(actual.value<shell::TSpecialFolder>(), e.value.value<shell::TSpecialFolder>());
-        } else {
-            EXPECT_EQ(actual, e.value);
+        const QVariant actual = meta.property(index).read(&dlg);
+        switch (property.Type.Kind) {
+        case TPropertyKind::Lines:
+            EXPECT_EQ(actual.toStringList(), QStringList());
+            break;
+        case TPropertyKind::Font:
+            EXPECT_TRUE(actual.value<TFont>() == SystemFont());
+            break;
+        case TPropertyKind::String:
+            EXPECT_EQ(actual.toString(), QString::fromUtf8(property.Type.DefaultText));
+            break;
+        default:
+            EXPECT_EQ(AsNumber(actual), property.Type.Default);
         }
     }
     EXPECT_TRUE(dlg.CustomEditText().isEmpty());
     EXPECT_TRUE(dlg.SelectedPath().isEmpty());
     EXPECT_TRUE(dlg.SelectedName().isEmpty());
     EXPECT_FALSE(dlg.Running());
+}
+
+// Each published setter writes its own table entry, and its getter reads
+// it back; a value the property cannot hold is refused.
+TEST_F(BrowseDlgTest, EachSetterWritesItsOwnProperty) {
+    for (int id = 0; id < BrowsePropertyCount; ++id) {
+        const TBrowseProperty& property = BrowseProperty(TBrowsePropertyId(id));
+        const TPropertyType& type = property.Type;
+        if (type.Kind == TPropertyKind::Lines || type.Kind == TPropertyKind::Font) continue;
+        SCOPED_TRACE(property.Name);
+        TBrowseDlg dlg;
+        const QMetaProperty published = dlg.metaObject()->property(dlg.metaObject()->indexOfProperty(property.Name));
+        if (type.Kind == TPropertyKind::String) {
+            ASSERT_TRUE(published.write(&dlg, QStringLiteral("other")));
+            EXPECT_TRUE(dlg.Value(property.Id) == TPropertyValue(QStringLiteral("other")));
+            EXPECT_EQ(published.read(&dlg).toString(), "other");
+            EXPECT_THROW(dlg.SetValue(property.Id, 1), std::invalid_argument);
+            continue;
+        }
+        int other = type.Default + 7;
+        if (type.Kind == TPropertyKind::Boolean) other = 1 - type.Default;
+        if (type.Kind == TPropertyKind::Enumeration) other = (type.Default + 1) % type.Names.Count;
+        if (type.Kind == TPropertyKind::Set) other = type.Default ^ 1;
+        ASSERT_TRUE(published.write(&dlg, OfType(published.metaType(), other)));
+        EXPECT_TRUE(dlg.Value(property.Id) == TPropertyValue(other));
+        EXPECT_EQ(AsNumber(published.read(&dlg)), other);
+        EXPECT_THROW(dlg.SetValue(property.Id, QString()), std::invalid_argument);
+        if (type.Kind != TPropertyKind::Integer) {
+            EXPECT_THROW(dlg.SetValue(property.Id, 99), std::invalid_argument);
+        }
+    }
 }
 
 TEST_F(BrowseDlgTest, OptionSetKeepsOneBitPerOption) {
