@@ -3,24 +3,36 @@
 #include <QApplication>
 
 #include <functional>
+#include <memory>
+
+class QLocale;
+class QTranslator;
 
 namespace quillane {
 
-/// The application object: titled "Quillane", and the last line of defence
-/// that keeps an exception from unwinding through Qt's event loop.
+/// The application object: titled "Quillane", the last line of defence
+/// that keeps an exception from unwinding through Qt's event loop, and the
+/// guard that keeps Alt+letter out of every text field of every window.
 class TQuillaneApplication : public QApplication {
     Q_OBJECT
 public:
     TQuillaneApplication(int& argc, char** argv);
+    ~TQuillaneApplication() override;
 
     /// Where an exception that escaped every handler is reported; without
     /// one it is written to stderr.
     void SetFailureReport(std::function<void(const QString&)> report);
 
+    /// Loads the translations for `locale`: Qt's own texts (dialogs, context
+    /// menus) from the system's Qt translations. Replaces those loaded
+    /// before; false when none exists for the locale's languages.
+    bool LoadTranslations(const QLocale& locale);
+
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
     std::function<void(const QString&)> FReport;
+    std::unique_ptr<QTranslator> FQtTranslator;
 };
 
 /// The title of the application, used for the failure report.

@@ -67,24 +67,34 @@ void TQtDialogs::ShowFailureReport(const QString& text)
 
 TSaveAnswer TQtDialogs::AskSaveChanges()
 {
+    switch (Ask({QStringLiteral("内容が変更されています。変更を保存しますか？"),
+                 {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")}, 0, 2})) {
+    case 0:
+        return TSaveAnswer::Yes;
+    case 1:
+        return TSaveAnswer::No;
+    default:
+        return TSaveAnswer::Cancel;
+    }
+}
+
+int TQtDialogs::Ask(const TQuestion& question)
+{
     TFixedButtonOrderStyle order;  // outlives the box that uses it
-    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
-                    QStringLiteral("内容が変更されています。変更を保存しますか？"), QMessageBox::NoButton,
-                    FParent);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), question.Text, QMessageBox::NoButton, FParent);
     // The button box lays its buttons out as they are added.
     if (auto* buttons = box.findChild<QDialogButtonBox*>())
         buttons->setStyle(&order);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(cancel);
+    QList<QPushButton*> answers;
+    for (const QString& caption : question.Answers)
+        answers << box.addButton(caption, QMessageBox::AcceptRole);
+    if (answers.isEmpty())
+        return question.Cancel;
+    box.setDefaultButton(answers.value(question.Default, answers.constFirst()));
+    box.setEscapeButton(answers.value(question.Cancel, answers.constLast()));
     box.exec();
-    if (box.clickedButton() == yes)
-        return TSaveAnswer::Yes;
-    if (box.clickedButton() == no)
-        return TSaveAnswer::No;
-    return TSaveAnswer::Cancel;
+    const int given = answers.indexOf(static_cast<QPushButton*>(box.clickedButton()));
+    return given < 0 ? question.Cancel : given;
 }
 
 bool TQtDialogs::ChooseInitFile(const QString& fileName, QString& chosen)

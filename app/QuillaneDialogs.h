@@ -10,6 +10,14 @@ namespace quillane {
 /// The answers of the save question on exit.
 enum class TSaveAnswer { Yes, No, Cancel };
 
+/// A confirmation ("確認", question icon) with answers of its own.
+struct TQuestion {
+    QString Text;
+    QStringList Answers;  ///< button captions, left to right
+    int Default = 0;      ///< the answer Enter gives
+    int Cancel = 0;       ///< the answer Esc and the close box give
+};
+
 /// Every box and dialog the main window shows. The window talks only to
 /// this interface, so tests can answer it with a script.
 class IQuillaneDialogs {
@@ -22,6 +30,8 @@ public:
     virtual void ShowFailureReport(const QString& text) = 0;
     /// Asks whether to save the changed contents before exiting.
     virtual TSaveAnswer AskSaveChanges() = 0;
+    /// Asks `question`; the index of the answer given.
+    virtual int Ask(const TQuestion& question) = 0;
     /// The file-open dialog preset with `fileName`; true and the chosen
     /// file's full path in `chosen` when the user confirms one.
     virtual bool ChooseInitFile(const QString& fileName, QString& chosen) = 0;
@@ -41,6 +51,7 @@ public:
     void ShowReadFailure(const QString& text) override;
     void ShowFailureReport(const QString& text) override;
     TSaveAnswer AskSaveChanges() override;
+    int Ask(const TQuestion& question) override;
     bool ChooseInitFile(const QString& fileName, QString& chosen) override;
 
 private:

@@ -10,8 +10,14 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFocusEvent>
 #include <QScreen>
+#include <QSessionManager>
+#include <QTimer>
 #include <QWindow>
 
 #include <optional>
@@ -53,6 +59,24 @@ QString Decode(const std::string& bytes, unsigned codePage)
     return QString::fromStdString(ToUtf8(bytes, codePage));
 }
 
+// What one edit put into `before` to make `after`: the part between the
+// longest common beginning and end.
+QString Inserted(const QString& before, const QString& after)
+{
+    qsizetype head = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    return after.mid(head, after.size() - head - tail);
+}
+
+const QString Yes = QStringLiteral("はい(&Y)");
+const QString No = QStringLiteral("いいえ(&N)");
+const QString Cancel = QStringLiteral("キャンセル");
+
 }  // namespace
 
 TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
@@ -76,11 +100,6 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     UseEtchedFrame(ui->GbInitm);
     UseButtonFace(ui->EdtFileName);
 
-    // The two labels carry an accelerator but are bound to no control: being
-    // their own buddy shows the underline while the key moves no focus.
-    ui->Label2->setBuddy(ui->Label2);
-    ui->Label3->setBuddy(ui->Label3);
-
     BindButton(ui->BtnOpenInitm, ui->ActOpenAsText);
     BindButton(ui->BtnSave, ui->ActSave);
     BindButton(ui->BtnExit, ui->ActExit);
@@ -92,6 +111,36 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     // toggled, not clicked: setting the box from code raises it too, as the
     // reload expects.
     connect(ui->ChkDefineUtils, &QCheckBox::toggled, this, &TFrmQuillane::ChkDefineUtilsClick);
+    // textEdited comes before textChanged: the slot still sees the old text.
+    connect(ui->EdtHome, &QLineEdit::textEdited, this, &TFrmQuillane::EdtHomeEdited);
+    connect(ui->EdtHome, &QLineEdit::textChanged, this, [this](const QString& text) { FHomeBefore = text; });
+    FHomeBefore = ui->EdtHome->text();
+    // The idle-time update can come too late for an accelerator typed right
+    // after the text: the save action follows each edit at once as well.
+    connect(ui->EdtHome, &QLineEdit::textChanged, this, &TFrmQuillane::ActSaveUpdate);
+    connect(ui->MemCommands, &QPlainTextEdit::textChanged, this, &TFrmQuillane::ActSaveUpdate);
+
+    // Editors save by replacing the file, which ends a watch on the file
+    // itself; the folder's watch sees the new one arrive. A burst of
+    // notices makes one check.
+    FWatcher = new QFileSystemWatcher(this);
+    FDiskCheck = new QTimer(this);
+    FDiskCheck->setSingleShot(true);
+    FDiskCheck->setInterval(150);
+    connect(FWatcher, &QFileSystemWatcher::fileChanged, FDiskCheck, qOverload<>(&QTimer::start));
+    connect(FWatcher, &QFileSystemWatcher::directoryChanged, FDiskCheck, qOverload<>(&QTimer::start));
+    connect(FDiskCheck, &QTimer::timeout, this, &TFrmQuillane::CheckFileOnDisk);
+
+    // A log-out asks about unsaved changes as closing does; Qt's session
+    // manager wants the interaction asked for and given back.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        const bool mayAsk = manager.allowsInteraction();
+        const bool stay = !CommitData(mayAsk);
+        if (mayAsk)
+            manager.release();
+        if (stay)
+            manager.cancel();
+    });
 
     for (QWidget* field : {static_cast<QWidget*>(ui->EdtHome), static_cast<QWidget*>(ui->MemCommands),
                            static_cast<QWidget*>(ui->EdtFileName)})
@@ -108,6 +157,7 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     FBrowseDlg->setObjectName(QStringLiteral("BrowseDlg"));
     LoadBrowseDlg();
 
+    MarkUnchanged();  // the design values, should FormCreate end early
     FormCreate();
     ActSaveUpdate();
 }
@@ -121,6 +171,9 @@ TFrmQuillane::~TFrmQuillane()
         field->removeEventFilter(this);
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
         disconnect(dispatcher, nullptr, this, nullptr);
+    disconnect(ui->EdtHome, nullptr, this, nullptr);
+    disconnect(ui->MemCommands, nullptr, this, nullptr);
+    FDiskCheck->stop();
     SetFailureReport(std::move(FPreviousFailureReport));
 }
 
@@ -150,8 +203,21 @@ void TFrmQuillane::Guarded(Body&& body)
     try {
         body();
     } catch (...) {
-        FServices.Dialogs.ShowFailureReport(FailureReportText(ExceptionMessage(std::current_exception())));
+        Report(std::current_exception());
     }
+}
+
+void TFrmQuillane::Report(std::exception_ptr error, const QString& afterwards)
+{
+    QString text = FailureReportText(ExceptionMessage(error));
+    if (!afterwards.isEmpty())
+        text += QStringLiteral("\n\n") + afterwards;
+    FServices.Dialogs.ShowFailureReport(text);
+}
+
+bool TFrmQuillane::Changed() const
+{
+    return FChanged || ui->EdtHome->text() != FBaseline.Home || CommandsText() != FBaseline.Commands;
 }
 
 void TFrmQuillane::FormCreate()
@@ -159,18 +225,21 @@ void TFrmQuillane::FormCreate()
     Guarded([this] {
         ui->EdtFileName->setText(QString::fromStdString(LocateInitFile(FServices.Registry)));
         Reload();
-        if (ui->EdtHome->text().isEmpty())
+        if (ui->EdtHome->text().isEmpty()) {
             ui->EdtHome->setText(NotSet());
+            MarkUnchanged();
+        }
     });
 }
 
+// Typed changes count by comparison with what was loaded; leaving the field
+// only puts the not-set text back into an emptied field.
 void TFrmQuillane::EdtHomeExit()
 {
     Guarded([this] {
         if (!ui->EdtHome->isModified())
             return;
         ui->EdtHome->setModified(false);
-        FChanged = true;
         if (ui->EdtHome->text().isEmpty())
             ui->EdtHome->setText(NotSet());
     });
@@ -182,7 +251,6 @@ void TFrmQuillane::MemCommandsExit()
         if (!ui->MemCommands->document()->isModified())
             return;
         ui->MemCommands->document()->setModified(false);
-        FChanged = true;
         if (ui->MemCommands->document()->isEmpty())
             SetCommandsText(NotSet());
     });
@@ -190,12 +258,17 @@ void TFrmQuillane::MemCommandsExit()
 
 void TFrmQuillane::EdtFileNameExit()
 {
-    Guarded([this] {
-        if (!ui->EdtFileName->isModified())
-            return;
-        ui->EdtFileName->setModified(false);
-        Reload();
-    });
+    Guarded([this] { SwitchToTypedFile(); });
+}
+
+// The not-set text stands for "no home directory": an edit of it keeps only
+// what the edit brought, however it came (keys, input method, paste, drop).
+void TFrmQuillane::EdtHomeEdited(const QString& text)
+{
+    if (FHomeBefore != NotSet() || text == NotSet())
+        return;
+    ui->EdtHome->setText(Inserted(FHomeBefore, text));
+    ui->EdtHome->setModified(true);
 }
 
 void TFrmQuillane::ChkDefineUtilsClick()
@@ -205,37 +278,68 @@ void TFrmQuillane::ChkDefineUtilsClick()
 
 void TFrmQuillane::ActSaveUpdate()
 {
-    ui->ActSave->setEnabled(FChanged);
+    ui->ActSave->setEnabled(Changed());
 }
 
 void TFrmQuillane::ActSaveExecute()
 {
     Guarded([this] {
-        CommitPendingEdit();
         // Counting a changed file name reloads, which leaves nothing to save.
-        if (!FChanged)
+        if (!CommitPendingEdit() || !Changed())
             return;
-        Save();
+        SaveInto(ui->EdtFileName->text());
     });
 }
 
 void TFrmQuillane::ActExitExecute()
 {
-    Guarded([this] {
-        CommitPendingEdit();
-        if (FChanged) {
-            switch (FServices.Dialogs.AskSaveChanges()) {
-            case TSaveAnswer::Cancel:
-                return;
-            case TSaveAnswer::Yes:
-                Save();  // a failure is reported and keeps the window open
-                break;
-            case TSaveAnswer::No:
-                break;
-            }
-        }
-        close();
-    });
+    close();
+}
+
+void TFrmQuillane::closeEvent(QCloseEvent* event)
+{
+    bool mayClose = false;
+    Guarded([&] { mayClose = QueryClose(); });
+    event->setAccepted(mayClose);
+}
+
+bool TFrmQuillane::CommitData(bool mayAsk)
+{
+    // Without leave to ask, nothing is written behind the user's back.
+    if (!mayAsk)
+        return true;
+    bool mayEnd = false;
+    Guarded([&] { mayEnd = QueryClose(); });
+    // The session closes the window next; what the user chose to drop is
+    // not asked about again, unless it changes meanwhile.
+    if (mayEnd)
+        FLeaveApproved = Shown();
+    return mayEnd;
+}
+
+// The exit question. A failed save keeps the window open and says how to
+// leave without saving.
+bool TFrmQuillane::QueryClose()
+{
+    if (!CommitPendingEdit())
+        return false;
+    if (!Changed() || (FLeaveApproved && *FLeaveApproved == Shown()))
+        return true;
+    switch (FServices.Dialogs.AskSaveChanges()) {
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::No:
+        return true;
+    case TSaveAnswer::Yes:
+        break;
+    }
+    try {
+        return SaveInto(ui->EdtFileName->text());
+    } catch (...) {
+        Report(std::current_exception(),
+               QStringLiteral("保存せずに終了するには、もう一度終了して「いいえ」を選んでください。"));
+        return false;
+    }
 }
 
 void TFrmQuillane::ActOpenAsTextExecute()
@@ -247,7 +351,7 @@ void TFrmQuillane::BtnFileClick()
 {
     Guarded([this] {
         QString chosen;
-        if (!FServices.Dialogs.ChooseInitFile(ui->EdtFileName->text(), chosen))
+        if (!FServices.Dialogs.ChooseInitFile(ui->EdtFileName->text(), chosen) || !SaveBeforeLeavingFile())
             return;
         ui->EdtFileName->setText(chosen);
         Reload();
@@ -272,6 +376,7 @@ void TFrmQuillane::BrowseDlgOKBtnClick(QObject* /*Sender*/)
 {
     ui->EdtHome->setText(FBrowseDlg->CustomEditText());
     ui->EdtHome->setModified(true);
+    FChanged = true;
     EdtHomeExit();
 }
 
@@ -295,6 +400,14 @@ void TFrmQuillane::LoadBrowseDlg()
 // field; the field's modified mark keeps the change until it really is left.
 bool TFrmQuillane::eventFilter(QObject* watched, QEvent* event)
 {
+    // A field that shows the not-set text offers it selected, whichever way
+    // the focus came, so that typing plainly replaces it.
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == ui->EdtHome && ui->EdtHome->text() == NotSet())
+            ui->EdtHome->selectAll();
+        else if (watched == ui->MemCommands && ui->MemCommands->ShowsNotSet())
+            ui->MemCommands->selectAll();
+    }
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         QWidget* next = QApplication::focusWidget();
@@ -317,8 +430,9 @@ void TFrmQuillane::ReportReadFailure(const std::string& messageUtf8)
 }
 
 // Save and exit can be reached without focus leaving the field being typed
-// in (accelerators, keys, code); the typing counts as if it had left.
-void TFrmQuillane::CommitPendingEdit()
+// in (accelerators, keys, code); the typing counts as if it had left. False
+// when the user cancelled the change of file that a typed name asks for.
+bool TFrmQuillane::CommitPendingEdit()
 {
     QWidget* focused = QApplication::focusWidget();
     if (focused == ui->EdtHome)
@@ -326,18 +440,72 @@ void TFrmQuillane::CommitPendingEdit()
     else if (focused == ui->MemCommands)
         MemCommandsExit();
     else if (focused == ui->EdtFileName)
-        EdtFileNameExit();
+        return SwitchToTypedFile();
+    return true;
+}
+
+// A typed file name replaces the loaded file; unsaved changes are offered
+// to that file first. Cancelling, or a failed save, puts the old name back
+// and keeps the edits.
+bool TFrmQuillane::SwitchToTypedFile()
+{
+    if (!ui->EdtFileName->isModified())
+        return true;
+    ui->EdtFileName->setModified(false);
+    const QString wanted = ui->EdtFileName->text();
+    // The same file again: reloading it would only drop the edits.
+    if (wanted == FLoadedPath && Changed())
+        return true;
+    bool leave = false;
+    try {
+        leave = SaveBeforeLeavingFile();
+    } catch (...) {
+        ui->EdtFileName->setText(FLoadedPath);
+        throw;
+    }
+    if (!leave) {
+        ui->EdtFileName->setText(FLoadedPath);
+        return false;
+    }
+    ui->EdtFileName->setText(wanted);
+    Reload();
+    return true;
+}
+
+bool TFrmQuillane::SaveBeforeLeavingFile()
+{
+    if (!Changed())
+        return true;
+    const int answer = FServices.Dialogs.Ask(
+        {QStringLiteral("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？").arg(FLoadedPath),
+         {Yes, No, Cancel}, 0, 2});
+    if (answer == 1)
+        return true;
+    if (answer != 0)
+        return false;
+    return SaveInto(FLoadedPath);
 }
 
 void TFrmQuillane::Reload()
 {
+    LoadFrom(ui->EdtFileName->text());
+}
+
+void TFrmQuillane::LoadFrom(const QString& path)
+{
+    // Stamped before reading: a change made while the file is read shows
+    // up as a change later, never the other way round.
+    FLoadedPath = path;
+    FLoadedStamp = StampFile(path.toStdString());
+    Watch(path);
+
     // The reader changes only what the file mentions; placeholders tell which
     // texts it left alone, so those fields keep exactly what they show.
     SectionSettings settings;
     settings.HomeDirectory = KeepText;
     settings.Commands = KeepText;
     settings.DefineUtils = ui->ChkDefineUtils->isChecked();
-    LoadSection(ui->EdtFileName->text().toStdString(), settings, FServices.CodePage, *this);
+    LoadSection(path.toStdString(), settings, FServices.CodePage, *this);
 
     // Decode everything before touching a field: a text that does not decode
     // is reported and changes nothing.
@@ -353,14 +521,112 @@ void TFrmQuillane::Reload()
     ui->ChkDefineUtils->setChecked(settings.DefineUtils);
     if (commands)
         SetCommandsText(*commands);
+    MarkUnchanged();
+}
+
+void TFrmQuillane::MarkUnchanged()
+{
     FChanged = false;
+    FBaseline = Shown();
+    FLeaveApproved.reset();
+    ui->EdtHome->setModified(false);
     ui->MemCommands->document()->setModified(false);
 }
 
-void TFrmQuillane::Save()
+void TFrmQuillane::Watch(const QString& path)
 {
-    SaveSection(ui->EdtFileName->text().toStdString(), CurrentSettings(), FServices.CodePage);
-    FChanged = false;
+    if (!FWatcher->files().isEmpty())
+        FWatcher->removePaths(FWatcher->files());
+    if (!FWatcher->directories().isEmpty())
+        FWatcher->removePaths(FWatcher->directories());
+    if (path.isEmpty())
+        return;
+    const QFileInfo file(path);
+    if (file.exists())
+        FWatcher->addPath(file.absoluteFilePath());
+    if (file.absoluteDir().exists())
+        FWatcher->addPath(file.absolutePath());
+}
+
+void TFrmQuillane::CheckFileOnDisk()
+{
+    Guarded([this] {
+        // Not under a box or dialog that the window's state matters to.
+        if (QApplication::activeModalWidget()) {
+            FDiskCheck->start();
+            return;
+        }
+        const FileStamp now = StampFile(FLoadedPath.toStdString());
+        // A replaced file needs a new watch; a missing one is being
+        // replaced, or gone, which the save reports.
+        if (now.Readable && !FWatcher->files().contains(QFileInfo(FLoadedPath).absoluteFilePath()))
+            FWatcher->addPath(QFileInfo(FLoadedPath).absoluteFilePath());
+        if (!now.Readable || SameContents(now, FLoadedStamp) || Changed())
+            return;
+        LoadFrom(FLoadedPath);
+    });
+}
+
+// Saves the fields into `path`; false when the user chose, on the way, not
+// to. Throws when the save fails.
+bool TFrmQuillane::SaveInto(const QString& path)
+{
+    if (!AskAboutNotSetInCommands() || !AskAboutChangeOnDisk(path))
+        return false;
+    SaveSection(path.toStdString(), CurrentSettings(), FServices.CodePage);
+    if (path == FLoadedPath)
+        FLoadedStamp = StampFile(path.toStdString());
+    MarkUnchanged();
+    return true;
+}
+
+// Commands that hold the not-set text count as no commands at all; typed
+// commands around it would be dropped without a word.
+bool TFrmQuillane::AskAboutNotSetInCommands()
+{
+    const QString commands = CommandsText();
+    if (!commands.contains(NotSet()) || commands.trimmed() == NotSet())
+        return true;
+    const int answer = FServices.Dialogs.Ask(
+        {QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞに \"%1\" が含まれています。"
+                        "このままでは、ｺﾏﾝﾄﾞは設定されていないものとして扱われ、設定ﾌｧｲﾙに書き込まれません。\n"
+                        "\"%1\" を取り除いて、残りのｺﾏﾝﾄﾞを書き込みますか？")
+             .arg(NotSet()),
+         {QStringLiteral("取り除いて書き込む(&R)"), QStringLiteral("ｺﾏﾝﾄﾞなしで書き込む(&W)"), Cancel}, 0, 2});
+    if (answer == 1)
+        return true;
+    if (answer != 0)
+        return false;
+    QString kept = commands;
+    kept.remove(NotSet());
+    SetCommandsText(kept.trimmed().isEmpty() ? NotSet() : kept);
+    return true;
+}
+
+// Someone else changed the loaded file since it was read: writing now would
+// replace their lines inside the section.
+bool TFrmQuillane::AskAboutChangeOnDisk(const QString& path)
+{
+    if (path != FLoadedPath)
+        return true;
+    const FileStamp now = StampFile(path.toStdString());
+    if (!now.Readable || SameContents(now, FLoadedStamp))
+        return true;
+    const int answer = FServices.Dialogs.Ask(
+        {QStringLiteral("設定ﾌｧｲﾙ %1 は、読み込んだ後にほかのﾌﾟﾛｸﾞﾗﾑで変更されています。\n"
+                        "読み込み直すと、この画面での変更は失われます。"
+                        "上書きすると、Quillane のｾｸｼｮﾝがこの画面の内容になります"
+                        "(ｾｸｼｮﾝの外の行はﾌｧｲﾙのまま残ります)。")
+             .arg(path),
+         {QStringLiteral("読み込み直す(&R)"), QStringLiteral("上書きする(&O)"), Cancel}, 2, 2});
+    if (answer == 0)
+        LoadFrom(path);
+    return answer == 1;
+}
+
+TFrmQuillane::TShown TFrmQuillane::Shown() const
+{
+    return {ui->EdtHome->text(), CommandsText(), ui->ChkDefineUtils->isChecked(), ui->EdtFileName->text()};
 }
 
 SectionSettings TFrmQuillane::CurrentSettings() const

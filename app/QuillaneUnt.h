@@ -1,14 +1,19 @@
 #pragma once
 
 #include "BrowseDlg.h"
+#include "FileStamp.h"
 #include "QuillaneDialogs.h"
 #include "SectionEngine.h"
 
 #include <QWidget>
 
+#include <exception>
 #include <memory>
+#include <optional>
 
 class QAction;
+class QFileSystemWatcher;
+class QTimer;
 
 namespace Ui {
 class TFrmQuillane;
@@ -33,7 +38,9 @@ struct TQuillaneServices {
 };
 
 /// The main window FrmQuillane: its controls hold the settings of the
-/// managed section of one init.m; FChanged records unsaved changes.
+/// managed section of one init.m. Unsaved changes are the fields' texts as
+/// they differ from the last load or save, and FChanged for the changes
+/// that are not typed (the check box, a folder taken from the browse window).
 class TFrmQuillane : public QWidget, private IReadFailureReporter {
     Q_OBJECT
 public:
@@ -42,7 +49,11 @@ public:
     ~TFrmQuillane() override;
 
     /// Whether settings were changed since the last load or save.
-    bool Changed() const { return FChanged; }
+    bool Changed() const;
+
+    /// The session is ending (log-out): asks about unsaved changes when
+    /// `mayAsk`, as closing does. False when the user wants to stay.
+    bool CommitData(bool mayAsk);
 
     /// Shows the window at the centre of its screen.
     void ShowCentred();
@@ -77,7 +88,7 @@ public slots:
     void ActSaveUpdate();
     /// Saves the settings into the file named by EdtFileName.
     void ActSaveExecute();
-    /// Asks to save when needed, then closes the window.
+    /// Closes the window, which asks to save when needed.
     void ActExitExecute();
     /// Opens the file in the text editor as it stands on disk.
     void ActOpenAsTextExecute();
@@ -85,19 +96,48 @@ public slots:
     void BtnFileClick();
     /// Picks the home directory in the folder browse window.
     void BtnHomeClick();
+    /// The loaded file or its folder changed on disk: without unsaved
+    /// changes the window reloads; with them, the save asks first.
+    void CheckFileOnDisk();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Every way of closing asks about unsaved changes, as 終了 does.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the user sees: the texts compared to tell unsaved changes, and
+    // what a log-out was told to leave behind.
+    struct TShown {
+        QString Home;
+        QString Commands;
+        bool DefineUtils = false;
+        QString FileName;
+        bool operator==(const TShown& o) const
+        {
+            return Home == o.Home && Commands == o.Commands && DefineUtils == o.DefineUtils && FileName == o.FileName;
+        }
+    };
+
     void ReportReadFailure(const std::string& messageUtf8) override;
 
     template <class Body>
     void Guarded(Body&& body);
+    void Report(std::exception_ptr error, const QString& afterwards = QString());
     void LoadBrowseDlg();
     void Reload();
-    void Save();
-    void CommitPendingEdit();
+    void LoadFrom(const QString& path);
+    void MarkUnchanged();
+    bool SaveInto(const QString& path);
+    bool AskAboutNotSetInCommands();
+    bool AskAboutChangeOnDisk(const QString& path);
+    bool SaveBeforeLeavingFile();
+    bool SwitchToTypedFile();
+    bool CommitPendingEdit();
+    bool QueryClose();
+    void Watch(const QString& path);
+    void EdtHomeEdited(const QString& text);
+    TShown Shown() const;
     SectionSettings CurrentSettings() const;
     QString CommandsText() const;
     void SetCommandsText(const QString& text);
@@ -106,6 +146,13 @@ private:
     std::unique_ptr<Ui::TFrmQuillane> ui;
     TQuillaneServices FServices;
     bool FChanged = false;
+    TShown FBaseline;                      // as loaded or saved
+    QString FHomeBefore;                   // the home field's text before the current edit
+    QString FLoadedPath;                   // the file the fields were loaded from
+    FileStamp FLoadedStamp;                // that file as it was loaded or saved
+    std::optional<TShown> FLeaveApproved;  // a log-out may drop exactly these changes
+    QFileSystemWatcher* FWatcher = nullptr;
+    QTimer* FDiskCheck = nullptr;
     TBrowseDlg* FBrowseDlg = nullptr;  // a child: deleted with the window
     TFailureReport FPreviousFailureReport;
 };

@@ -11,6 +11,8 @@
 #include "EditorLauncher.h"
 #include "Registry.h"
 
+#include <QLocale>
+
 #include <memory>
 #include <optional>
 
@@ -21,6 +23,7 @@ int main(int argc, char** argv)
     // display; the window's fonts need it next.
     TWarmUp fonts = StartFontWarmUp();
     TQuillaneApplication app(argc, argv);
+    app.LoadTranslations(QLocale());
     fonts.Wait();
     UseDesignFontEverywhere();
     WarnWithoutJapaneseFont();

@@ -39,6 +39,7 @@ public:
     void ShowReadFailure(const QString& text) override { std::fprintf(stderr, "%s\n", qUtf8Printable(text)); }
     void ShowFailureReport(const QString& text) override { std::fprintf(stderr, "%s\n", qUtf8Printable(text)); }
     TSaveAnswer AskSaveChanges() override { return TSaveAnswer::Cancel; }
+    int Ask(const TQuestion& question) override { return question.Cancel; }
     bool ChooseInitFile(const QString&, QString&) override { return false; }
 };
 

@@ -51,6 +51,7 @@ public:
     void ShowReadFailure(const QString&) override { ++Shown; }
     void ShowFailureReport(const QString&) override { ++Shown; }
     TSaveAnswer AskSaveChanges() override { return TSaveAnswer::Cancel; }
+    int Ask(const TQuestion& question) override { return question.Cancel; }
     bool ChooseInitFile(const QString&, QString&) override { return false; }
     int Shown = 0;
 };

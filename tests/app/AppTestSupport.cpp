@@ -34,6 +34,19 @@ TSaveAnswer TScriptedDialogs::AskSaveChanges()
     return answer;
 }
 
+int TScriptedDialogs::Ask(const TQuestion& question)
+{
+    Asked << question.Text;
+    if (Picks.empty())
+        return question.Cancel;
+    const QString pick = Picks.front();
+    Picks.pop_front();
+    const int index = question.Answers.indexOf(pick);
+    if (index < 0)
+        throw std::runtime_error("the question offers no answer " + pick.toStdString());
+    return index;
+}
+
 bool TScriptedDialogs::ChooseInitFile(const QString& fileName, QString& chosen)
 {
     Presets << fileName;

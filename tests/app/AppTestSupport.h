@@ -57,12 +57,15 @@ public:
     void ShowReadFailure(const QString& text) override { ReadFailures << text; }
     void ShowFailureReport(const QString& text) override { Reports << text; }
     TSaveAnswer AskSaveChanges() override;
+    int Ask(const TQuestion& question) override;
     bool ChooseInitFile(const QString& fileName, QString& chosen) override;
 
     QStringList ReadFailures;
     QStringList Reports;
     int Questions = 0;
     std::deque<TSaveAnswer> Answers;   ///< answers, in order; Cancel when empty
+    QStringList Asked;                 ///< texts of the other questions
+    std::deque<QString> Picks;         ///< their answers' captions, in order; the cancel answer when empty
     QStringList Presets;               ///< file names the file dialog was preset with
     std::optional<QString> Choice;     ///< the file chosen, or cancel
 };

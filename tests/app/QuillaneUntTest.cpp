@@ -9,7 +9,10 @@
 #include "PosixShell.h"
 #include "ShellTreeView.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -73,6 +76,7 @@ public:
         Window.reset();
         // Nothing a test scripted may be left unanswered or unseen.
         EXPECT_TRUE(Dialogs.Answers.empty());
+        EXPECT_TRUE(Dialogs.Picks.empty());
     }
 
     // Start-up with init.m holding `contents` in the newest installation.
@@ -165,7 +169,7 @@ TEST_F(FrmQuillaneTest, RegistryErrorIsReportedAndTheWindowStillOpens)
     EXPECT_FALSE(Window->Changed());
 }
 
-TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
+TEST_F(FrmQuillaneTest, UnsavedChangesAreWhatDiffersFromTheLoadedFile)
 {
     struct Case {
         const char* Name;
@@ -183,8 +187,10 @@ TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
         {"clearing the home field and leaving it",
          [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QString()); t.LeaveField(); }, true, NotSet, commands},
         {"still typing in the home field",
-         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); }, false, QStringLiteral("/x"),
+         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); }, true, QStringLiteral("/x"),
          commands},
+        {"typing the loaded text again", [&](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), home); t.LeaveField(); },
+         false, home, commands},
         {"passing through the home field without typing",
          [](FrmQuillaneTest& t) { t.EdtHome()->setFocus(Qt::TabFocusReason); t.LeaveField(); }, false, home,
          commands},
@@ -196,14 +202,20 @@ TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
              other.activateWindow();
              ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
          },
-         false, QStringLiteral("/x"), commands},
-        {"typing in the commands field and leaving it",
-         [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QStringLiteral("Off[x]")); t.LeaveField(); }, true,
-         home, QStringLiteral("Off[x]")},
+         true, QStringLiteral("/x"), commands},
+        {"still typing in the commands field",
+         [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QStringLiteral("Off[x]")); }, true, home,
+         QStringLiteral("Off[x]")},
         {"clearing the commands field and leaving it",
          [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QString()); t.LeaveField(); }, true, home, NotSet},
         {"clicking the check box",
          [](FrmQuillaneTest& t) { QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton); }, true, home, commands},
+        {"clicking the check box twice",
+         [](FrmQuillaneTest& t) {
+             QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton);
+             QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton);
+         },
+         true, home, commands},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -217,6 +229,89 @@ TEST_F(FrmQuillaneTest, UnsavedChangesFollowTheExitRules)
         EXPECT_EQ(BtnSave()->isEnabled(), c.Changed);
         EXPECT_EQ(EdtHome()->text(), c.Home);
         EXPECT_EQ(MemCommands()->toPlainText(), c.Commands);
+        Window.reset();
+    }
+}
+
+// Typing into a field that shows the not-set text replaces it, however the
+// field got the focus and wherever the caret stands.
+TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
+{
+    struct Case {
+        const char* Name;
+        const char* Field;
+        std::function<void(QWidget*)> Focus;
+        std::function<void(QWidget*)> Type;
+        QString Shown;
+    };
+    auto keys = [](const char* text) { return [text](QWidget* f) { QTest::keyClicks(f, QString::fromUtf8(text)); }; };
+    auto click = [](QWidget* f) {
+        QWidget* target = qobject_cast<QPlainTextEdit*>(f) ? static_cast<QPlainTextEdit*>(f)->viewport() : f;
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(3, 5));
+    };
+    auto tab = [](QWidget* f) { f->setFocus(Qt::TabFocusReason); };
+    auto ends = [](QWidget* f) { QTest::keyClick(f, Qt::Key_End); };
+    auto then = [](std::function<void(QWidget*)> a, std::function<void(QWidget*)> b) {
+        return [a, b](QWidget* f) { a(f); b(f); };
+    };
+    const std::vector<Case> cases = {
+        {"home, at start-up", "EdtHome", [](QWidget*) {}, keys("/home/me"), QStringLiteral("/home/me")},
+        {"home, clicked before the text", "EdtHome", click, keys("/a"), QStringLiteral("/a")},
+        {"home, Tab, caret moved to the end", "EdtHome", then(tab, ends), keys("/b"), QStringLiteral("/b")},
+        {"home, accelerator", "EdtHome",
+         [](QWidget* f) { QTest::keyClick(f->window(), Qt::Key_H, Qt::AltModifier); }, keys("/c"),
+         QStringLiteral("/c")},
+        {"home, pasted at the end", "EdtHome", then(click, ends),
+         [](QWidget* f) {
+             QApplication::clipboard()->setText(QStringLiteral("/pasted"));
+             QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
+         },
+         QStringLiteral("/pasted")},
+        {"home, input method", "EdtHome", then(click, ends),
+         [](QWidget* f) {
+             QInputMethodEvent commit;
+             commit.setCommitString(QStringLiteral("/表"));
+             QApplication::sendEvent(f, &commit);
+         },
+         QStringLiteral("/表")},
+        {"home, Backspace at the end", "EdtHome", then(tab, ends),
+         [](QWidget* f) { QTest::keyClick(f, Qt::Key_Backspace); }, QString()},
+        {"commands, accelerator", "MemCommands",
+         [](QWidget* f) { QTest::keyClick(f->window(), Qt::Key_E, Qt::AltModifier); }, keys("Off[x]"),
+         QStringLiteral("Off[x]")},
+        {"commands, clicked before the text", "MemCommands", click, keys("Off[y]"), QStringLiteral("Off[y]")},
+        {"commands, Return at the end", "MemCommands", then(tab, [](QWidget* f) {
+             QTest::keyClick(f, Qt::Key_End, Qt::ControlModifier);
+         }),
+         [](QWidget* f) { QTest::keyClick(f, Qt::Key_Return); QTest::keyClicks(f, QStringLiteral("Get[z]")); },
+         QStringLiteral("\nGet[z]")},
+        {"commands, pasted", "MemCommands", then(click, ends),
+         [](QWidget* f) {
+             QApplication::clipboard()->setText(QStringLiteral("P[1]"));
+             QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
+         },
+         QStringLiteral("P[1]")},
+        {"commands, input method", "MemCommands", then(click, ends),
+         [](QWidget* f) {
+             QInputMethodEvent commit;
+             commit.setCommitString(QStringLiteral("表[]"));
+             QApplication::sendEvent(f, &commit);
+         },
+         QStringLiteral("表[]")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        StartWith("Print[1]\r\n");
+        ShowActive();
+        QWidget* field = Get<QWidget>(c.Field);
+        c.Focus(field);
+        ASSERT_EQ(QApplication::focusWidget(), field);
+        c.Type(field);
+        const QString shown = std::string(c.Field) == "EdtHome" ? EdtHome()->text() : MemCommands()->toPlainText();
+        EXPECT_EQ(shown, c.Shown) << shown.toStdString();
+        RunUntilIdle();
+        EXPECT_TRUE(Window->Changed());
         Window.reset();
     }
 }
@@ -267,6 +362,108 @@ TEST_F(FrmQuillaneTest, FailedSaveIsReportedAndKeepsTheFlag)
     EXPECT_TRUE(Window->Changed());
     RunUntilIdle();
     EXPECT_TRUE(BtnSave()->isEnabled());
+}
+
+TEST_F(FrmQuillaneTest, CommandsHoldingTheNotSetTextAmongOthersAskBeforeSaving)
+{
+    struct Case {
+        const char* Answer;
+        QByteArray Written;  // the commands block; empty: none
+        bool Saved;
+    };
+    const Case cases[] = {
+        {"取り除いて書き込む(&R)", "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)",
+         true},
+        {"ｺﾏﾝﾄﾞなしで書き込む(&W)", "", true},
+        {"キャンセル", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Answer);
+        Registry = MemoryRegistry();
+        Dialogs = TScriptedDialogs();
+        StartWith(InitFileWith("", "A\r\n"));
+        ShowActive();
+        TypeInto(MemCommands(), QStringLiteral("Off[General::spell](未設定)"));
+        Dialogs.Picks.push_back(QString::fromUtf8(c.Answer));
+        Window->ActSave()->trigger();
+        ASSERT_EQ(Dialogs.Asked.size(), 1);
+        EXPECT_TRUE(Dialogs.Asked.front().startsWith(QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞに \"(未設定)\" が含まれています。")));
+        const QByteArray written = ReadFile(Install.InitFile());
+        EXPECT_EQ(written.contains("(* Quillane commands begin *)\r\nA\r\n"), !c.Saved);
+        if (!c.Written.isEmpty())
+            EXPECT_TRUE(written.contains(c.Written)) << written.constData();
+        EXPECT_EQ(Window->Changed(), !c.Saved);
+        Window.reset();
+    }
+    // The not-set text alone, or with blank lines, means no commands: no question.
+    Registry = MemoryRegistry();
+    Dialogs = TScriptedDialogs();
+    StartWith(InitFileWith("", "A\r\n"));
+    ShowActive();
+    TypeInto(MemCommands(), QStringLiteral("(未設定)\n\n"));
+    Window->ActSave()->trigger();
+    EXPECT_TRUE(Dialogs.Asked.isEmpty());
+    EXPECT_FALSE(ReadFile(Install.InitFile()).contains("commands begin"));
+}
+
+// The file is changed by another program after it was loaded, for instance
+// in the editor that 設定ﾌｧｲﾙを開く starts.
+TEST_F(FrmQuillaneTest, ChangesOnDiskReloadOrAskBeforeTheyAreOverwritten)
+{
+    const QByteArray outside = InitFileWith("[HomeDirectory]/from/editor\r\n", "Edited[]\r\n");
+    struct Case {
+        const char* Name;
+        bool Edit;           // unsaved edits in the window
+        const char* Answer;  // to the question at saving; "": no save
+        QString Home;        // afterwards
+        bool Written;        // the window's section is on disk
+    };
+    const Case cases[] = {
+        {"no edits: reloaded at once", false, "", QStringLiteral("/from/editor"), false},
+        {"edits, reload", true, "読み込み直す(&R)", QStringLiteral("/from/editor"), false},
+        {"edits, overwrite", true, "上書きする(&O)", QStringLiteral("/typed"), true},
+        {"edits, cancel", true, "キャンセル", QStringLiteral("/typed"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        Dialogs = TScriptedDialogs();
+        StartWith(InitFileWith("[HomeDirectory]/home/ann\r\n"));
+        ShowActive();
+        if (c.Edit) {
+            TypeInto(EdtHome(), QStringLiteral("/typed"));
+            LeaveField();
+        }
+        // Replaced, as editors save.
+        WriteFile(Install.File(QStringLiteral("new.m")), outside);
+        ASSERT_TRUE(QFile::remove(Install.InitFile()));
+        ASSERT_TRUE(QFile::rename(Install.File(QStringLiteral("new.m")), Install.InitFile()));
+        if (!c.Edit) {
+            QTRY_COMPARE_WITH_TIMEOUT(EdtHome()->text(), c.Home, 5000);
+            EXPECT_EQ(MemCommands()->toPlainText(), QStringLiteral("Edited[]\n"));
+            EXPECT_FALSE(Window->Changed());
+            Window.reset();
+            continue;
+        }
+        QTest::qWait(400);  // the watch has seen it, and must not reload over the edits
+        EXPECT_EQ(EdtHome()->text(), QStringLiteral("/typed"));
+        Dialogs.Picks.push_back(QString::fromUtf8(c.Answer));
+        Window->ActSave()->trigger();
+        EXPECT_EQ(Dialogs.Asked.size(), 1);
+        EXPECT_EQ(EdtHome()->text(), c.Home);
+        const QByteArray now = ReadFile(Install.InitFile());
+        EXPECT_EQ(now.contains("[HomeDirectory]/typed\r\n"), c.Written);
+        EXPECT_EQ(now == outside, !c.Written);
+        EXPECT_EQ(Window->Changed(), std::string(c.Answer) == "キャンセル");
+        // Saved or reloaded: the next save does not ask again.
+        if (!Window->Changed()) {
+            ChkDefineUtils()->click();
+            Window->ActSave()->trigger();
+            EXPECT_EQ(Dialogs.Asked.size(), 1);
+            EXPECT_TRUE(ReadFile(Install.InitFile()).contains("[DefineUtils]"));
+        }
+        Window.reset();
+    }
 }
 
 TEST_F(FrmQuillaneTest, CharacterOutsideTheCodePageFailsTheSaveAndWritesNothing)
@@ -344,22 +541,52 @@ TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
         }
         EXPECT_EQ(Dialogs.Reports.size(), c.Reported ? 1 : 0);
         if (c.Reported) {
-            EXPECT_EQ(Dialogs.Reports.front(),
-                      QStringLiteral("ファイル %1 は開けません: %2.").arg(Install.InitFile(), NoSuchFile));
+            // Why, and the way out without saving.
+            EXPECT_EQ(Dialogs.Reports.front(), QStringLiteral("ファイル %1 は開けません: %2.\n\n"
+                                                              "保存せずに終了するには、もう一度終了して「いいえ」を選んでください。")
+                                                   .arg(Install.InitFile(), NoSuchFile));
         }
         EXPECT_EQ(Window->Changed(), c.Change && !c.Saved);
         Window.reset();
     }
 }
 
-TEST_F(FrmQuillaneTest, CloseBoxDoesNotAsk)
+TEST_F(FrmQuillaneTest, EveryWayOfClosingAsksAboutUnsavedChanges)
 {
-    StartWith(InitFileWith(""));
-    ShowActive();
-    ChkDefineUtils()->click();
-    EXPECT_TRUE(Window->close());
-    EXPECT_EQ(Dialogs.Questions, 0);
-    EXPECT_FALSE(ReadFile(Install.InitFile()).contains("[DefineUtils]"));
+    struct Case {
+        const char* Name;
+        std::function<bool(TFrmQuillane&)> Close;  // true: the window may go
+        std::optional<TSaveAnswer> Answer;
+        bool Closes;
+    };
+    auto closeBox = [](TFrmQuillane& w) { return w.close(); };
+    // What the window manager's close (WM_DELETE_WINDOW, Alt+F4) arrives as.
+    auto windowManager = [](TFrmQuillane& w) { return w.windowHandle()->close(); };
+    const std::vector<Case> cases = {
+        {"close box, cancel", closeBox, TSaveAnswer::Cancel, false},
+        {"close box, no", closeBox, TSaveAnswer::No, true},
+        {"window manager, cancel", windowManager, TSaveAnswer::Cancel, false},
+        {"window manager, yes", windowManager, TSaveAnswer::Yes, true},
+        {"log-out, cancel", [](TFrmQuillane& w) { return w.CommitData(true); }, TSaveAnswer::Cancel, false},
+        // The session closes the window next, without asking again.
+        {"log-out, no, then the session closes",
+         [](TFrmQuillane& w) { return w.CommitData(true) && w.close(); }, TSaveAnswer::No, true},
+        {"log-out that may not ask", [](TFrmQuillane& w) { return w.CommitData(false); }, std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Registry = MemoryRegistry();
+        Dialogs = TScriptedDialogs();
+        StartWith(InitFileWith(""));
+        ShowActive();
+        ChkDefineUtils()->click();
+        if (c.Answer)
+            Dialogs.Answers.push_back(*c.Answer);
+        EXPECT_EQ(c.Close(*Window), c.Closes);
+        EXPECT_EQ(Dialogs.Questions, c.Answer ? 1 : 0);
+        EXPECT_EQ(ReadFile(Install.InitFile()).contains("[DefineUtils]"), c.Answer == TSaveAnswer::Yes);
+        Window.reset();
+    }
 }
 
 TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
@@ -416,7 +643,7 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
     }
 }
 
-TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameReloadsAndSavesNothing)
+TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameOffersTheLoadedFileFirst)
 {
     const QByteArray first = InitFileWith("");
     StartWith(first);
@@ -427,30 +654,46 @@ TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameReloadsAndSavesNothing)
     const QByteArray second = InitFileWith("[HomeDirectory]/other\r\n");
     WriteFile(other, second);
     TypeInto(EdtFileName(), other);
+    Dialogs.Picks.push_back(QStringLiteral("いいえ(&N)"));
     QTest::keyClick(EdtFileName(), Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(EdtHome()->text(), QStringLiteral("/other"));
     QTest::qWait(200);  // the accelerator's animated click has ended
+    EXPECT_EQ(Dialogs.Asked.size(), 1);
     EXPECT_FALSE(Window->Changed());
     EXPECT_EQ(ReadFile(Install.InitFile()), first);
     EXPECT_EQ(ReadFile(other), second);
     EXPECT_TRUE(Dialogs.Reports.isEmpty());
 }
 
-TEST_F(FrmQuillaneTest, ChangingTheFileReloadsAndDropsUnsavedEdits)
+TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits)
 {
     struct Case {
         const char* Name;
         QByteArray Contents;  // empty: the file does not exist
+        const char* Answer;   // "": no question
+        bool ByButton;        // the file button instead of typing the name
+        bool Switched;
         QString Home;
         bool DefineUtils;
+        bool SavedFirst;
         bool ReadFailure;
     };
+    const QString typed = QStringLiteral("/typed");
     const std::vector<Case> cases = {
-        {"file with a home directory", InitFileWith("[HomeDirectory]/other\r\n[DefineUtils]\r\n"),
-         QStringLiteral("/other"), true, false},
-        {"file without a home directory", InitFileWith("[DefineUtils]\r\n"), QStringLiteral("/typed"), true, false},
-        {"file without a section", "Print[2]\r\n", QStringLiteral("/typed"), false, false},
-        {"missing file", QByteArray(), QStringLiteral("/typed"), false, true},
+        {"no: file with a home directory", InitFileWith("[HomeDirectory]/other\r\n[DefineUtils]\r\n"),
+         "いいえ(&N)", false, true, QStringLiteral("/other"), true, false, false},
+        {"no: file without a home directory", InitFileWith("[DefineUtils]\r\n"), "いいえ(&N)", false, true, typed,
+         true, false, false},
+        {"no: file without a section", "Print[2]\r\n", "いいえ(&N)", false, true, typed, false, false, false},
+        {"no: missing file", QByteArray(), "いいえ(&N)", false, true, typed, false, false, true},
+        {"yes: saved into the loaded file, then switched", InitFileWith("[HomeDirectory]/other\r\n"), "はい(&Y)",
+         false, true, QStringLiteral("/other"), false, true, false},
+        {"cancel: old name and edits kept", InitFileWith("[HomeDirectory]/other\r\n"), "キャンセル", false, false,
+         typed, false, false, false},
+        {"file button, yes", InitFileWith("[HomeDirectory]/other\r\n"), "はい(&Y)", true, true,
+         QStringLiteral("/other"), false, true, false},
+        {"file button, cancel", InitFileWith("[HomeDirectory]/other\r\n"), "キャンセル", true, false, typed, false,
+         false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -458,23 +701,31 @@ TEST_F(FrmQuillaneTest, ChangingTheFileReloadsAndDropsUnsavedEdits)
         Dialogs = TScriptedDialogs();
         StartWith(InitFileWith("[HomeDirectory]/home/ann\r\n"));
         ShowActive();
-        TypeInto(EdtHome(), QStringLiteral("/typed"));
+        TypeInto(EdtHome(), typed);
         LeaveField();
         ASSERT_TRUE(Window->Changed());
         const QString other = Install.File(QStringLiteral("other.m"));
         QFile::remove(other);
         if (!c.Contents.isEmpty())
             WriteFile(other, c.Contents);
-        TypeInto(EdtFileName(), other);
-        LeaveField();
+        Dialogs.Picks.push_back(QString::fromUtf8(c.Answer));
+        if (c.ByButton) {
+            Dialogs.Choice = other;
+            QTest::mouseClick(Get<QPushButton>("BtnFile"), Qt::LeftButton);
+        } else {
+            TypeInto(EdtFileName(), other);
+            LeaveField();
+        }
+        EXPECT_EQ(Dialogs.Asked,
+                  QStringList{QStringLiteral("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？")
+                                  .arg(Install.InitFile())});
+        EXPECT_EQ(EdtFileName()->text(), c.Switched ? other : Install.InitFile());
         EXPECT_EQ(EdtHome()->text(), c.Home);
         EXPECT_EQ(ChkDefineUtils()->isChecked(), c.DefineUtils);
-        EXPECT_FALSE(Window->Changed());
-        RunUntilIdle();
-        EXPECT_FALSE(BtnSave()->isEnabled());
+        EXPECT_EQ(Window->Changed(), !c.Switched);
+        EXPECT_EQ(ReadFile(Install.InitFile()).contains("[HomeDirectory]/typed\r\n"), c.SavedFirst);
         EXPECT_EQ(Dialogs.ReadFailures, c.ReadFailure ? QStringList{other + QStringLiteral("\n") + ReadFailed}
                                                       : QStringList());
-        EXPECT_EQ(Dialogs.Questions, 0);
         Window.reset();
     }
 }
@@ -491,10 +742,12 @@ TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing)
     EXPECT_EQ(EdtFileName()->text(), Install.InitFile());
     EXPECT_EQ(EdtHome()->text(), QStringLiteral("/typed"));
     EXPECT_TRUE(Window->Changed());
+    EXPECT_TRUE(Dialogs.Asked.isEmpty());
 
     const QString other = Install.File(QStringLiteral("package.m"));
     WriteFile(other, InitFileWith("[HomeDirectory]/from/package\r\n", "Get[x]\r\n"));
     Dialogs.Choice = other;
+    Dialogs.Picks.push_back(QStringLiteral("いいえ(&N)"));
     QTest::mouseClick(Get<QPushButton>("BtnFile"), Qt::LeftButton);
     EXPECT_EQ(EdtFileName()->text(), other);
     EXPECT_EQ(EdtHome()->text(), QStringLiteral("/from/package"));
@@ -567,7 +820,7 @@ TEST_F(FrmQuillaneTest, ControlsStandWhereTheDesignPutsThem)
         {"Label2", "GbDirectory", {16, 24, 345, 17},
          QStringLiteral("ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ( $HomeDirectory に設定されます)(&H)：")},
         {"EdtHome", "GbDirectory", {16, 40, 457, 20}, NotSet},
-        {"BtnHome", "GbDirectory", {480, 38, 65, 25}, QStringLiteral("参照")},
+        {"BtnHome", "GbDirectory", {480, 38, 65, 25}, QStringLiteral("参照(&R)")},
         {"ChkDefineUtils", "GbDirectory", {16, 72, 265, 17},
          QStringLiteral("MoveToNotebookDirectory関数を定義する(&D)")},
         {"MemCommands", "GbDirectory", {16, 136, 265, 97}, NotSet},
@@ -584,7 +837,7 @@ TEST_F(FrmQuillaneTest, ControlsStandWhereTheDesignPutsThem)
         {"GbInitm", "FrmQuillane", {8, 272, 553, 81}, QStringLiteral("設定ﾌｧｲﾙ指定")},
         {"Label3", "GbInitm", {16, 24, 457, 17}, QStringLiteral("書き換える設定ﾌｧｲﾙ(通常は init.m です) (&I)；")},
         {"EdtFileName", "GbInitm", {16, 45, 457, 20}, QString()},
-        {"BtnFile", "GbInitm", {480, 43, 65, 25}, QStringLiteral("参照")},
+        {"BtnFile", "GbInitm", {480, 43, 65, 25}, QStringLiteral("参照(&F)")},
         {"BtnOpenInitm", "FrmQuillane", {208, 368, 129, 25}, QStringLiteral("設定ﾌｧｲﾙを開く(&M)")},
         {"BtnSave", "FrmQuillane", {352, 368, 91, 25}, QStringLiteral("書き込み(&S)")},
         {"BtnExit", "FrmQuillane", {456, 368, 97, 25}, QStringLiteral("終了(&X)")},
@@ -757,19 +1010,76 @@ TEST_F(FrmQuillaneTest, ExampleMemosShowEveryLineOnTheButtonFace)
     }
 }
 
-TEST_F(FrmQuillaneTest, AcceleratorsOfTheLabels)
+TEST_F(FrmQuillaneTest, AcceleratorsReachTheirControlsAndNeverClash)
 {
+    StartWith(InitFileWith(""));
+    ShowActive();
+    struct Case {
+        Qt::Key Key;
+        const char* Focused;  // where the focus goes; "": it stays
+    };
+    const Case cases[] = {{Qt::Key_E, "MemCommands"}, {Qt::Key_H, "EdtHome"}, {Qt::Key_I, "EdtFileName"},
+                          {Qt::Key_D, "ChkDefineUtils"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.Key).toString().toStdString());
+        QWidget* before = Get<QWidget>("BtnExit");
+        before->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(before, c.Key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), *c.Focused ? Get<QWidget>(c.Focused) : before);
+    }
+    QTRY_VERIFY(ChkDefineUtils()->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);  // the file button
+    QTRY_COMPARE(Dialogs.Presets.size(), 1);
+
+    // One letter for one control: labels, buttons, the check box, actions.
+    QStringList texts;
+    for (QLabel* label : Window->findChildren<QLabel*>())
+        texts << label->text();
+    for (QAbstractButton* button : Window->findChildren<QAbstractButton*>())
+        texts << button->text();
+    QStringList letters;
+    for (const QString& text : texts) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(text);
+        if (!mnemonic.isEmpty())
+            letters << mnemonic.toString();
+    }
+    letters.sort();
+    EXPECT_EQ(letters.join(u' '), QStringLiteral("Alt+D Alt+E Alt+F Alt+H Alt+I Alt+M Alt+R Alt+S Alt+X"));
+}
+
+TEST_F(FrmQuillaneTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs)
+{
+    const std::map<QString, QString> names = {
+        {"GbDirectory", "基本設定"},
+        {"EdtHome", "ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ"},
+        {"BtnHome", "ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘを参照"},
+        {"ChkDefineUtils", "MoveToNotebookDirectory関数を定義する"},
+        {"MemCommands", "起動時に実行したいｺﾏﾝﾄﾞ"},
+        {"Memo1", "ｺﾏﾝﾄﾞの例"},
+        {"Memo2", "MoveToNotebookDirectory関数の説明"},
+        {"GbInitm", "設定ﾌｧｲﾙ指定"},
+        {"EdtFileName", "書き換える設定ﾌｧｲﾙ"},
+        {"BtnFile", "書き換える設定ﾌｧｲﾙを参照"},
+        {"BtnOpenInitm", "設定ﾌｧｲﾙを開く"},
+        {"BtnSave", "書き込み"},
+        {"BtnExit", "終了"},
+    };
     Create();
     ShowActive();
-    EdtHome()->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(EdtHome(), Qt::Key_E, Qt::AltModifier);  // Label4 focuses the commands field
-    EXPECT_EQ(QApplication::focusWidget(), MemCommands());
-    QTest::keyClick(MemCommands(), Qt::Key_H, Qt::AltModifier);  // Label2 is bound to no control
-    EXPECT_EQ(QApplication::focusWidget(), MemCommands());
-    QTest::keyClick(MemCommands(), Qt::Key_I, Qt::AltModifier);  // nor is Label3
-    EXPECT_EQ(QApplication::focusWidget(), MemCommands());
-    QTest::keyClick(MemCommands(), Qt::Key_D, Qt::AltModifier);
-    QTRY_VERIFY(ChkDefineUtils()->isChecked());
+    int controls = 0;
+    for (QWidget* widget : Window->findChildren<QWidget*>()) {
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith(QLatin1String("qt_")) ||
+            qobject_cast<QLabel*>(widget))
+            continue;  // the parts of a control, and labels, which read as their text
+        ++controls;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(accessible, nullptr) << widget->objectName().toStdString();
+        const auto it = names.find(widget->objectName());
+        EXPECT_NE(it, names.end()) << widget->objectName().toStdString() << " has no name in this table";
+        if (it != names.end())
+            EXPECT_EQ(accessible->text(QAccessible::Name), it->second) << widget->objectName().toStdString();
+    }
+    EXPECT_EQ(controls, static_cast<int>(names.size()));
 }
 
 TEST_F(FrmQuillaneTest, ButtonsShowSixteenPixelGlyphs)
@@ -956,6 +1266,15 @@ TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
          false},
         {"emptied edit, OK", "alpha", "alpha", then(type(""), ok), std::nullopt, true},
         {"missing home opens at its nearest folder", "alpha/gone/deeper", "alpha", ok, "alpha", true},
+        {"Alt+letters in the folder edit type nothing", "alpha", "alpha",
+         then(
+             [](TBrowseDlgForm& f) {
+                 f.ComboBox()->setFocus();
+                 QTest::keyClick(f.ComboBox(), Qt::Key_Q, Qt::AltModifier);
+                 QTest::keyClick(f.ComboBox(), Qt::Key_S, Qt::AltModifier | Qt::ShiftModifier);
+             },
+             ok),
+         "alpha", true},
         {"typed new folder below the selected one stays", "alpha", "alpha", then(type("alpha/new"), ok),
          "alpha/new", true},
         {"typed path below another folder moves there", "alpha", "alpha", then(type("beta/new"), ok), "beta",
@@ -1036,6 +1355,7 @@ TEST_F(HomeFolderTest, ShowHandlerSelectsTheHomeFieldAndLeavesTheOKStateAlone)
         }
         EXPECT_EQ(Window->BrowseDlg().SelectedPath(), Folder(QStringLiteral("beta")));
         EXPECT_EQ(f.ComboBox()->currentText(), Folder(QStringLiteral("beta")));
+        EdtHome()->setText(Folder(QStringLiteral("alpha")));
         f.CancelBtn()->click();
     });
     EXPECT_FALSE(Window->Changed());
