@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -211,34 +212,60 @@ std::vector<std::string> PosixEditorLauncher::DesktopDefaultCommand(const std::s
     return {};
 }
 
-std::vector<std::string> PosixEditorLauncher::CommandFor(const std::string& pathUtf8) const {
+std::vector<std::vector<std::string>> PosixEditorLauncher::CommandsFor(const std::string& pathUtf8) const {
     if (pathUtf8.find('\0') != std::string::npos) return {};
     // A name starting with '-' would be read as an option; "./" keeps it the
     // same file.
     const std::string path = (!pathUtf8.empty() && pathUtf8[0] == '-') ? "./" + pathUtf8 : pathUtf8;
-    std::vector<std::string> command = DesktopDefaultCommand(path);
-    if (!command.empty()) return command;
-    const std::string editor = FindEditor();
-    if (editor.empty()) return {};
-    return {editor, path};
+    std::vector<std::vector<std::string>> commands;
+    std::vector<std::string> desktop = DesktopDefaultCommand(path);
+    if (!desktop.empty()) commands.push_back(std::move(desktop));
+    for (const std::string& editor : FEditors) {
+        const std::string found = FindProgram(editor);
+        if (!found.empty() && (commands.empty() || commands.front()[0] != found)) commands.push_back({found, path});
+    }
+    return commands;
 }
 
-void PosixEditorLauncher::OpenAsText(const std::string& pathUtf8) {
-    std::vector<std::string> command = CommandFor(pathUtf8);
-    if (command.empty()) return;
+std::vector<std::string> PosixEditorLauncher::CommandFor(const std::string& pathUtf8) const {
+    const std::vector<std::vector<std::string>> commands = CommandsFor(pathUtf8);
+    return commands.empty() ? std::vector<std::string>() : commands.front();
+}
+
+namespace {
+
+// Starts `command` detached; 0 once the program runs, else why it did not
+// (an errno value). The program's own exit is not waited for.
+int StartDetached(std::vector<std::string> command) {
     std::vector<char*> argv;
     for (std::string& a : command) argv.push_back(&a[0]);
     argv.push_back(nullptr);
 
+    // The failed exec reports its errno through a pipe that a successful one
+    // closes (close-on-exec), so the parent learns which it was.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return errno;
+
     // Everything the children need is prepared above: between fork and exec
     // only async-signal-safe calls are allowed.
     const pid_t child = fork();
-    if (child < 0) return;
+    if (child < 0) {
+        const int error = errno;
+        close(report[0]);
+        close(report[1]);
+        return error;
+    }
     if (child == 0) {
+        close(report[0]);
         // New session: a Ctrl+C in our terminal or the end of our process
         // group does not take the editor with it.
         setsid();
         const pid_t editor = fork();
+        if (editor < 0) {
+            const int error = errno;
+            (void)!write(report[1], &error, sizeof error);
+            _exit(127);
+        }
         if (editor != 0) _exit(0);  // the editor is handed to init
         sigset_t none;
         sigemptyset(&none);
@@ -249,18 +276,51 @@ void PosixEditorLauncher::OpenAsText(const std::string& pathUtf8) {
             close(devNull);
         }
         execv(argv[0], argv.data());
+        const int error = errno;
+        (void)!write(report[1], &error, sizeof error);
         _exit(127);
     }
+    close(report[1]);
+    int error = 0;
+    ssize_t got;
+    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    close(report[0]);
     // The intermediate child exits at once; reaping it leaves no zombie.
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+}  // namespace
+
+void PosixEditorLauncher::OpenAsText(const std::string& pathUtf8) {
+    const std::vector<std::vector<std::string>> commands = CommandsFor(pathUtf8);
+    if (commands.empty()) {
+        std::string names;
+        for (const std::string& e : FEditors) names += (names.empty() ? "" : ", ") + e;
+        throw EEditorLaunchError("ﾃｷｽﾄｴﾃﾞｨﾀが見つかりません。ﾃﾞｽｸﾄｯﾌﾟの text/plain の既定のｱﾌﾟﾘｹｰｼｮﾝと、"
+                                 "次のﾌﾟﾛｸﾞﾗﾑを探しました: " + names);
+    }
+    std::string tried;
+    for (const std::vector<std::string>& command : commands) {
+        const int error = StartDetached(command);
+        if (error == 0) return;
+        tried += "\n" + command[0] + " (" + std::strerror(error) + ")";
+    }
+    throw EEditorLaunchError("ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:" + tried);
 }
 
 std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() {
     return std::make_unique<PosixEditorLauncher>(PosixEditorLauncher::DefaultSearchPath(),
                                                  PosixEditorLauncher::DefaultEditors(),
                                                  PosixEditorLauncher::DefaultDesktopDirs());
+}
+
+std::unique_ptr<IEditorLauncher> CreateEditorLauncher(const std::string& program) {
+    return std::make_unique<PosixEditorLauncher>(PosixEditorLauncher::DefaultSearchPath(),
+                                                 std::vector<std::string>{program}, DesktopDirs());
 }
 
 }  // namespace quillane

@@ -22,34 +22,65 @@ private:
     HANDLE FHandle;
 };
 
+// Why a Windows call failed, in the system's words.
+std::string SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide = n > 0 && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
+    std::string utf8;
+    WideToUtf8(wide, utf8);
+    return "エラー " + std::to_string(error) + (utf8.empty() ? "" : ": " + utf8);
+}
+
 class NotepadLauncher : public IEditorLauncher {
 public:
+    explicit NotepadLauncher(std::wstring program) : FProgram(std::move(program)) {}
+
     void OpenAsText(const std::string& pathUtf8) override {
         std::wstring path;
-        if (!Utf8ToWide(pathUtf8, path)) return;
+        if (!Utf8ToWide(pathUtf8, path)) throw EEditorLaunchError("ﾌｧｲﾙ名を Windows の文字に変換できません");
         // A quote or NUL cannot be part of a Windows file name; inside the
         // quotes it would split or cut the command line and hand the editor
         // something other than the path.
-        if (path.find_first_of(std::wstring(L"\"\0", 2)) != std::wstring::npos) return;
-        const std::wstring line = L"notepad \"" + path + L"\"";
+        if (path.find_first_of(std::wstring(L"\"\0", 2)) != std::wstring::npos)
+            throw EEditorLaunchError("ﾌｧｲﾙ名に \" を含むﾌｧｲﾙは開けません: " + pathUtf8);
+        const std::wstring line = FProgram + L" \"" + path + L"\"";
         // CreateProcessW may write into the command line, so it gets a copy.
         std::vector<wchar_t> commandLine(line.begin(), line.end());
         commandLine.push_back(L'\0');
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
-        // No application name: the system's search finds notepad. The editor
-        // runs on its own; whether it started is deliberately not checked.
+        // No application name: the system's search finds the editor. It runs
+        // on its own and is not waited for.
         if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE, nullptr,
-                            nullptr, &startup, &info))
-            return;
+                            nullptr, &startup, &info)) {
+            const DWORD error = GetLastError();
+            std::string program;
+            WideToUtf8(FProgram, program);
+            throw EEditorLaunchError("ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:\n" + program + " (" +
+                                     SystemMessage(error) + ")");
+        }
         Handle process(info.hProcess);
         Handle thread(info.hThread);
     }
+
+private:
+    std::wstring FProgram;
 };
 
 }  // namespace
 
-std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() { return std::make_unique<NotepadLauncher>(); }
+std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() { return std::make_unique<NotepadLauncher>(L"notepad"); }
+
+std::unique_ptr<IEditorLauncher> CreateEditorLauncher(const std::string& program) {
+    std::wstring wide;
+    if (!Utf8ToWide(program, wide)) throw EEditorLaunchError("ﾌﾟﾛｸﾞﾗﾑ名を Windows の文字に変換できません");
+    return std::make_unique<NotepadLauncher>(wide);
+}
 
 }  // namespace quillane

@@ -19,7 +19,8 @@ struct DesktopDirs {
 /// .desktop file), else the first of `editors` found as an executable file
 /// in the `searchPath` folders. The editor runs detached in its own session:
 /// it is not waited for, is not our child (so it leaves no zombie) and
-/// outlives nothing of ours. Failure is not reported.
+/// outlives nothing of ours. When it cannot be started, the next one found
+/// is tried; when none starts, EEditorLaunchError says what was tried.
 class PosixEditorLauncher : public IEditorLauncher {
 public:
     PosixEditorLauncher(std::vector<std::string> searchPath, std::vector<std::string> editors,
@@ -46,6 +47,9 @@ public:
     /// The command that would open `path` (program with full path first);
     /// empty when there is no editor.
     std::vector<std::string> CommandFor(const std::string& path) const;
+
+    /// Every command that may open `path`, in the order they are tried.
+    std::vector<std::vector<std::string>> CommandsFor(const std::string& path) const;
 
     void OpenAsText(const std::string& pathUtf8) override;
 

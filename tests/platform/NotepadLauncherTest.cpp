@@ -88,7 +88,7 @@ TEST(NotepadLauncherRefusal, PathWithQuoteStartsNothing) {
     SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_RELEASE", nullptr);
     auto launcher = CreateSystemEditorLauncher();
     SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_OUT", refusedOut.c_str());
-    EXPECT_NO_THROW(launcher->OpenAsText("C:\\a\" \"C:\\b.m"));
+    EXPECT_THROW(launcher->OpenAsText("C:\\a\" \"C:\\b.m"), EEditorLaunchError);
     // A start made afterwards has finished; one made before would have too.
     SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_OUT", laterOut.c_str());
     launcher->OpenAsText("C:\\ok.m");
@@ -98,6 +98,18 @@ TEST(NotepadLauncherRefusal, PathWithQuoteStartsNothing) {
     DeleteFileW(refusedOut.c_str());
     DeleteFileW(laterOut.c_str());
     RemoveDirectoryW(dir.c_str());
+}
+
+// A program that cannot be found is reported with the system's reason.
+TEST(NotepadLauncherFailure, SaysWhatWasTried) {
+    auto launcher = CreateEditorLauncher("quillane-no-such-editor");
+    try {
+        launcher->OpenAsText("C:\\init.m");
+        ADD_FAILURE() << "started a program that does not exist";
+    } catch (const EEditorLaunchError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("quillane-no-such-editor (エラー 2"), std::string::npos) << message;
+    }
 }
 
 }  // namespace

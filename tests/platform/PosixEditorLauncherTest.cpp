@@ -253,20 +253,41 @@ TEST_F(PosixEditorDesktopTest, DefaultEditorGetsThePathWhole) {
     EXPECT_EQ(WaitForFile(out), std::string("--flag") + '\0' + "/tmp/数学 表/init.m" + '\0');
 }
 
-TEST(PosixEditorLauncherFailure, NothingFoundIsNotReported) {
-    PosixEditorLauncher launcher({"/nonexistent-quillane-dir"}, {"gedit"});
-    EXPECT_NO_THROW(launcher.OpenAsText("/tmp/init.m"));
-    EXPECT_FALSE(HasChildren());
-}
-
-TEST(PosixEditorLauncherFailure, EditorThatCannotRunIsNotReported) {
+// The message says what was looked for or tried, and why it failed.
+TEST(PosixEditorLauncherFailure, SaysWhatWasTried) {
     TempDir tmp;
     ASSERT_FALSE(tmp.Path().empty());
     // Executable, but not a program the system can start.
     WriteFile(tmp.Path() + "/broken", "\x7f" "ELF garbage", 0755);
-    PosixEditorLauncher launcher({tmp.Path()}, {"broken"});
-    EXPECT_NO_THROW(launcher.OpenAsText("/tmp/init.m"));
-    EXPECT_FALSE(HasChildren());
+    WriteFile(tmp.Path() + "/also-broken", "\x7f" "ELF garbage", 0755);
+    const std::string out = tmp.Path() + "/args", release = tmp.Path() + "/release";
+    WriteFile(tmp.Path() + "/works", FakeEditorScript(out, release), 0755);
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Editors;
+        std::vector<std::string> Said;  // in the message; empty: started
+    };
+    const Case cases[] = {
+        {"nothing found", {"gedit", "kate"}, {"ﾃｷｽﾄｴﾃﾞｨﾀが見つかりません", "gedit, kate"}},
+        {"none starts", {"broken", "also-broken"},
+         {"ﾃｷｽﾄｴﾃﾞｨﾀを起動できません", tmp.Path() + "/broken (", tmp.Path() + "/also-broken ("}},
+        {"the next one starts", {"broken", "works"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PosixEditorLauncher launcher({tmp.Path()}, c.Editors);
+        std::string message;
+        try {
+            launcher.OpenAsText("/tmp/init.m");
+        } catch (const EEditorLaunchError& e) {
+            message = e.what();
+        }
+        for (const std::string& said : c.Said) EXPECT_NE(message.find(said), std::string::npos) << message;
+        EXPECT_EQ(message.empty(), c.Said.empty()) << message;
+        EXPECT_FALSE(HasChildren());
+    }
+    WriteFile(release, "", 0644);
+    EXPECT_EQ(WaitForFile(out), std::string("/tmp/init.m") + '\0');
 }
 
 TEST(PosixEditorLauncherDefaults, SearchPathFollowsPathVariable) {
