@@ -223,7 +223,8 @@ bool TFrmQuillane::Changed() const
 void TFrmQuillane::FormCreate()
 {
     Guarded([this] {
-        ui->EdtFileName->setText(QString::fromStdString(LocateInitFile(FServices.Registry)));
+        ui->EdtFileName->setText(FServices.InitFile.isEmpty() ? QString::fromStdString(LocateInitFile(FServices.Registry))
+                                                              : FServices.InitFile);
         Reload();
         if (ui->EdtHome->text().isEmpty()) {
             ui->EdtHome->setText(NotSet());

@@ -35,6 +35,7 @@ struct TQuillaneServices {
     IEditorLauncher& Launcher;    ///< opens init.m as text
     IQuillaneDialogs& Dialogs;    ///< every box and dialog the window shows
     unsigned CodePage;            ///< code page of init.m (SystemCodePage())
+    QString InitFile = QString(); ///< the file to edit (command line); empty: the discovered one
 };
 
 /// The main window FrmQuillane: its controls hold the settings of the

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "DesignLook.h"
 #include "JapaneseFontCheck.h"
 #include "QuillaneApplication.h"
@@ -19,6 +20,10 @@
 int main(int argc, char** argv)
 {
     using namespace quillane;
+    const TCommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.ExitCode)
+        return *commandLine.ExitCode;
+
     // The font configuration loads while the application connects to the
     // display; the window's fonts need it next.
     TWarmUp fonts = StartFontWarmUp();
@@ -50,7 +55,7 @@ int main(int argc, char** argv)
         dialogs.ShowFailureReport(FailureReportText(ExceptionMessage(std::current_exception())));
     }
 
-    TFrmQuillane window({*registry, *launcher, dialogs, SystemCodePage()});
+    TFrmQuillane window({*registry, *launcher, dialogs, SystemCodePage(), commandLine.File});
     dialogs.SetParent(&window);
     window.ShowCentred();
     return app.exec();

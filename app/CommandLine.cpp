@@ -1,0 +1,87 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace quillane {
+
+namespace {
+
+// The options that QGuiApplication and QApplication take for themselves;
+// accepted here so that they reach Qt, and kept out of the help.
+const char* const QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                      "geometry", "qwindowicon", "qwindowtitle", "title", "session", "display",
+                                      "style", "stylesheet", "name", "visual", "qmljsdebugger"};
+const char* const QtFlagOptions[] = {"reverse", "widgetcount", "sync", "nograb", "dograb"};
+
+void Print(std::FILE* to, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+}
+
+}  // namespace
+
+TCommandLine ParseCommandLine(int argc, char** argv)
+{
+    // A core application only: it needs no display, and it is gone before
+    // the real one starts.
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLANE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。"));
+    // Qt's options are single-dash words (-platform, -style).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    for (const char* name : QtValueOptions) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : QtFlagOptions) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("編集する init.m (省略すると、見つかった設定ﾌｧｲﾙ)"),
+                                 QStringLiteral("[FILE]"));
+
+    TCommandLine result;
+    const QString usage = parser.helpText();
+    if (!parser.parse(QCoreApplication::arguments())) {
+        Print(stderr, QStringLiteral("quillane: %1\n\n%2").arg(parser.errorText(), usage));
+        result.ExitCode = 2;
+        return result;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        Print(stdout, usage);
+        result.ExitCode = 0;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QStringLiteral("quillane %1\n").arg(QCoreApplication::applicationVersion()));
+        result.ExitCode = 0;
+        return result;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        Print(stderr, QStringLiteral("quillane: 編集できるﾌｧｲﾙは一つだけです\n\n%1").arg(usage));
+        result.ExitCode = 2;
+        return result;
+    }
+    // A relative name means the folder the program was started in.
+    if (!files.isEmpty())
+        result.File = QDir::toNativeSeparators(QFileInfo(files.constFirst()).absoluteFilePath());
+    return result;
+}
+
+}  // namespace quillane
