@@ -10,6 +10,19 @@
 #                tree, OK, save with Alt+S, exit with Alt+X (no question).
 #   exit-save    type the path of init.m, edit the commands, exit with Alt+X
 #                and answer the save question with "はい(&Y)".
+#   alt-save     type a home directory and press Alt+S twice: the letter
+#                never joins the text, and exactly the typed path is saved.
+#   first-start  start on a file without a home directory (quillane FILE) and
+#                type at once, without a click: the typing replaces the
+#                not-set text, in the home and in the commands field.
+#   wm-close     under a window manager (openbox), close with Alt+F4, which
+#                it sends as WM_DELETE_WINDOW: the save question comes; Esc
+#                keeps the window, a second close and "はい(&Y)" save and end.
+#   file-switch  edit, then type another file's name: the question offers the
+#                loaded file first; "はい(&Y)" saves there, then switches.
+#   outside-edit edit, let another program replace init.m with a line added
+#                inside the section, then save: the question comes, and
+#                "上書きする(&O)" writes the window's section over it.
 #
 # Exit status 77 (a skip for CTest) only when Xvfb is not installed.
 set -euo pipefail
@@ -25,6 +38,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/quillane-e2e.XXXXXX")
 cleanup() {
     set +e
     [ -n "$app_pid" ] && stop "$app_pid"
+    [ -n "${wm_pid:-}" ] && stop "$wm_pid"
     [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
     rm -rf "$work"
 }
@@ -53,14 +67,25 @@ CRLF=$'\r\n'
 start_marker='(*--- This section is added by Quillane ---*)'
 end_marker='(*--- End of section added by Quillane ---*)'
 
-# A section as Quillane writes it; $1 home directory, $2 the lines between
-# the commands markers, each with its CR LF (empty: no commands block).
+# A section as Quillane writes it; $1 home directory ("-": not set), $2 the
+# lines between the commands markers, each with its CR LF (empty: no commands
+# block), $3 "define" for the DefineUtils directive and block.
 section() {
-    local home=$1 commands=$2
-    printf '%s\r\n(*\r\n[HomeDirectory]%s\r\n*)\r\n' "$start_marker" "$home"
-    printf '\r\n$Path = DeleteCases[$Path, $HomeDirectory]\r\nUnprotect[$HomeDirectory]\r\n'
-    printf '$HomeDirectory = "%s"\r\nProtect[$HomeDirectory]\r\n' "$home"
-    printf 'AppendTo[$Path, $HomeDirectory]\r\nSetDirectory[$HomeDirectory]\r\n\r\n'
+    local home=$1 commands=$2 define=${3:-}
+    printf '%s\r\n(*\r\n' "$start_marker"
+    [ "$home" != - ] && printf '[HomeDirectory]%s\r\n' "$home"
+    [ -n "$define" ] && printf '[DefineUtils]\r\n'
+    printf '*)\r\n'
+    if [ "$home" != - ]; then
+        printf '\r\n$Path = DeleteCases[$Path, $HomeDirectory]\r\nUnprotect[$HomeDirectory]\r\n'
+        printf '$HomeDirectory = "%s"\r\nProtect[$HomeDirectory]\r\n' "$home"
+        printf 'AppendTo[$Path, $HomeDirectory]\r\nSetDirectory[$HomeDirectory]\r\n\r\n'
+    fi
+    if [ -n "$define" ]; then
+        printf '\r\nMoveToNotebookDirectory::usage =\r\n'
+        printf '"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)"\r\n'
+        printf 'MoveToNotebookDirectory[] :=\r\nSetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];\r\n\r\n'
+    fi
     if [ -n "$commands" ]; then
         printf '(* Quillane commands begin *)\r\n%s(* Quillane commands end *)\r\n\r\n' "$commands"
     fi
@@ -71,15 +96,40 @@ section() {
 # comes back with CR LF.
 {
     printf '(* kept above *)\r\n'
-    section "$homes/alpha" "Off[General::spell]$CRLF"
+    if [ "$scenario" = first-start ]; then
+        section - ""
+    else
+        section "$homes/alpha" "Off[General::spell]$CRLF"
+    fi
     printf 'Print["kept below"]\n'
 } >"$init"
+# The same lines around a section of the caller's.
+around() {
+    printf '(* kept above *)\r\n'
+    section "$@"
+    printf 'Print["kept below"]\r\n'
+}
 
 # --- the program
 # The test command runs everything offscreen; this program needs the display.
 export QT_QPA_PLATFORM=xcb
 unset QT_IM_MODULE XMODIFIERS
-"$program" >"$work/quillane.log" 2>&1 &
+wm_pid=""
+if [ "$scenario" = wm-close ]; then
+    command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup.sh installs it)"
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    # Ready once it owns the screen's window-manager selection.
+    deadline=$((SECONDS + 20))
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        ((SECONDS < deadline)) || fail "openbox did not start"
+        sleep 0.05
+    done
+fi
+# The file on the command line, or found as the first scenarios find it.
+start_args=()
+case "$scenario" in first-start | wm-close | outside-edit) start_args=("$init") ;; esac
+"$program" "${start_args[@]}" >"$work/quillane.log" 2>&1 &
 app_pid=$!
 
 # Waits until the window $1 is no longer shown.
@@ -140,11 +190,17 @@ main=$(wait_window '^Quillane Ver 0\.13$')
 # The file field (GbInitm at 8,272; EdtFileName at 16,45 in it): click it,
 # replace its text with the path of init.m and leave it with Tab, which
 # reloads the window from that file.
-xdotool mousemove --window "$main" 200 327 click 1
-wait_focus "$main"
-xdotool key --clearmodifiers ctrl+a
-xdotool type --delay 2 "$init"
-xdotool key Tab
+if [ ${#start_args[@]} -eq 0 ]; then
+    xdotool mousemove --window "$main" 200 327 click 1
+    wait_focus "$main"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 2 "$init"
+    xdotool key Tab
+else
+    # What a window manager does for a new window; openbox does it itself.
+    [ -z "$wm_pid" ] && xdotool windowfocus --sync "$main"
+    wait_focus "$main"
+fi
 
 expected="$work/expected.m"
 case "$scenario" in
@@ -189,6 +245,105 @@ exit-save)
         printf 'Print["kept below"]\r\n'
     } >"$expected"
     wait_bytes "$expected"
+    ;;
+alt-save)
+    # The home field (GbDirectory at 8,8; EdtHome at 16,40 in it).
+    xdotool mousemove --window "$main" 200 58 click 1
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 2 /srv/work
+    xdotool key --clearmodifiers alt+s
+    xdotool key --clearmodifiers alt+s
+    around /srv/work "Off[General::spell]$CRLF$CRLF" >"$expected"
+    wait_bytes "$expected"
+    xdotool key --clearmodifiers alt+x
+    wait_exit
+    wait_bytes "$expected"
+    ;;
+first-start)
+    # The home field has the focus at start-up; the commands field is one
+    # accelerator away.
+    xdotool type --delay 2 /home/me
+    xdotool key --clearmodifiers alt+e
+    xdotool type --delay 2 'Off[General::spell]'
+    xdotool key --clearmodifiers alt+s
+    around /home/me "Off[General::spell]$CRLF" >"$expected"
+    wait_bytes "$expected"
+    xdotool key --clearmodifiers alt+x
+    wait_exit
+    ;;
+wm-close)
+    # The window manager hands the focus over in steps of its own; keys
+    # sent before the window is active would find no accelerator.
+    sleep 1
+    xdotool key --clearmodifiers alt+d
+    # The accelerator clicks the check box after its pressed look (100 ms).
+    sleep 0.5
+    xdotool key --clearmodifiers alt+F4
+    question=$(wait_window '^確認$')
+    xdotool windowfocus --sync "$question" key Escape
+    wait_gone "$question"
+    kill -0 "$app_pid" 2>/dev/null || fail "the window closed although the question was cancelled"
+    xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers alt+F4
+    question=$(wait_window '^確認$')
+    xdotool windowfocus --sync "$question" key --clearmodifiers alt+y
+    wait_exit
+    around "$homes/alpha" "Off[General::spell]$CRLF$CRLF" define >"$expected"
+    wait_bytes "$expected"
+    ;;
+file-switch)
+    other="$work/Kernel/other.m"
+    printf 'Print["other"]\r\n' >"$other"
+    xdotool mousemove --window "$main" 200 58 click 1
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 2 /srv/edited
+    xdotool key --clearmodifiers alt+i
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 2 "$other"
+    xdotool key Tab
+    question=$(wait_window '^確認$')
+    xdotool windowfocus --sync "$question" key --clearmodifiers alt+y
+    wait_gone "$question"
+    around /srv/edited "Off[General::spell]$CRLF$CRLF" >"$expected"
+    wait_bytes "$expected"
+    # The other file is loaded, and nothing of it is changed: no question.
+    xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers alt+x
+    wait_exit
+    [ "$(cat "$other")" = $'Print["other"]\r' ] || fail "the other file was changed"
+    ;;
+outside-edit)
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 2 /srv/mine
+    # Another program saves the file as editors do: a new file put in its
+    # place, here with a line added inside the section and one below it.
+    {
+        printf '(* kept above *)\r\n'
+        section "$homes/alpha" "Off[General::spell]$CRLF" | sed 's/^\(\[HomeDirectory\].*\)$/\1\r\nPrint["inside"]\r/'
+        printf 'Print["kept below"]\n(* added below *)\n'
+    } >"$work/Kernel/init.m.new"
+    mv "$work/Kernel/init.m.new" "$init"
+    cp "$init" "$work/outside.m"
+    sleep 0.5
+    xdotool key --clearmodifiers alt+s
+    question=$(wait_window '^確認$')
+    # Cancel first: nothing is written.
+    xdotool windowfocus --sync "$question" key Escape
+    wait_gone "$question"
+    wait_bytes "$work/outside.m"
+    xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers alt+s
+    question=$(wait_window '^確認$')
+    xdotool windowfocus --sync "$question" key --clearmodifiers alt+o
+    wait_gone "$question"
+    {
+        around /srv/mine "Off[General::spell]$CRLF$CRLF" | sed '$d'
+        printf 'Print["kept below"]\r\n(* added below *)\r\n'
+    } >"$expected"
+    wait_bytes "$expected"
+    xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers alt+x
+    wait_exit
     ;;
 *)
     fail "unknown scenario $scenario"
