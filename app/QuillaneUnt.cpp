@@ -73,6 +73,16 @@ QString Inserted(const QString& before, const QString& after)
     return after.mid(head, after.size() - head - tail);
 }
 
+// A leading ~ names the home folder, as in a shell.
+QString ExpandHome(const QString& path)
+{
+    if (path == QLatin1String("~"))
+        return QDir::toNativeSeparators(QDir::homePath());
+    if (path.startsWith(QLatin1String("~/")) || path.startsWith(QLatin1String("~\\")))
+        return QDir::toNativeSeparators(QDir::homePath()) + QDir::separator() + path.mid(2);
+    return path;
+}
+
 const QString Yes = QStringLiteral("はい(&Y)");
 const QString No = QStringLiteral("いいえ(&N)");
 const QString Cancel = QStringLiteral("キャンセル");
@@ -225,7 +235,12 @@ void TFrmQuillane::FormCreate()
     Guarded([this] {
         ui->EdtFileName->setText(FServices.InitFile.isEmpty() ? QString::fromStdString(LocateInitFile(FServices.Registry))
                                                               : FServices.InitFile);
-        Reload();
+        // Nothing found to propose is not a failed read: the fields keep
+        // their not-set values and the user names a file.
+        if (ui->EdtFileName->text().isEmpty())
+            FLoadedPath.clear();
+        else
+            Reload();
         if (ui->EdtHome->text().isEmpty()) {
             ui->EdtHome->setText(NotSet());
             MarkUnchanged();
@@ -453,7 +468,9 @@ bool TFrmQuillane::SwitchToTypedFile()
     if (!ui->EdtFileName->isModified())
         return true;
     ui->EdtFileName->setModified(false);
-    const QString wanted = ui->EdtFileName->text();
+    const QString wanted = ExpandHome(ui->EdtFileName->text());
+    if (wanted != ui->EdtFileName->text())
+        ui->EdtFileName->setText(wanted);
     // The same file again: reloading it would only drop the edits.
     if (wanted == FLoadedPath && Changed())
         return true;
@@ -475,7 +492,8 @@ bool TFrmQuillane::SwitchToTypedFile()
 
 bool TFrmQuillane::SaveBeforeLeavingFile()
 {
-    if (!Changed())
+    // Edits made before any file was named have nowhere to go but the next.
+    if (!Changed() || FLoadedPath.isEmpty())
         return true;
     const int answer = FServices.Dialogs.Ask(
         {QStringLiteral("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？").arg(FLoadedPath),

@@ -121,11 +121,11 @@ public:
     void LeaveField() { Get<QPushButton>("BtnExit")->setFocus(Qt::TabFocusReason); }
 };
 
-TEST_F(FrmQuillaneTest, StartUpWithoutInstallationReportsTheEmptyPathOnce)
+TEST_F(FrmQuillaneTest, StartUpWithoutAnyFileShowsNoReadFailure)
 {
     Create();
     EXPECT_EQ(EdtFileName()->text(), QString());
-    EXPECT_EQ(Dialogs.ReadFailures, QStringList{QStringLiteral("\n") + ReadFailed});
+    EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
     EXPECT_TRUE(Dialogs.Reports.isEmpty());
     EXPECT_EQ(EdtHome()->text(), NotSet);
     EXPECT_EQ(MemCommands()->toPlainText(), NotSet);
@@ -728,6 +728,21 @@ TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits)
                                                       : QStringList());
         Window.reset();
     }
+}
+
+TEST_F(FrmQuillaneTest, ALeadingTildeInTheFileFieldIsTheHomeFolder)
+{
+    StartWith(InitFileWith(""));
+    ShowActive();
+    WriteFile(Install.File(QStringLiteral("mine.m")), InitFileWith("[HomeDirectory]/mine\r\n"));
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", Install.Dir().toUtf8());
+    TypeInto(EdtFileName(), QStringLiteral("~/mine.m"));
+    LeaveField();
+    qputenv("HOME", home);
+    EXPECT_EQ(EdtFileName()->text(), QDir::toNativeSeparators(Install.File(QStringLiteral("mine.m"))));
+    EXPECT_EQ(EdtHome()->text(), QStringLiteral("/mine"));
+    EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
 }
 
 TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing)
