@@ -18,6 +18,18 @@ const char* const QtValueOptions[] = {"platform", "platformpluginpath", "platfor
                                       "style", "stylesheet", "name", "visual", "qmljsdebugger"};
 const char* const QtFlagOptions[] = {"reverse", "widgetcount", "sync", "nograb", "dograb"};
 
+// Without a display, Qt's platform plugin aborts the program with a core
+// dump; from a shell, a message and an ordinary failure serve better.
+bool NoDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return false;
+#endif
+}
+
 void Print(std::FILE* to, const QString& text)
 {
     const QByteArray bytes = text.toLocal8Bit();
@@ -76,6 +88,11 @@ TCommandLine ParseCommandLine(int argc, char** argv)
     if (files.size() > 1) {
         Print(stderr, QStringLiteral("quillane: 編集できるﾌｧｲﾙは一つだけです\n\n%1").arg(usage));
         result.ExitCode = 2;
+        return result;
+    }
+    if (NoDisplay() && !parser.isSet(QStringLiteral("platform"))) {
+        Print(stderr, QStringLiteral("quillane: 画面に接続できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)\n"));
+        result.ExitCode = 1;
         return result;
     }
     // A relative name means the folder the program was started in.
