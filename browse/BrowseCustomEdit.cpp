@@ -74,13 +74,12 @@ void TBrowseComboBox::SetItems(const QStringList& items) {
 }
 
 void TBrowseComboBox::SetDroppedWidth(int width) {
-    FDroppedWidth = width;
+    // The popup is never narrower than the combo box itself.
+    view()->setMinimumWidth(std::max(width, 0));
 }
 
 void TBrowseComboBox::showPopup() {
     if (OnDropDown) OnDropDown();
-    // The popup is never narrower than the combo box itself.
-    view()->setMinimumWidth(std::max(FDroppedWidth, 0));
     QComboBox::showPopup();
 }
 

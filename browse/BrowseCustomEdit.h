@@ -40,8 +40,6 @@ public:
     void SetText(const QString& text);
     /// Replaces the list, keeping the text; no entry is current afterwards.
     void SetItems(const QStringList& items);
-    /// The smallest width of the opened list (0 until set).
-    int DroppedWidth() const { return FDroppedWidth; }
     /// Sets the smallest width of the opened list; it never opens narrower
     /// than the combo box.
     void SetDroppedWidth(int width);
@@ -60,7 +58,6 @@ protected:
 
 private:
     int FItemIndex = -1;
-    int FDroppedWidth = 0;
 };
 
 /// The width the opened list of a combo box needs: the widest entry plus 6,

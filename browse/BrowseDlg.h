@@ -99,8 +99,6 @@ public:
 
     /// The window while Execute runs; null otherwise.
     TBrowseDlgForm* Form() const;
-    /// Whether Execute is running.
-    bool Running() const { return Form() != nullptr; }
 
     // Published properties. Their defaults, and what setting each does while
     // the window runs, are in the property table (BrowseDlgProperties.cpp):

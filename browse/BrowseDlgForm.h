@@ -66,8 +66,6 @@ public:
     /// and bottom edges).
     QRect TextRowRect(int row) const;
 
-    /// The component.
-    TBrowseDlg& BrowseDlg() const { return FBrowseDlg; }
     /// Cancel; always present after InitControls.
     QPushButton* CancelBtn() const { return FCancelBtn; }
     /// OK; always present after InitControls.
@@ -82,8 +80,6 @@ public:
     QCheckBox* CustomCheckBox() const;
     /// The folder tree; always present after InitControls.
     TShellTreeView* TreeView() const { return FTreeView; }
-    /// Whether InitControls has finished.
-    bool ControlsCreated() const { return FControlsCreated; }
     /// The custom edit (edit or combo box); null with ceNone.
     QWidget* CustomEditWidget() const;
 

@@ -49,14 +49,6 @@ public:
     constexpr std::uint8_t Bits() const { return FBits; }
     /// Whether `option` is in the set.
     constexpr bool Contains(TBrowseOption option) const { return (FBits & Bit(option)) != 0; }
-    /// The set with `option` added.
-    constexpr TBrowseOptions With(TBrowseOption option) const {
-        return FromBits(static_cast<std::uint8_t>(FBits | Bit(option)));
-    }
-    /// The set with `option` removed.
-    constexpr TBrowseOptions Without(TBrowseOption option) const {
-        return FromBits(static_cast<std::uint8_t>(FBits & ~Bit(option)));
-    }
     friend constexpr bool operator==(TBrowseOptions a, TBrowseOptions b) { return a.FBits == b.FBits; }
     friend constexpr bool operator!=(TBrowseOptions a, TBrowseOptions b) { return a.FBits != b.FBits; }
 

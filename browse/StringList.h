@@ -16,8 +16,6 @@ class TStringList {
 public:
     /// Number of lines.
     int Count() const { return static_cast<int>(FLines.size()); }
-    /// Line `index` (0-based; must exist).
-    const QString& operator[](int index) const { return FLines.at(index); }
     /// All lines.
     const QStringList& Lines() const { return FLines; }
     /// Replaces all lines with a copy of `lines`.

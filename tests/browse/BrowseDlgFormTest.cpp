@@ -221,7 +221,7 @@ TEST_F(BrowseDlgFormTest, OpeningTheComboListSizesItForItsWidestEntry) {
             const QFontMetrics metrics(combo->font(), combo);
             int expected = metrics.horizontalAdvance(wide) + 6;
             if (list.size() > 8) expected += combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, combo);
-            EXPECT_EQ(combo->DroppedWidth(), expected);
+            EXPECT_EQ(combo->view()->minimumWidth(), expected);
             EXPECT_GE(combo->view()->width(), expected);
             combo->hidePopup();
             form.CancelBtn()->click();
@@ -433,7 +433,7 @@ TEST_F(BrowseDlgFormTest, EventsFireInTheirOrder) {
     };
     EXPECT_EQ(log, expected);
     EXPECT_EQ(dlg.CustomEditLines(), QStringList({"C:\\Work"}));
-    EXPECT_FALSE(dlg.Running());
+    EXPECT_EQ(dlg.Form(), nullptr);
     // Released through the event loop, after Execute has returned.
     ASSERT_FALSE(window.isNull());
     EXPECT_FALSE(window->isVisible());
