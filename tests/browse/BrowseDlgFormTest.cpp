@@ -33,7 +33,18 @@ using namespace quillane::test;
 
 namespace {
 
-class BrowseDlgFormTest : public BrowseFixture {};
+class BrowseDlgFormTest : public BrowseFixture {
+protected:
+    // The first text row alone above the tree, which leaves the row's first
+    // `treeMargin` pixels free, in a black font 12 pixels high.
+    static void TextRowOnly(TBrowseDlg& dlg, int treeMargin) {
+        UseComputer(dlg);
+        dlg.SetCustomEditType(ceNone);
+        dlg.SetTreeHorzMargin(treeMargin);
+        dlg.Font().SetHeight(-12);
+        dlg.Font().SetColor(Qt::black);
+    }
+};
 
 QString Str(const QRect& r) {
     return QStringLiteral("(%1,%2) %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
@@ -250,11 +261,7 @@ TEST(BrowseRowTextTest, FirstLineOnlyElidedAtTheEndAmpersandKept) {
 // its row, and a visible row paints.
 TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
     TBrowseDlg dlg;
-    UseComputer(dlg);
-    dlg.SetCustomEditType(ceNone);
-    dlg.SetTreeHorzMargin(100);
-    dlg.Font().SetHeight(-12);
-    dlg.Font().SetColor(Qt::black);
+    TextRowOnly(dlg, 100);
     dlg.SetText1(QStringLiteral("&&&& first line & more\nSECOND LINE SECOND LINE"));
     Run(dlg, [&](TBrowseDlgForm& form) {
         form.setStyleSheet("QDialog { background: white; }");
@@ -281,11 +288,7 @@ TEST_F(BrowseDlgFormTest, TextRowsPaintInsideTheirRectangles) {
 // fallback font for Japanese), the descenders show in the gap below.
 TEST_F(BrowseDlgFormTest, DescendersAreNotCutAtTheRowsEnd) {
     TBrowseDlg dlg;
-    UseComputer(dlg);
-    dlg.SetCustomEditType(ceNone);
-    dlg.SetTreeHorzMargin(250);
-    dlg.Font().SetHeight(-12);
-    dlg.Font().SetColor(Qt::black);
+    TextRowOnly(dlg, 250);
     const QString text = QStringLiteral("gypq 選んでください gypq");
     dlg.SetText1(text);
     // Where the lowest glyph pixel lies when nothing clips the text.
