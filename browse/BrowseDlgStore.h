@@ -33,10 +33,11 @@ struct TBrowseHandlerTable {
 /// bound event without a recorded handler name.
 QString SaveBrowseDlgForm(const TBrowseDlg& dlg);
 
-/// Applies a stored form to `dlg` through its setters, binding events from
-/// `handlers` and recording their names. Throws EBrowseDlgError naming the
-/// line for an unknown property, a malformed value or an unknown handler;
-/// lines before the faulty one stay applied.
+/// Applies a stored form to `dlg` as its setters would (so a running
+/// component refuses what they refuse), binding events from `handlers` and
+/// recording their names. Throws EBrowseDlgError naming the line for an
+/// unknown property, a malformed value or an unknown handler; lines before
+/// the faulty one stay applied.
 void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers);
 
 /// Reads a stored form from a file or Qt resource (":/...") and applies it.
