@@ -2,6 +2,7 @@
 
 #include "ShellRoutines.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace quillane::shell {
@@ -17,9 +18,24 @@ PItemIDList AllocIDListFrom(ShellAllocator& allocator, const std::string& itemBy
 
 void FreeIDList(PItemIDList list) {
     if (list == nullptr) return;
-    // A list outliving the unit cannot be given back; leaking it is the
-    // only safe choice then.
-    if (ShellAllocator* malloc = ShellMalloc()) malloc->Free(list);
+    ShellAllocator* malloc = ShellMalloc();
+    // Its allocator is gone: the list's owner outlived the unit, which is
+    // that owner's fault. Leaking the block is all a release build can do.
+    assert(malloc != nullptr && "an item ID list was freed after the shell unit had ended");
+    if (malloc != nullptr) malloc->Free(list);
+}
+
+HeldIDList& HeldIDList::operator=(HeldIDList&& other) noexcept {
+    if (this == &other) return *this;
+    Reset();
+    FAllocator = std::move(other.FAllocator);
+    FList = std::exchange(other.FList, nullptr);
+    return *this;
+}
+
+void HeldIDList::Reset() noexcept {
+    if (FList != nullptr && FAllocator) FAllocator->Free(FList);
+    FList = nullptr;
 }
 
 std::uint16_t ItemSize(PCItemIDList item) {

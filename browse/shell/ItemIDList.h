@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace quillane::shell {
 
@@ -18,7 +19,8 @@ namespace quillane::shell {
 /// out lists from their own allocator.
 PItemIDList AllocIDListFrom(ShellAllocator& allocator, const std::string& itemBytes);
 
-/// Frees a list through ShellMalloc (no-op for null).
+/// Frees a list through ShellMalloc (no-op for null). Every list must be
+/// freed while the unit runs; a debug build asserts that it does.
 void FreeIDList(PItemIDList list);
 
 /// Deleter for owning list pointers.
@@ -28,6 +30,38 @@ struct IDListDeleter {
 
 /// An owned item ID list, freed through ShellMalloc when destroyed.
 using IDListPtr = std::unique_ptr<std::uint8_t, IDListDeleter>;
+
+/// An item ID list held together with the allocator it lives in, so that it
+/// can be freed on any thread, also after the unit has ended. Work on the
+/// shell's worker threads holds its lists this way.
+class HeldIDList {
+public:
+    HeldIDList() = default;
+    /// Takes `list`, a block of `allocator`.
+    HeldIDList(ShellAllocatorPtr allocator, PItemIDList list) noexcept
+        : FAllocator(std::move(allocator)), FList(list) {}
+    /// Frees the list through its allocator.
+    ~HeldIDList() { Reset(); }
+    HeldIDList(HeldIDList&& other) noexcept
+        : FAllocator(std::move(other.FAllocator)), FList(std::exchange(other.FList, nullptr)) {}
+    HeldIDList& operator=(HeldIDList&& other) noexcept;
+    HeldIDList(const HeldIDList&) = delete;
+    HeldIDList& operator=(const HeldIDList&) = delete;
+
+    /// The list; null for none.
+    PItemIDList Get() const { return FList; }
+    explicit operator bool() const { return FList != nullptr; }
+    /// The allocator the list lives in.
+    const ShellAllocatorPtr& Allocator() const { return FAllocator; }
+    /// Gives the list up; its new owner frees it through the same allocator.
+    PItemIDList Release() noexcept { return std::exchange(FList, nullptr); }
+    /// Frees the list.
+    void Reset() noexcept;
+
+private:
+    ShellAllocatorPtr FAllocator;
+    PItemIDList FList = nullptr;
+};
 
 /// The 16-bit size field of the item at `item` (0 at the terminator).
 std::uint16_t ItemSize(PCItemIDList item);
@@ -68,5 +102,16 @@ PCItemIDList MatchIDListPrefix(PCItemIDList prefix, PCItemIDList list);
 
 /// The bytes of a list without its terminator (for comparisons and keys).
 std::string IDListBytes(PCItemIDList list);
+
+/// The bytes of the items `items` (as IDListBytes gives them) with the
+/// terminator: a list held outside the allocator, to pass to the shell.
+inline std::string IDListBlock(const std::string& items) {
+    return items + std::string(2, '\0');
+}
+
+/// A block made by IDListBlock, seen as a list.
+inline PCItemIDList AsIDList(const std::string& block) {
+    return reinterpret_cast<PCItemIDList>(block.data());
+}
 
 }  // namespace quillane::shell

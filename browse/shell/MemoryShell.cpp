@@ -5,10 +5,12 @@
 #include "ShellText.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace quillane::shell {
@@ -17,6 +19,7 @@ namespace quillane::shell {
 // CountingAllocator
 
 void* CountingAllocator::Alloc(std::size_t size) {
+    std::lock_guard<std::mutex> lock(FMutex);
     if (FFailAfter == 0) return nullptr;
     if (FFailAfter > 0) --FFailAfter;
     // malloc(0) may answer null; a block of one byte keeps every answer distinct.
@@ -29,6 +32,7 @@ void* CountingAllocator::Alloc(std::size_t size) {
 
 void CountingAllocator::Free(void* block) {
     if (block == nullptr) return;
+    std::lock_guard<std::mutex> lock(FMutex);
     auto it = FLive.find(block);
     if (it == FLive.end()) {
         // Never hand an unknown pointer to free(): count it so the test fails.
@@ -40,7 +44,33 @@ void CountingAllocator::Free(void* block) {
     std::free(block);
 }
 
+std::size_t CountingAllocator::Allocations() const {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FAllocations;
+}
+
+std::size_t CountingAllocator::Frees() const {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FFrees;
+}
+
+std::size_t CountingAllocator::Outstanding() const {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FLive.size();
+}
+
+std::size_t CountingAllocator::BadFrees() const {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FBadFrees;
+}
+
+void CountingAllocator::FailAfter(long count) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FFailAfter = count;
+}
+
 std::size_t CountingAllocator::BlockSize(const void* block) const {
+    std::lock_guard<std::mutex> lock(FMutex);
     auto it = FLive.find(block);
     return it == FLive.end() ? 0 : it->second;
 }
@@ -101,7 +131,16 @@ std::string ItemBytes(const MemNode& node) {
 
 }  // namespace
 
+// What a test asked of calls of one kind about one item.
+struct Slowdown {
+    std::chrono::milliseconds delay{0};
+    bool hold = false;
+};
+
+// Nodes never change once built; everything else is guarded by `mutex`,
+// which a call holds except while it waits as a test asked.
 struct MemoryShellState {
+    mutable std::mutex mutex;
     std::shared_ptr<CountingAllocator> allocator = std::make_shared<CountingAllocator>();
     MemNode root;
     std::vector<MemNode*> byId;  // index = id
@@ -112,6 +151,30 @@ struct MemoryShellState {
     std::map<int, MemNode*> special;
     std::size_t liveFolders = 0;
     std::size_t liveEnumerators = 0;
+    std::map<std::pair<MemoryCall, const MemNode*>, Slowdown> slowdowns;
+    std::condition_variable released;
+    std::uint64_t releases = 0;
+    std::size_t held = 0;
+
+    // Waits as the test asked for `call` about `node`, letting other calls
+    // in meanwhile.
+    void Pause(std::unique_lock<std::mutex>& lock, MemoryCall call, const MemNode* node) {
+        if (node == nullptr || slowdowns.empty()) return;
+        auto it = slowdowns.find({call, node});
+        if (it == slowdowns.end()) return;
+        const Slowdown slowdown = it->second;
+        if (slowdown.hold) {
+            const std::uint64_t generation = releases;
+            ++held;
+            released.wait(lock, [&] { return releases != generation; });
+            --held;
+        }
+        if (slowdown.delay.count() > 0) {
+            lock.unlock();
+            std::this_thread::sleep_for(slowdown.delay);
+            lock.lock();
+        }
+    }
 
     // The node that `list` (relative to `from`) addresses; null when any
     // item is not one of this namespace's children of the node before it.
@@ -163,15 +226,21 @@ namespace {
 
 class MemoryEnumerator : public ShellEnumerator {
 public:
-    MemoryEnumerator(std::shared_ptr<MemoryShellState> state, std::vector<MemNode*> items)
-        : FState(std::move(state)), FItems(std::move(items)) {
+    // Made with the state's mutex held.
+    MemoryEnumerator(std::shared_ptr<MemoryShellState> state, const MemNode* folder, std::vector<MemNode*> items)
+        : FState(std::move(state)), FFolder(folder), FItems(std::move(items)) {
         ++FState->liveEnumerators;
     }
-    ~MemoryEnumerator() override { --FState->liveEnumerators; }
+    ~MemoryEnumerator() override {
+        std::lock_guard<std::mutex> lock(FState->mutex);
+        --FState->liveEnumerators;
+    }
 
     HResult Next(PItemIDList& item) override {
         item = nullptr;
+        std::unique_lock<std::mutex> lock(FState->mutex);
         ++FState->calls.next;
+        FState->Pause(lock, MemoryCall::Next, FFolder);
         if (FPos >= FItems.size()) return ShellFalse;
         item = FState->ListBetween(FItems[FPos]->parent, FItems[FPos]);
         if (item == nullptr) return ShellOutOfMemory;
@@ -181,23 +250,30 @@ public:
 
 private:
     std::shared_ptr<MemoryShellState> FState;
+    const MemNode* FFolder;
     std::vector<MemNode*> FItems;
     std::size_t FPos = 0;
 };
 
 class MemoryFolder : public ShellFolder {
 public:
+    // Made with the state's mutex held.
     MemoryFolder(std::shared_ptr<MemoryShellState> state, MemNode* node) : FState(std::move(state)), FNode(node) {
         ++FState->liveFolders;
     }
-    ~MemoryFolder() override { --FState->liveFolders; }
+    ~MemoryFolder() override {
+        std::lock_guard<std::mutex> lock(FState->mutex);
+        --FState->liveFolders;
+    }
 
     HResult ParseDisplayName(WindowHandle, const std::string& name, PItemIDList& list) override {
         list = nullptr;
+        std::unique_lock<std::mutex> lock(FState->mutex);
         ++FState->calls.parse;
         if (FState->failures.parse) return ShellFail;
         if (name.empty()) return ShellInvalidArg;
         MemNode* found = MemoryShellState::FindPath(FNode, name);
+        FState->Pause(lock, MemoryCall::Parse, found);
         if (found == nullptr) return ShellNotFound;
         list = FState->ListBetween(FNode, found);
         return list ? ShellOk : ShellOutOfMemory;
@@ -205,7 +281,9 @@ public:
 
     HResult EnumObjects(WindowHandle, std::uint32_t flags, ShellEnumPtr& result) override {
         result.reset();
+        std::unique_lock<std::mutex> lock(FState->mutex);
         ++FState->calls.enumerate;
+        FState->Pause(lock, MemoryCall::Enumerate, FNode);
         if (FState->failures.enumerate || FNode->noEnum) return ShellFail;
         if (!(FNode->attributes & SFGAO_FOLDER)) return ShellInvalidArg;
         std::vector<MemNode*> items;
@@ -216,15 +294,17 @@ public:
             if (child->hidden && !(flags & SHCONTF_INCLUDEHIDDEN)) continue;
             items.push_back(child.get());
         }
-        result = std::make_unique<MemoryEnumerator>(FState, std::move(items));
+        result = std::make_unique<MemoryEnumerator>(FState, FNode, std::move(items));
         return ShellOk;
     }
 
     HResult BindToObject(PCItemIDList item, ShellFolderPtr& result) override {
         result.reset();
+        std::unique_lock<std::mutex> lock(FState->mutex);
         ++FState->calls.bind;
-        if (FState->failures.bind) return ShellFail;
         MemNode* node = FState->Resolve(FNode, item);
+        FState->Pause(lock, MemoryCall::Bind, node);
+        if (FState->failures.bind) return ShellFail;
         if (node == nullptr || node == FNode) return ShellInvalidArg;
         if (node->noBind || !(node->attributes & SFGAO_FOLDER)) return ShellFail;
         result = std::make_shared<MemoryFolder>(FState, node);
@@ -232,12 +312,14 @@ public:
     }
 
     HResult GetAttributesOf(unsigned count, const PCItemIDList* items, std::uint32_t& mask) override {
+        std::unique_lock<std::mutex> lock(FState->mutex);
         ++FState->calls.attributes;
         if (FState->failures.attributes) return ShellFail;
         if (count == 0 || items == nullptr) return ShellInvalidArg;
         std::uint32_t common = ~0u;
         for (unsigned i = 0; i < count; ++i) {
             MemNode* node = FState->Resolve(FNode, items[i]);
+            FState->Pause(lock, MemoryCall::Attributes, node);
             if (node == nullptr) return ShellInvalidArg;
             if (node->noAttr) return ShellFail;
             common &= node->attributes;
@@ -247,9 +329,11 @@ public:
     }
 
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override {
+        std::unique_lock<std::mutex> lock(FState->mutex);
         ++FState->calls.displayName;
-        if (FState->failures.displayName) return ShellFail;
         MemNode* node = FState->Resolve(FNode, item);
+        FState->Pause(lock, MemoryCall::DisplayName, node);
+        if (FState->failures.displayName) return ShellFail;
         if (node == nullptr) return ShellInvalidArg;
         if (node->noName) return ShellFail;
         const std::string& text =
@@ -388,10 +472,15 @@ MemoryShell::MemoryShell(const std::string& description) : FState(std::make_shar
     s.special[0] = &s.root;
 }
 
-MemoryShell::~MemoryShell() = default;
+
+MemoryShell::~MemoryShell() {
+    // Calls still held would never answer: no test could release them now.
+    ReleaseHeld();
+}
 
 HResult MemoryShell::GetMalloc(ShellAllocatorPtr& result) {
     result.reset();
+    std::lock_guard<std::mutex> lock(FState->mutex);
     if (FState->failures.malloc) return ShellFail;
     result = FState->allocator;
     return ShellOk;
@@ -399,6 +488,7 @@ HResult MemoryShell::GetMalloc(ShellAllocatorPtr& result) {
 
 HResult MemoryShell::GetDesktopFolder(ShellFolderPtr& result) {
     result.reset();
+    std::lock_guard<std::mutex> lock(FState->mutex);
     if (FState->failures.desktop) return ShellFail;
     result = std::make_shared<MemoryFolder>(FState, &FState->root);
     return ShellOk;
@@ -406,33 +496,40 @@ HResult MemoryShell::GetDesktopFolder(ShellFolderPtr& result) {
 
 HResult MemoryShell::GetSpecialFolderLocation(WindowHandle, int csidl, PItemIDList& list) {
     list = nullptr;
+    std::unique_lock<std::mutex> lock(FState->mutex);
     ++FState->calls.specialFolder;
     if (FState->failures.specialFolder) return ShellFail;
     auto it = FState->special.find(csidl);
     if (it == FState->special.end()) return ShellInvalidArg;
+    FState->Pause(lock, MemoryCall::SpecialFolder, it->second);
     list = FState->ListBetween(&FState->root, it->second);
     return list ? ShellOk : ShellOutOfMemory;
 }
 
 ImageListHandle MemoryShell::GetFileIconInfo(PCItemIDList absolute, std::uint32_t flags, int& iconIndex) {
+    std::unique_lock<std::mutex> lock(FState->mutex);
     ++FState->calls.icon;
-    if (FState->failures.icon) return 0;
     MemNode* node = FState->Resolve(&FState->root, absolute);
+    FState->Pause(lock, MemoryCall::Icon, node);
+    if (FState->failures.icon) return 0;
     if (node == nullptr || node->noIcon) return 0;
     iconIndex = (flags & SHGFI_OPENICON) ? node->openIcon : node->icon;
     return SharedIconListHandle;
 }
 
 bool MemoryShell::GetPathFromIDList(PCItemIDList absolute, std::string& path) {
+    std::unique_lock<std::mutex> lock(FState->mutex);
     ++FState->calls.path;
-    if (FState->failures.path) return false;
     MemNode* node = FState->Resolve(&FState->root, absolute);
+    FState->Pause(lock, MemoryCall::Path, node);
+    if (FState->failures.path) return false;
     if (node == nullptr || node->noPath || node->path.empty()) return false;
     path = node->path;
     return true;
 }
 
 bool MemoryShell::IsNTFamily() {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     return FState->nt;
 }
 
@@ -453,28 +550,64 @@ CountingAllocator& MemoryShell::Allocator() {
 }
 
 std::size_t MemoryShell::LiveFolders() const {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     return FState->liveFolders;
 }
 
 std::size_t MemoryShell::LiveEnumerators() const {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     return FState->liveEnumerators;
 }
 
+bool MemoryShell::SetDelay(MemoryCall call, const std::string& address, std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
+    const MemNode* node = FState->Find(address);
+    if (node == nullptr) return false;
+    FState->slowdowns[{call, node}].delay = delay;
+    return true;
+}
+
+bool MemoryShell::Hold(MemoryCall call, const std::string& address) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
+    const MemNode* node = FState->Find(address);
+    if (node == nullptr) return false;
+    FState->slowdowns[{call, node}].hold = true;
+    return true;
+}
+
+void MemoryShell::ReleaseHeld() {
+    {
+        std::lock_guard<std::mutex> lock(FState->mutex);
+        for (auto& slowdown : FState->slowdowns) slowdown.second.hold = false;
+        ++FState->releases;
+    }
+    FState->released.notify_all();
+}
+
+std::size_t MemoryShell::HeldCalls() const {
+    std::lock_guard<std::mutex> lock(FState->mutex);
+    return FState->held;
+}
+
 void MemoryShell::SetNTFamily(bool nt) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     FState->nt = nt;
 }
 
 void MemoryShell::SetNameAnswer(std::uint32_t type) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     FState->nameAnswer = type;
 }
 
 void MemoryShell::SetDesktop(const std::string& name, const std::string& path) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     FState->root.name = name;
     FState->root.path = path;
     if (!path.empty()) FState->root.attributes |= SFGAO_FILESYSTEM;
 }
 
 bool MemoryShell::SetSpecialFolder(int csidl, const std::string& address) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     MemNode* node = FState->Find(address);
     if (node == nullptr) return false;
     FState->special[csidl] = node;
@@ -482,6 +615,7 @@ bool MemoryShell::SetSpecialFolder(int csidl, const std::string& address) {
 }
 
 PItemIDList MemoryShell::ListOf(const std::string& address) {
+    std::lock_guard<std::mutex> lock(FState->mutex);
     MemNode* node = FState->Find(address);
     return node ? FState->ListBetween(&FState->root, node) : nullptr;
 }

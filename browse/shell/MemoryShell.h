@@ -1,8 +1,10 @@
 #pragma once
 
 // An in-memory namespace for tests: built from a text description, with
-// virtual items, failures a test switches on, and an allocator that counts
-// every block so a test can prove that nothing leaks.
+// virtual items, failures a test switches on, calls a test slows down or
+// holds (as a slow or hung file system would), and an allocator that counts
+// every block so a test can prove that nothing leaks. It may be called from
+// several threads at once.
 //
 // Description: one item per line, indented by two spaces per level below
 // the desktop (a line at column 0 is a child of the desktop). Fields are
@@ -18,11 +20,12 @@
 
 #include "ShellNamespace.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
+#include <mutex>
 #include <string>
 
 namespace quillane::shell {
@@ -37,20 +40,21 @@ public:
     ~CountingAllocator() override;
 
     /// Blocks handed out so far.
-    std::size_t Allocations() const { return FAllocations; }
+    std::size_t Allocations() const;
     /// Blocks released so far.
-    std::size_t Frees() const { return FFrees; }
+    std::size_t Frees() const;
     /// Blocks handed out and not yet released.
-    std::size_t Outstanding() const { return FLive.size(); }
+    std::size_t Outstanding() const;
     /// Releases of blocks that were not live (double or foreign frees).
-    std::size_t BadFrees() const { return FBadFrees; }
+    std::size_t BadFrees() const;
     /// Size of a live block; 0 when not live.
     std::size_t BlockSize(const void* block) const;
     /// Lets `count` more allocations succeed, then fails them all; a
     /// negative count never fails.
-    void FailAfter(long count) { FFailAfter = count; }
+    void FailAfter(long count);
 
 private:
+    mutable std::mutex FMutex;
     std::map<const void*, std::size_t> FLive;
     std::size_t FAllocations = 0;
     std::size_t FFrees = 0;
@@ -71,6 +75,9 @@ struct MemoryFailures {
     bool icon = false;           ///< GetFileIconInfo fails
     bool path = false;           ///< GetPathFromIDList fails
 };
+
+/// The calls a test can slow down or hold.
+enum class MemoryCall { Parse, SpecialFolder, Bind, Enumerate, Next, Attributes, DisplayName, Icon, Path };
 
 /// Counters of the calls the namespace received.
 struct MemoryCallCounts {
@@ -112,6 +119,21 @@ public:
     /// Folder objects and enumerators alive now.
     std::size_t LiveFolders() const;
     std::size_t LiveEnumerators() const;
+
+    /// Makes every `call` about the item at `address` (as for ListOf) wait
+    /// `delay` before it answers; 0 answers at once again. A call is about
+    /// the item it finds (Parse, SpecialFolder), binds (Bind), lists
+    /// (Enumerate, Next) or is asked about (the others). False when the
+    /// address names no item.
+    bool SetDelay(MemoryCall call, const std::string& address, std::chrono::milliseconds delay);
+    /// Makes every such call wait until ReleaseHeld, as a hung file system
+    /// would. False when the address names no item.
+    bool Hold(MemoryCall call, const std::string& address);
+    /// Lets the held calls answer and holds no more; the namespace's end
+    /// does so too.
+    void ReleaseHeld();
+    /// Calls waiting in a hold now.
+    std::size_t HeldCalls() const;
 
     /// Chooses the platform family (NT by default).
     void SetNTFamily(bool nt);

@@ -166,6 +166,9 @@ public:
     virtual bool IsNTFamily() = 0;
     /// Converts 8-bit display text in the system code page to UTF-8.
     virtual std::string SystemTextToUtf8(const std::string& text) = 0;
+    /// Prepares the calling thread for shell calls for as long as the
+    /// answer is held (COM on Windows); nothing by default.
+    virtual std::shared_ptr<void> PrepareThread() { return nullptr; }
 };
 
 /// The shell of this system: the Windows shell on Windows, the file-system

@@ -2,6 +2,7 @@
 
 #include "QuillaneError.h"
 #include "ShellText.h"
+#include "ShellWorker.h"
 
 #include <cstring>
 
@@ -9,11 +10,11 @@ namespace quillane::shell {
 
 namespace {
 
-// The unit's process-wide state. Only the GUI thread touches it.
+// The unit's process-wide state. Only the GUI thread touches it; work on
+// other threads holds its own copy of the context.
 struct UnitState {
     int starts = 0;
-    std::shared_ptr<ShellPlatform> platform;
-    ShellAllocatorPtr malloc;
+    ShellContext context;
     ShellFolderPtr desktop;
 };
 
@@ -48,8 +49,13 @@ void StartShellUnit(std::shared_ptr<ShellPlatform> platform) {
     ShellFolderPtr desktop;
     if (platform->GetDesktopFolder(desktop) != ShellOk || !desktop)
         throw EQuillaneError("SHGetDesktopFolder failed");
-    unit.platform = std::move(platform);
-    unit.malloc = std::move(malloc);
+    // Each worker thread is made ready for the platform's shell calls. The
+    // threads may outlive the unit; they need not keep the platform.
+    auto worker = std::make_shared<ShellWorker>([weak = std::weak_ptr<ShellPlatform>(platform)] {
+        const std::shared_ptr<ShellPlatform> platform = weak.lock();
+        return platform ? platform->PrepareThread() : nullptr;
+    });
+    unit.context = ShellContext{std::move(platform), std::move(malloc), std::move(worker)};
     unit.desktop = std::move(desktop);
     unit.starts = 1;
 }
@@ -58,9 +64,11 @@ void EndShellUnit() {
     UnitState& unit = Unit();
     if (unit.starts == 0) return;
     if (--unit.starts > 0) return;
-    unit.malloc.reset();
+    // Work still running keeps what it holds; the idle threads end.
+    unit.context.worker.reset();
+    unit.context.malloc.reset();
     unit.desktop.reset();
-    unit.platform.reset();
+    unit.context.platform.reset();
 }
 
 bool ShellUnitStarted() {
@@ -68,7 +76,7 @@ bool ShellUnitStarted() {
 }
 
 ShellAllocator* ShellMalloc() {
-    return Unit().malloc.get();
+    return Unit().context.malloc.get();
 }
 
 const ShellFolderPtr& DesktopFolder() {
@@ -76,41 +84,55 @@ const ShellFolderPtr& DesktopFolder() {
 }
 
 ShellPlatform* ShellPlatformInUse() {
-    return Unit().platform.get();
+    return Unit().context.platform.get();
+}
+
+ShellContext CurrentShellContext() {
+    return Unit().context;
 }
 
 IDListPtr PathToIDList(const std::string& path, TSpecialFolder folder, WindowHandle owner) {
     UnitState& unit = Unit();
     if (unit.starts == 0) return nullptr;
+    return IDListPtr(PathToIDList(unit.context, *unit.desktop, path, folder, owner).Release());
+}
+
+HeldIDList PathToIDList(const ShellContext& context, ShellFolder& desktop, const std::string& path,
+                        TSpecialFolder folder, WindowHandle owner) {
+    if (!context) return HeldIDList();
     PItemIDList list = nullptr;
     // Whatever the call leaves in the out list is the answer; a backend that
     // reports failure but still hands out a list must not leak it.
     if (!path.empty()) {
-        unit.desktop->ParseDisplayName(owner, path, list);
+        desktop.ParseDisplayName(owner, path, list);
     } else {
-        const int csidl = GetSpecialFolderID(folder);
-        if (csidl < 0) return nullptr;
-        unit.platform->GetSpecialFolderLocation(owner, csidl, list);
+        const int csidl = GetSpecialFolderID(folder, context.platform->IsNTFamily());
+        if (csidl < 0) return HeldIDList();
+        context.platform->GetSpecialFolderLocation(owner, csidl, list);
     }
-    return IDListPtr(list);
+    return HeldIDList(context.malloc, list);
 }
 
 std::string GetDisplayName(ShellFolder& folder, PCItemIDList item, int kind) {
+    return GetDisplayName(Unit().context, folder, item, kind);
+}
+
+std::string GetDisplayName(const ShellContext& context, ShellFolder& folder, PCItemIDList item, int kind) {
     if (item == nullptr) return std::string();
     const std::uint32_t flags = kind == DisplayNameInFolder ? SHGDN_INFOLDER : SHGDN_NORMAL;
     StrRet answer;
     if (folder.GetDisplayNameOf(item, flags, answer) != ShellOk) {
         // A failed call may still have handed out a text block.
-        if (answer.uType == STRRET_WSTR && answer.pOleStr != nullptr)
-            if (ShellAllocator* malloc = ShellMalloc()) malloc->Free(answer.pOleStr);
+        if (answer.uType == STRRET_WSTR && answer.pOleStr != nullptr && context.malloc)
+            context.malloc->Free(answer.pOleStr);
         return std::string();
     }
-    ShellPlatform* platform = ShellPlatformInUse();
+    ShellPlatform* platform = context.platform.get();
     switch (answer.uType) {
     case STRRET_WSTR: {
         if (answer.pOleStr == nullptr) return std::string();
         std::string text = Utf16ToUtf8(std::u16string(answer.pOleStr));
-        if (ShellAllocator* malloc = ShellMalloc()) malloc->Free(answer.pOleStr);
+        if (context.malloc) context.malloc->Free(answer.pOleStr);
         return text;
     }
     case STRRET_OFFSET: {
@@ -137,7 +159,11 @@ std::string GetDisplayName(ShellFolder& folder, PCItemIDList item, int kind) {
 }
 
 int GetShellIconIndex(PCItemIDList absolute, int kind, ImageListHandle* imageList) {
-    ShellPlatform* platform = ShellPlatformInUse();
+    return GetShellIconIndex(Unit().context, absolute, kind, imageList);
+}
+
+int GetShellIconIndex(const ShellContext& context, PCItemIDList absolute, int kind, ImageListHandle* imageList) {
+    ShellPlatform* platform = context.platform.get();
     if (imageList != nullptr) *imageList = 0;
     if (platform == nullptr || absolute == nullptr) return -1;
     std::uint32_t flags = SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON;
@@ -150,7 +176,11 @@ int GetShellIconIndex(PCItemIDList absolute, int kind, ImageListHandle* imageLis
 }
 
 std::string GetPathFromIDList(PCItemIDList absolute) {
-    ShellPlatform* platform = ShellPlatformInUse();
+    return GetPathFromIDList(Unit().context, absolute);
+}
+
+std::string GetPathFromIDList(const ShellContext& context, PCItemIDList absolute) {
+    ShellPlatform* platform = context.platform.get();
     if (platform == nullptr || absolute == nullptr) return std::string();
     std::string path;
     if (!platform->GetPathFromIDList(absolute, path)) return std::string();

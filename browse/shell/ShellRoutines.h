@@ -1,8 +1,10 @@
 #pragma once
 
 // The process-wide shell objects and the routines the folder tree uses.
-// Everything here runs on the GUI thread. No routine throws: failures give a
-// null list, an empty text, false or -1, as each says.
+// The unit and the routines without a ShellContext belong to the GUI
+// thread; those with one may run on any thread, as the shell's worker
+// threads do. No routine throws: failures give a null list, an empty text,
+// false or -1, as each says.
 
 #include "ItemIDList.h"
 #include "ShellNamespace.h"
@@ -12,6 +14,8 @@
 #include <string>
 
 namespace quillane::shell {
+
+class ShellWorker;
 
 /// The special folders of the shell, in the order of their platform ids.
 enum TSpecialFolder : std::uint8_t {
@@ -96,10 +100,28 @@ const ShellFolderPtr& DesktopFolder();
 /// The platform the unit was started with; null while not started.
 ShellPlatform* ShellPlatformInUse();
 
+/// The unit's shell objects as one piece of work holds them. Work on the
+/// worker threads uses these and never the unit's globals, so it stays
+/// sound when the unit ends while the work still runs.
+struct ShellContext {
+    std::shared_ptr<ShellPlatform> platform;
+    ShellAllocatorPtr malloc;
+    /// The threads that shell work which can block runs on.
+    std::shared_ptr<ShellWorker> worker;
+    /// Whether the context holds a started unit's objects.
+    explicit operator bool() const { return platform && malloc && worker; }
+};
+
+/// The started unit's objects; empty while the unit is not started.
+ShellContext CurrentShellContext();
+
 /// Absolute list of `path` (UTF-8, the platform's syntax) when it is not
 /// empty, else of the special folder `folder`; null when the path does not
 /// parse or the folder cannot be located. `owner` owns any prompt.
 IDListPtr PathToIDList(const std::string& path, TSpecialFolder folder, WindowHandle owner = 0);
+/// The same through `desktop`, the desktop folder of `context`.
+HeldIDList PathToIDList(const ShellContext& context, ShellFolder& desktop, const std::string& path,
+                        TSpecialFolder folder, WindowHandle owner = 0);
 
 /// Display-name kinds for GetDisplayName.
 constexpr int DisplayNameNormal = 0;
@@ -108,6 +130,8 @@ constexpr int DisplayNameInFolder = 1;
 /// Display name (UTF-8) of the relative list `item` inside `folder`, of the
 /// kind DisplayNameNormal or DisplayNameInFolder; empty on failure.
 std::string GetDisplayName(ShellFolder& folder, PCItemIDList item, int kind);
+/// The same with the objects of `context`.
+std::string GetDisplayName(const ShellContext& context, ShellFolder& folder, PCItemIDList item, int kind);
 
 /// Icon kinds for GetShellIconIndex.
 constexpr int IconNormal = 0;
@@ -117,10 +141,15 @@ constexpr int IconOpen = 1;
 /// icon list; -1 when the platform cannot tell. `imageList`, when given,
 /// receives the list's handle (0 on failure).
 int GetShellIconIndex(PCItemIDList absolute, int kind, ImageListHandle* imageList = nullptr);
+/// The same with the objects of `context`.
+int GetShellIconIndex(const ShellContext& context, PCItemIDList absolute, int kind,
+                      ImageListHandle* imageList = nullptr);
 
 /// File-system path (UTF-8) of the item of an absolute list; empty when it
 /// has none.
 std::string GetPathFromIDList(PCItemIDList absolute);
+/// The same with the objects of `context`.
+std::string GetPathFromIDList(const ShellContext& context, PCItemIDList absolute);
 
 /// Whether `item` inside `folder` carries the folder attribute.
 bool IsFolderItem(ShellFolder& folder, PCItemIDList item);

@@ -257,6 +257,9 @@ public:
         return ok ? ToUtf8(wide.data(), wide.size()) : std::string();
     }
 
+    // A worker thread's shell objects live in its own apartment.
+    std::shared_ptr<void> PrepareThread() override { return std::make_shared<ComApartment>(); }
+
 private:
     ApartmentRef FApartment;
 };

@@ -1,17 +1,21 @@
 // The in-memory namespace itself: what a description builds, how it
-// enumerates and binds, the failures a test can switch on, and its counts.
+// enumerates and binds, the failures a test can switch on, the calls it can
+// slow down or hold, and its counts.
 
 #include "MemoryShell.h"
 #include "ShellRoutines.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace quillane::shell;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -205,6 +209,29 @@ TEST_F(MemoryShellTest, OutOfMemoryEndsTheEnumerationWithoutAnItem) {
     EXPECT_EQ(e->Next(item), ShellOutOfMemory);
     EXPECT_EQ(item, nullptr);
     FShell->Allocator().FailAfter(-1);
+}
+
+TEST_F(MemoryShellTest, HeldAndDelayedCallsWaitWhileOthersAnswer) {
+    using V = std::vector<std::string>;
+    const std::uint32_t both = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+    EXPECT_FALSE(FShell->Hold(MemoryCall::Enumerate, "Computer/Nowhere"));
+    ASSERT_TRUE(FShell->Hold(MemoryCall::Enumerate, "Computer/C:\\/Dir"));
+    ASSERT_TRUE(FShell->SetDelay(MemoryCall::Enumerate, "Computer/C:\\/FilesOnly", 50ms));
+    V held;
+    std::thread waiting([&] { held = List(*FShell, "Computer/C:\\/Dir", both); });
+    while (FShell->HeldCalls() == 0) std::this_thread::sleep_for(1ms);
+    // Other calls answer meanwhile; a delayed one after its delay.
+    EXPECT_EQ(List(*FShell, "Computer/C:\\/Dir/Sub", both), V{});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(List(*FShell, "Computer/C:\\/FilesOnly", both), V{"a.txt"});
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
+    EXPECT_TRUE(held.empty());
+    FShell->ReleaseHeld();
+    waiting.join();
+    EXPECT_EQ(held, (V{"Sub", "file.txt"}));
+    EXPECT_EQ(FShell->HeldCalls(), 0u);
+    // Released holds stay released.
+    EXPECT_EQ(List(*FShell, "Computer/C:\\/Dir", SHCONTF_FOLDERS), V{"Sub"});
 }
 
 TEST(MemoryShellDescription, MalformedDescriptionsAreRefused) {

@@ -1,7 +1,10 @@
 // The real Windows shell (run under Wine here): the desktop, the computer
-// and its drives, parsing, paths back, attributes, icons and special folders.
+// and its drives, parsing, paths back, attributes, icons and special folders,
+// also from the worker threads the folder tree lists on.
 
+#include "ShellListing.h"
 #include "ShellRoutines.h"
+#include "ShellWorker.h"
 
 #include <windows.h>
 
@@ -9,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -94,6 +98,27 @@ TEST_F(WinShellTest, DesktopListsTheComputerWhichListsTheDrives) {
         drives.push_back(Lower(GetPathFromIDList(child.get())));
     EXPECT_NE(std::find(drives.begin(), drives.end(), "c:\\"), drives.end());
     EXPECT_NE(std::find(drives.begin(), drives.end(), "z:\\"), drives.end());
+}
+
+TEST_F(WinShellTest, WorkerThreadsListInAnApartmentOfTheirOwn) {
+    const ShellContext context = CurrentShellContext();
+    HRESULT apartment = E_FAIL;
+    bool listed = false;
+    std::vector<ShellItemInfo> drives;
+    const ShellTaskPtr task = context.worker->Run([&] {
+        // Already initialised by the worker: only the count goes up.
+        apartment = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(apartment)) ::CoUninitialize();
+        const ShellItemInfo computer = DescribeShellRoot(context, "", sfMyComputer, false, 0);
+        listed = computer.item && ListShellFolder(context, computer.item.Get(), false, 0, drives);
+    });
+    ASSERT_TRUE(task->WaitUntil(ShellWorker::Clock::now() + std::chrono::seconds(60)));
+    EXPECT_EQ(apartment, S_FALSE);
+    ASSERT_TRUE(listed);
+    const bool sawC = std::any_of(drives.begin(), drives.end(), [](const ShellItemInfo& d) {
+        return Lower(d.path) == "c:\\" && (d.attributes & SFGAO_FOLDER) && d.icon >= 0;
+    });
+    EXPECT_TRUE(sawC);
 }
 
 TEST_F(WinShellTest, ParsedPathsComeBackAndLieUnderTheComputer) {
