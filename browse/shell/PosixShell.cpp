@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 namespace quillane::shell {
@@ -98,23 +99,50 @@ struct Place {
     bool IsFolder() const { return type != FileSystem || kind != KindFile; }
 };
 
+// Whether `path` is `mount` or lies below it.
+bool Below(const std::string& path, const std::string& mount) {
+    if (path.compare(0, mount.size(), mount) != 0) return false;
+    return path.size() == mount.size() || mount == "/" || path[mount.size()] == '/';
+}
+
 }  // namespace
 
 struct PosixShellState {
     std::shared_ptr<MallocAllocator> allocator = std::make_shared<MallocAllocator>();
-    std::string home;
-    std::string desktop;
+    std::string homeOption;
+    std::string desktopOption;
     std::string mountsFile;
-    std::vector<std::string> fixedVolumes;
+    std::vector<PosixVolume> fixedVolumes;
 
-    std::vector<std::string> Volumes() const {
-        if (fixedVolumes.empty()) return SelectVolumes(ParseMountTable(ReadFile(mountsFile)));
-        std::vector<std::string> volumes{"/"};
-        for (std::string v : fixedVolumes) {
-            while (v.size() > 1 && v.back() == '/') v.pop_back();
-            if (!v.empty() && v[0] == '/' && v != "/") volumes.push_back(v);
+    // The home and desktop folders, found on first use on whichever thread
+    // asks first: finding the desktop reads the disk.
+    const std::string& Home() const {
+        Places();
+        return FHome;
+    }
+    const std::string& Desktop() const {
+        Places();
+        return FDesktop;
+    }
+
+    std::vector<MountEntry> MountTable() const { return ParseMountTable(ReadFile(mountsFile)); }
+
+    std::vector<PosixVolume> Volumes() const {
+        if (fixedVolumes.empty()) return SelectVolumes(MountTable());
+        std::vector<PosixVolume> volumes{{"/", false}};
+        for (PosixVolume v : fixedVolumes) {
+            while (v.mountPoint.size() > 1 && v.mountPoint.back() == '/') v.mountPoint.pop_back();
+            if (!v.mountPoint.empty() && v.mountPoint[0] == '/' && v.mountPoint != "/") volumes.push_back(v);
         }
         return volumes;
+    }
+
+    std::vector<std::string> RemoteMounts() const {
+        if (fixedVolumes.empty()) return RemoteMountPoints(MountTable());
+        std::vector<std::string> remote;
+        for (const PosixVolume& v : Volumes())
+            if (v.remote) remote.push_back(v.mountPoint);
+        return remote;
     }
 
     // Walks `list` from `from`. Item bytes are checked, since a list is only
@@ -173,7 +201,8 @@ struct PosixShellState {
         // The deepest volume holding the path; the root always does.
         std::string volume = "/";
         std::size_t volumeParts = 0;
-        for (const std::string& mount : Volumes()) {
+        for (const PosixVolume& v : Volumes()) {
+            const std::string& mount = v.mountPoint;
             std::vector<std::string> mparts;
             std::istringstream m(mount);
             while (std::getline(m, part, '/'))
@@ -194,12 +223,13 @@ struct PosixShellState {
         return true;
     }
 
-    std::uint32_t Attributes(const Place& place, std::uint32_t asked) const {
+    // `remote`: the mount points not to be looked at (RemoteMounts).
+    std::uint32_t Attributes(const Place& place, std::uint32_t asked, const std::vector<std::string>& remote) const {
         std::uint32_t attrs = 0;
         switch (place.type) {
         case Place::Desktop:
             attrs = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER;
-            if (!desktop.empty()) attrs |= SFGAO_FILESYSTEM;
+            if (!Desktop().empty()) attrs |= SFGAO_FILESYSTEM;
             return attrs;
         case Place::Computer:
             return SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER;
@@ -209,17 +239,39 @@ struct PosixShellState {
         attrs = SFGAO_FILESYSTEM;
         if (!place.IsFolder()) return attrs;
         attrs |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
-        if (asked & SFGAO_HASSUBFOLDER) {
-            // One lstat: a folder's link count is 2 plus its subfolders where
-            // the file system counts them; below 2 it does not, so "maybe".
-            struct stat st;
-            bool ok = ::lstat(place.path.c_str(), &st) == 0;
-            if (ok && S_ISLNK(st.st_mode)) ok = ::stat(place.path.c_str(), &st) == 0;
-            if (ok && S_ISDIR(st.st_mode) && (st.st_nlink < 2 || st.st_nlink > 2))
-                attrs |= SFGAO_HASSUBFOLDER;
-        }
+        if (!(asked & SFGAO_HASSUBFOLDER)) return attrs;
+        // A network or FUSE file system may take long or never answer: its
+        // folders may have subfolders until they are opened.
+        for (const std::string& mount : remote)
+            if (Below(place.path, mount)) return attrs | SFGAO_HASSUBFOLDER;
+        // One lstat: a folder's link count is 2 plus its subfolders where
+        // the file system counts them; below 2 it does not, so "maybe".
+        struct stat st;
+        bool ok = ::lstat(place.path.c_str(), &st) == 0;
+        if (ok && S_ISLNK(st.st_mode)) ok = ::stat(place.path.c_str(), &st) == 0;
+        if (ok && S_ISDIR(st.st_mode) && (st.st_nlink < 2 || st.st_nlink > 2)) attrs |= SFGAO_HASSUBFOLDER;
         return attrs;
     }
+
+private:
+    void Places() const {
+        std::call_once(FPlacesOnce, [this] {
+            FHome = homeOption;
+            if (FHome.empty())
+                if (const char* home = std::getenv("HOME")) FHome = home;
+            while (FHome.size() > 1 && FHome.back() == '/') FHome.pop_back();
+            FDesktop = desktopOption;
+            if (FDesktop.empty() && !FHome.empty()) {
+                FDesktop = XdgDesktop(FHome);
+                if (FDesktop.empty() || !IsDirectory(FDesktop)) FDesktop = JoinPath(FHome, "Desktop");
+            }
+            if (!IsDirectory(FDesktop)) FDesktop.clear();
+        });
+    }
+
+    mutable std::once_flag FPlacesOnce;
+    mutable std::string FHome;
+    mutable std::string FDesktop;
 };
 
 namespace {
@@ -337,12 +389,14 @@ public:
         case Place::Desktop:
             if (flags & SHCONTF_FOLDERS) {
                 items.push_back(MakeItem(KindComputer, std::string()));
-                if (!FState->home.empty() && IsDirectory(FState->home)) items.push_back(MakeItem(KindHome, FState->home));
+                if (!FState->Home().empty() && IsDirectory(FState->Home()))
+                    items.push_back(MakeItem(KindHome, FState->Home()));
             }
             break;
         case Place::Computer:
             if (flags & SHCONTF_FOLDERS)
-                for (const std::string& volume : FState->Volumes()) items.push_back(MakeItem(KindVolume, volume));
+                for (const PosixVolume& volume : FState->Volumes())
+                    items.push_back(MakeItem(KindVolume, volume.mountPoint));
             break;
         case Place::FileSystem: {
             if (!FPlace.IsFolder()) return ShellInvalidArg;
@@ -371,7 +425,7 @@ public:
         for (unsigned i = 0; i < count; ++i) {
             Place place;
             if (!FState->Resolve(FPlace, items[i], place)) return ShellInvalidArg;
-            common &= FState->Attributes(place, mask);
+            common &= FState->Attributes(place, mask, RemoteMounts());
         }
         mask &= common;
         return ShellOk;
@@ -400,8 +454,17 @@ public:
     }
 
 private:
+    // Read once per folder object, which lives for one listing or look-up:
+    // a folder's items are asked about one by one.
+    const std::vector<std::string>& RemoteMounts() const {
+        std::call_once(FRemoteOnce, [this] { FRemote = FState->RemoteMounts(); });
+        return FRemote;
+    }
+
     std::shared_ptr<PosixShellState> FState;
     Place FPlace;
+    mutable std::once_flag FRemoteOnce;
+    mutable std::vector<std::string> FRemote;
 };
 
 class PosixShellPlatform : public ShellPlatform {
@@ -428,11 +491,11 @@ public:
             bytes = MakeItem(KindComputer, std::string());
             break;
         case 5:  // personal folder: the home folder
-            if (FState->home.empty() || !IsDirectory(FState->home)) return ShellNotFound;
-            bytes = MakeItem(KindHome, FState->home);
+            if (FState->Home().empty() || !IsDirectory(FState->Home())) return ShellNotFound;
+            bytes = MakeItem(KindHome, FState->Home());
             break;
         case 16:  // desktop directory
-            if (FState->desktop.empty() || !FState->ItemsOfPath(FState->desktop, bytes)) return ShellNotFound;
+            if (FState->Desktop().empty() || !FState->ItemsOfPath(FState->Desktop(), bytes)) return ShellNotFound;
             break;
         default:
             return ShellNotFound;
@@ -448,9 +511,9 @@ public:
         if (place.type == Place::Desktop) iconIndex = IconDesktop;
         else if (place.type == Place::Computer) iconIndex = IconComputer;
         else if (place.kind == KindVolume) iconIndex = IconDrive;
-        else if (place.kind == KindHome || place.path == FState->home) iconIndex = IconHome;
+        else if (place.kind == KindHome || place.path == FState->Home()) iconIndex = IconHome;
         else if (!place.IsFolder()) iconIndex = IconFile;
-        else if (place.path == FState->desktop) iconIndex = IconDesktop;
+        else if (place.path == FState->Desktop()) iconIndex = IconDesktop;
         else iconIndex = open ? IconFolderOpen : IconFolder;
         return SharedIconListHandle;
     }
@@ -459,8 +522,8 @@ public:
         Place place;
         if (!FState->Resolve(Place(), absolute, place)) return false;
         if (place.type == Place::Desktop) {
-            if (FState->desktop.empty()) return false;
-            path = FState->desktop;
+            if (FState->Desktop().empty()) return false;
+            path = FState->Desktop();
             return true;
         }
         if (place.type == Place::Computer) return false;
@@ -513,36 +576,48 @@ std::vector<MountEntry> ParseMountTable(const std::string& text) {
     return mounts;
 }
 
-std::vector<std::string> SelectVolumes(const std::vector<MountEntry>& mounts) {
-    static const char* const networkTypes[] = {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs"};
-    std::vector<std::string> volumes{"/"};
+bool IsRemoteFileSystemType(const std::string& type) {
+    static const char* const remoteTypes[] = {"nfs",  "nfs4",      "cifs",    "smb3", "smbfs", "ncpfs",  "afs",
+                                              "coda", "ceph",      "glusterfs", "9p", "davfs", "autofs", "fuse",
+                                              "fuseblk", "sshfs", "lustre"};
+    if (StartsWith(type, "fuse.")) return true;
+    return std::find_if(std::begin(remoteTypes), std::end(remoteTypes),
+                        [&](const char* t) { return type == t; }) != std::end(remoteTypes);
+}
+
+std::vector<PosixVolume> SelectVolumes(const std::vector<MountEntry>& mounts) {
+    std::vector<PosixVolume> volumes{{"/", false}};
     for (const MountEntry& m : mounts) {
         const bool block = StartsWith(m.device, "/dev/") && !StartsWith(m.device, "/dev/loop");
-        const bool network = std::find_if(std::begin(networkTypes), std::end(networkTypes), [&](const char* t) {
-                                 return m.type == t;
-                             }) != std::end(networkTypes);
+        const bool remote = IsRemoteFileSystemType(m.type);
         const bool userPlace =
             StartsWith(m.mountPoint, "/media/") || StartsWith(m.mountPoint, "/run/media/") || StartsWith(m.mountPoint, "/mnt/");
-        if (!(block || network) || !userPlace) continue;
+        if (!(block || remote) || !userPlace) continue;
         std::string point = m.mountPoint;
         while (point.size() > 1 && point.back() == '/') point.pop_back();
-        if (std::find(volumes.begin(), volumes.end(), point) == volumes.end()) volumes.push_back(point);
+        auto same = std::find_if(volumes.begin(), volumes.end(), [&](const PosixVolume& v) { return v.mountPoint == point; });
+        // A network share mounted over its automount point is one volume.
+        if (same == volumes.end()) volumes.push_back(PosixVolume{point, remote});
+        else same->remote = same->remote || remote;
     }
     return volumes;
 }
 
+std::vector<std::string> RemoteMountPoints(const std::vector<MountEntry>& mounts) {
+    std::vector<std::string> remote;
+    for (const MountEntry& m : mounts) {
+        if (!IsRemoteFileSystemType(m.type)) continue;
+        std::string point = m.mountPoint;
+        while (point.size() > 1 && point.back() == '/') point.pop_back();
+        if (std::find(remote.begin(), remote.end(), point) == remote.end()) remote.push_back(point);
+    }
+    return remote;
+}
+
 std::shared_ptr<ShellPlatform> CreatePosixShellPlatform(const PosixShellOptions& options) {
     auto state = std::make_shared<PosixShellState>();
-    state->home = options.home;
-    if (state->home.empty())
-        if (const char* home = std::getenv("HOME")) state->home = home;
-    while (state->home.size() > 1 && state->home.back() == '/') state->home.pop_back();
-    state->desktop = options.desktop;
-    if (state->desktop.empty() && !state->home.empty()) {
-        state->desktop = XdgDesktop(state->home);
-        if (state->desktop.empty() || !IsDirectory(state->desktop)) state->desktop = JoinPath(state->home, "Desktop");
-    }
-    if (!IsDirectory(state->desktop)) state->desktop.clear();
+    state->homeOption = options.home;
+    state->desktopOption = options.desktop;
     state->mountsFile = options.mountsFile.empty() ? "/proc/self/mounts" : options.mountsFile;
     state->fixedVolumes = options.volumes;
     return std::make_shared<PosixShellPlatform>(std::move(state));

@@ -9,6 +9,11 @@
 // Items are one kind byte and the zero-terminated name behind the size field:
 // 'C' the computer, 'H' the home folder and 'V' a volume (named by their full
 // paths), 'D' a folder and 'F' anything else (named by one path component).
+//
+// Network and FUSE file systems can take seconds to answer, or never answer:
+// a folder on one says it may have subfolders without being looked at. Making
+// the namespace reads nothing from the disk; the home and desktop folders are
+// found on first use.
 
 #include "ShellNamespace.h"
 
@@ -17,6 +22,17 @@
 #include <vector>
 
 namespace quillane::shell {
+
+/// A volume of the computer: a mount point a user would call a drive.
+struct PosixVolume {
+    std::string mountPoint;
+    /// A network or FUSE file system, never looked at before it is opened.
+    bool remote = false;
+
+    bool operator==(const PosixVolume& other) const {
+        return mountPoint == other.mountPoint && remote == other.remote;
+    }
+};
 
 /// Where the namespace finds its places; empty fields mean "this system's".
 struct PosixShellOptions {
@@ -30,7 +46,7 @@ struct PosixShellOptions {
     std::string mountsFile;
     /// When not empty: the volumes besides the root, instead of those of
     /// the mount table.
-    std::vector<std::string> volumes;
+    std::vector<PosixVolume> volumes;
 };
 
 /// One line of a mount table, unescaped.
@@ -43,10 +59,18 @@ struct MountEntry {
 /// Parses a mount table in the /proc/mounts format (octal escapes decoded).
 std::vector<MountEntry> ParseMountTable(const std::string& text);
 
+/// Whether a file system of this type may take long to answer: network
+/// shares (nfs, cifs, smb3, ...), automount points and FUSE (fuse, fuse.*).
+bool IsRemoteFileSystemType(const std::string& type);
+
 /// The mount points a user would call drives, root first, then in text
-/// order: block devices (not loop devices) and network shares mounted under
-/// /media, /run/media or /mnt. Pseudo file systems never count.
-std::vector<std::string> SelectVolumes(const std::vector<MountEntry>& mounts);
+/// order: block devices (not loop devices), network shares and FUSE file
+/// systems mounted under /media, /run/media or /mnt. Pseudo file systems
+/// never count.
+std::vector<PosixVolume> SelectVolumes(const std::vector<MountEntry>& mounts);
+
+/// The mount points of every network or FUSE file system, wherever it is.
+std::vector<std::string> RemoteMountPoints(const std::vector<MountEntry>& mounts);
 
 /// The namespace with these places.
 std::shared_ptr<ShellPlatform> CreatePosixShellPlatform(const PosixShellOptions& options);

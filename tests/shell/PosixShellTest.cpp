@@ -63,7 +63,7 @@ protected:
         ASSERT_FALSE(T.Root().empty());
         for (const char* d : {"home", "home/Desktop", "nested", "nested/a", "nested/a/b", "nested/a/b/c", "empty",
                               "filesonly", "with space", "日本語フォルダ", ".hidden", "vol", "vol/inner", "locked",
-                              "locked/sub"})
+                              "locked/sub", "remote", "remote/empty"})
             T.Dir(d);
         for (const char* f : {"filesonly/x.txt", "filesonly/y.txt", "日本語フォルダ/表ソ能.txt", "file.txt",
                               "with space/a b.txt", "vol/v.txt"})
@@ -73,7 +73,7 @@ protected:
         PosixShellOptions options;
         options.home = T / "home";
         options.desktop = T / "home/Desktop";
-        options.volumes = {T / "vol"};
+        options.volumes = {{T / "vol"}, {T / "remote", true}};
         FShell = CreatePosixShellPlatform(options);
         StartShellUnit(FShell);
     }
@@ -182,7 +182,8 @@ TEST_F(PosixShellTest, EnumerationListsVisibleEntriesByKind) {
     const std::uint32_t both = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
     const Case cases[] = {
         {T.Root(), SHCONTF_FOLDERS,
-         V{"empty", "filesonly", "home", "link to nested", "locked", "nested", "vol", "with space", "日本語フォルダ"}},
+         V{"empty", "filesonly", "home", "link to nested", "locked", "nested", "remote", "vol", "with space",
+           "日本語フォルダ"}},
         {T.Root(), SHCONTF_NONFOLDERS, V{"broken link", "file.txt"}},
         {T / "empty", both, V{}},
         {T / "filesonly", SHCONTF_FOLDERS, V{}},
@@ -252,6 +253,8 @@ TEST_F(PosixShellTest, Attributes) {
         {T / "link to nested", true, true},
         {T / "file.txt", false, false},
         {T / "broken link", false, false},
+        // Never looked at on a network or FUSE file system.
+        {T / "remote/empty", true, true},
     };
     // Where the file system does not count subfolders in the link count, an
     // empty folder can only be answered with "maybe".
@@ -284,7 +287,7 @@ TEST_F(PosixShellTest, DesktopAndComputer) {
     IDListPtr computer = PathToIDList("", sfMyComputer);
     ShellFolderPtr folder;
     ASSERT_EQ(desktop->BindToObject(computer.get(), folder), ShellOk);
-    EXPECT_EQ(Names(*folder, SHCONTF_FOLDERS), (std::vector<std::string>{"/", T / "vol"}));
+    EXPECT_EQ(Names(*folder, SHCONTF_FOLDERS), (std::vector<std::string>{"/", T / "remote", T / "vol"}));
     EXPECT_EQ(GetPathFromIDList(computer.get()), "");
 
     IDListPtr desktopList = PathToIDList("", sfDesktop);
@@ -372,13 +375,25 @@ TEST(PosixVolumes, MountTableSelection) {
         "tmpfs /mnt/scratch tmpfs rw 0 0\n"
         "server:/export /mnt/nfs nfs4 rw 0 0\n"
         "/dev/sdb1 /media/alice/USB\\040STICK/ vfat rw 0 0\n"
+        "me@host: /mnt/slow fuse.sshfs rw 0 0\n"
+        "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
+        "systemd-1 /mnt/auto autofs rw 0 0\n"
+        "server:/auto /mnt/auto nfs rw 0 0\n"
+        "//srv/share /media/share cifs rw 0 0\n"
         "malformed line\n";
     const std::vector<MountEntry> mounts = ParseMountTable(table);
-    ASSERT_EQ(mounts.size(), 11u);
+    ASSERT_EQ(mounts.size(), 16u);
     EXPECT_EQ(mounts[5].mountPoint, "/media/alice/USB STICK");
-    EXPECT_EQ(SelectVolumes(mounts),
-              (std::vector<std::string>{"/", "/media/alice/USB STICK", "/run/media/bob/Disk", "/mnt/nfs"}));
-    EXPECT_EQ(SelectVolumes({}), std::vector<std::string>{"/"});
+    EXPECT_EQ(SelectVolumes(mounts), (std::vector<PosixVolume>{{"/"},
+                                                               {"/media/alice/USB STICK"},
+                                                               {"/run/media/bob/Disk"},
+                                                               {"/mnt/nfs", true},
+                                                               {"/mnt/slow", true},
+                                                               {"/mnt/auto", true},
+                                                               {"/media/share", true}}));
+    EXPECT_EQ(RemoteMountPoints(mounts), (std::vector<std::string>{"/mnt/nfs", "/mnt/slow", "/run/user/1000/gvfs",
+                                                                   "/mnt/auto", "/media/share"}));
+    EXPECT_EQ(SelectVolumes({}), std::vector<PosixVolume>{{"/"}});
 }
 
 TEST(PosixDesktop, NoDesktopFolderMeansNoDesktopPath) {
