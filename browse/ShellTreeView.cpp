@@ -1,15 +1,8 @@
 #include "ShellTreeView.h"
 
-#include "FileNameOrder.h"
-#include "ShellIcons.h"
-#include "ShellTreeModel.h"
-
-#include <QApplication>
-#include <QCollator>
 #include <QKeyEvent>
 
-#include <algorithm>
-#include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -17,62 +10,24 @@ namespace quillane {
 
 using namespace shell;
 
-namespace {
-
-// The caption of a top node whose special folder cannot be located ("not
-// found"); a root path that does not parse shows the path itself.
-const char16_t* const MissingRootCaption = u"(見つかりません)";
-
-// Shows the busy cursor for its lifetime, so that every way out of an
-// enumeration, an exception included, puts the previous cursor back.
-class TBusyCursor {
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
-
-bool IsFolderNode(const TTreeNode& node) {
-    return (node.Data.Attributes & SFGAO_FOLDER) != 0;
-}
-
-// Siblings: folders first, then the file-system paths lower-cased the
-// file-name way in the user's collation; the captions play no part. Items
-// without a path sort ahead; equal ones keep their enumeration order. Sort
-// keys are made once per node, not once per comparison.
-void SortSiblings(std::vector<std::unique_ptr<TTreeNode>>& nodes) {
-    if (nodes.size() < 2) return;
-    const QCollator collator;
-    const bool asciiOnly = FileNamesLowerAsciiOnly();
-    struct Entry {
-        bool folder;
-        QCollatorSortKey key;
-        std::unique_ptr<TTreeNode> node;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(nodes.size());
-    for (auto& node : nodes) {
-        const QString lower = FileNameLower(QString::fromStdString(node->Data.FileSysPath), asciiOnly);
-        entries.push_back(Entry{IsFolderNode(*node), collator.sortKey(lower), std::move(node)});
-    }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        if (a.folder != b.folder) return a.folder;
-        return a.key.compare(b.key) < 0;
-    });
-    for (std::size_t i = 0; i < entries.size(); ++i) nodes[i] = std::move(entries[i].node);
-}
-
-}  // namespace
-
-// What one enumeration of a folder has learnt, shared by its children.
-struct TShellTreeView::TPopulateState {
-    bool containerKnown = false;
-    bool containerListable = false;
+// A SelectByPath that waits for the shell.
+struct TShellTreeView::TPathSearch {
+    QString path;
+    // The parsed list; null until the parse answers.
+    IDListPtr target;
+    // The node whose children the search waits for.
+    TTreeNode* blocked = nullptr;
+    // The selection the search left; another one means the user moved it.
+    TTreeNode* expected = nullptr;
+    // The end of the wait of the SelectByPath call itself.
+    TShellTreeModel::Clock::time_point deadline;
+    bool insideCall = true;
 };
 
 TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), FPathSyntax(NativePathSyntax()) {
     FModel = new TShellTreeModel(this);
+    FModel->SetIncludeFilter([this](ShellFolder& folder, PCItemIDList item) { return IncludeItem(folder, item); });
+    FModel->SetOwnerWindow([this] { return OwnerWindow(); });
     setModel(FModel);
     setHeaderHidden(true);
     // Every row has the same height: the view need not measure 20,000
@@ -84,6 +39,8 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), FPathSyntax
     setRootIsDecorated(false);
     connect(this, &QTreeView::expanded, this, &TShellTreeView::NodeExpanded);
     connect(this, &QTreeView::collapsed, this, &TShellTreeView::NodeCollapsed);
+    connect(FModel, &TShellTreeModel::Listed, this, &TShellTreeView::NodeListed);
+    connect(FModel, &TShellTreeModel::TopArrived, this, &TShellTreeView::TopArrived);
 }
 
 TShellTreeView::~TShellTreeView() {
@@ -146,42 +103,25 @@ WindowHandle TShellTreeView::OwnerWindow() const {
 void TShellTreeView::Reload() {
     if (FLoading > 0) return;
 
+    FSearch.reset();
     const bool hadSelection = FModel->Selected() != nullptr;
     FModel->Clear();
     if (hadSelection) DoChange();
-
-    auto top = std::make_unique<TTreeNode>();
-    IDListPtr list = PathToIDList(FRoot.toStdString(), FSpecialRoot, OwnerWindow());
-    ShellFolder* desktop = DesktopFolder().get();
-    bool hasSubItems = false;
-    if (list && desktop != nullptr) {
-        top->Data.IDListSize = static_cast<std::int32_t>(GetIDListSize(list.get()));
-        top->Data.IDList = list.release();
-        top->Data.Attributes = GetItemAttributes(*desktop, top->Data.IDList, SFGAO_FOLDER | SFGAO_FILESYSTEM);
-        top->Data.FileSysPath = GetPathFromIDList(top->Data.IDList);
-        top->Text = LastNameComponent(
-            QString::fromStdString(GetDisplayName(*desktop, top->Data.IDList, DisplayNameNormal)), FPathSyntax);
-        FModel->SetImageList(SetNodeIcons(*top, top->Data.IDList));
-        hasSubItems = HasSubItems(*desktop, top->Data.IDList, nullptr);
-    } else {
-        // Nothing to list: the node names what was asked for, with a closed
-        // folder, and no path search can reach into it.
-        top->Text = FRoot.isEmpty() ? QString::fromUtf16(MissingRootCaption) : FRoot;
-        top->ImageIndex = top->SelectedImageIndex = IconFolder;
-        FModel->SetImageList(SharedIconListHandle);
-    }
-    top->HasChildren = hasSubItems;
-    TTreeNode* node = top.get();
-    FModel->SetTop(std::move(top));
-    // Expanding lists the root's children at once.
-    if (node->HasChildren) expand(FModel->IndexOf(node));
+    FModel->Rebuild(FRoot, FSpecialRoot, FShowFiles, FPathSyntax);
+    ExpandTop();
 }
 
-ImageListHandle TShellTreeView::SetNodeIcons(TTreeNode& node, PCItemIDList absoluteList) {
-    ImageListHandle list = 0;
-    node.ImageIndex = static_cast<std::int16_t>(GetShellIconIndex(absoluteList, IconNormal, &list));
-    node.SelectedImageIndex = static_cast<std::int16_t>(GetShellIconIndex(absoluteList, IconOpen));
-    return list;
+void TShellTreeView::ExpandTop() {
+    const TTreeNode* top = FModel->Top();
+    // Expanding lists the root's children at once.
+    if (top != nullptr && top->HasChildren) expand(TopIndex());
+}
+
+void TShellTreeView::TopArrived() {
+    // The top node showed its loading row; now it is listed as usual.
+    ExpandTop();
+    if (FModel->canFetchMore(TopIndex())) FModel->fetchMore(TopIndex());
+    if (FSearch && FSearch->blocked == FModel->Top()) ContinueSearch(FSearch, FModel->Deadline());
 }
 
 bool TShellTreeView::IncludeItem(ShellFolder& folder, PCItemIDList item) {
@@ -191,129 +131,25 @@ bool TShellTreeView::IncludeItem(ShellFolder& folder, PCItemIDList item) {
     return (attributes & SFGAO_FILESYSTEM) && ((attributes & SFGAO_FOLDER) || FShowFiles);
 }
 
-bool TShellTreeView::HasSubItems(ShellFolder& folder, PCItemIDList item, TPopulateState* state) {
-    if (!FShowFiles) return HasSubFolderItem(folder, item);
-    if (!IsFolderItem(folder, item)) return false;
-    // The question is whether the containing folder lists anything, which
-    // is the same for all its children: one enumeration answers it for the
-    // whole listing.
-    if (state != nullptr && state->containerKnown) return state->containerListable;
-    bool listable = false;
-    ShellEnumPtr enumerator;
-    if (folder.EnumObjects(OwnerWindow(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, enumerator) == ShellOk &&
-        enumerator) {
-        PItemIDList first = nullptr;
-        listable = enumerator->Next(first) == ShellOk;
-        FreeIDList(first);
-    }
-    if (state != nullptr) {
-        state->containerKnown = true;
-        state->containerListable = listable;
-    }
-    return listable;
-}
-
-IDListPtr TShellTreeView::GetNodeIDList(const TTreeNode* node) const {
-    if (node == nullptr) return nullptr;
-    std::vector<const TTreeNode*> chain;
-    std::size_t total = 2;
-    for (const TTreeNode* n = node; n != nullptr; n = n->Parent) {
-        // Only a top node that did not parse lacks a list; nothing below it
-        // can be addressed.
-        if (n->Data.IDList == nullptr || n->Data.IDListSize < 2) return nullptr;
-        chain.push_back(n);
-        total += static_cast<std::size_t>(n->Data.IDListSize) - 2;
-    }
-    IDListPtr list = AllocIDList(total);
-    if (!list) return nullptr;
-    std::uint8_t* out = list.get();
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        const std::size_t size = static_cast<std::size_t>((*it)->Data.IDListSize) - 2;
-        std::memcpy(out, (*it)->Data.IDList, size);
-        out += size;
-    }
-    out[0] = 0;
-    out[1] = 0;
-    return list;
-}
-
-TTreeNode* TShellTreeView::ListChildren(TTreeNode* node) {
-    IDListPtr absolute = GetNodeIDList(node);
-    if (!absolute || !DesktopFolder()) return nullptr;
-    ShellFolderPtr folder;
-    if (IsDesktopIDList(absolute.get())) {
-        folder = DesktopFolder();
-    } else if (DesktopFolder()->BindToObject(absolute.get(), folder) != ShellOk || !folder) {
-        // Not bound: the node keeps its expand button for another try.
-        return nullptr;
-    }
-    return PopulateNode(node, *folder, absolute.get());
-}
-
-TTreeNode* TShellTreeView::PopulateNode(TTreeNode* node, ShellFolder& folder, PCItemIDList parentList) {
-    TBusyCursor busy;
-
-    // Hidden items are not asked for; files are asked for either way and
-    // IncludeItem decides.
-    ShellEnumPtr enumerator;
-    if (folder.EnumObjects(OwnerWindow(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, enumerator) != ShellOk ||
-        !enumerator)
-        return nullptr;
-
-    // The new nodes join the tree only when the listing is complete, so an
-    // exception leaves the node as it was (and frees what was made so far).
-    std::vector<std::unique_ptr<TTreeNode>> children;
-    TPopulateState state;
-    for (;;) {
-        PItemIDList fetched = nullptr;
-        const HResult status = enumerator->Next(fetched);
-        IDListPtr item(fetched);
-        if (status != ShellOk || !item) break;
-        if (!IncludeItem(folder, item.get())) continue;
-
-        auto child = std::make_unique<TTreeNode>();
-        child->Data.IDListSize = static_cast<std::int32_t>(GetIDListSize(item.get()));
-        child->Data.IDList = item.release();
-        child->Data.Attributes = GetItemAttributes(folder, child->Data.IDList, SFGAO_FOLDER | SFGAO_FILESYSTEM);
-        child->Text = QString::fromStdString(GetDisplayName(folder, child->Data.IDList, DisplayNameInFolder));
-        child->HasChildren = HasSubItems(folder, child->Data.IDList, &state);
-        const IDListPtr absolute = ConcatIDLists(parentList, child->Data.IDList);
-        const ImageListHandle icons = SetNodeIcons(*child, absolute.get());
-        // The icon list is the one named for the root; when the root's own
-        // query failed, a child's answer names it, so that one failed query
-        // does not blank every icon of the tree.
-        if (FModel->ImageList() == 0) FModel->SetImageList(icons);
-        child->Data.FileSysPath = GetPathFromIDList(absolute.get());
-        children.push_back(std::move(child));
-    }
-    enumerator.reset();
-
-    SortSiblings(children);
-    // A folder with nothing to list loses its expand button.
-    FModel->SetHasChildren(node, !children.empty());
-    FModel->AdoptChildren(node, std::move(children));
-    return node->Children.empty() ? nullptr : node->Children.front().get();
-}
-
 void TShellTreeView::NodeExpanded(const QModelIndex& index) {
-    TTreeNode* node = FModel->NodeOf(index);
-    if (node == nullptr || !node->HasChildren || !node->Children.empty()) return;
+    // The view asks the model itself when it lays the node out at once; a
+    // node expanded out of sight is listed here.
+    if (isExpanded(index) && FModel->canFetchMore(index)) FModel->fetchMore(index);
+}
 
-    // If the listing fails or throws, the node folds up again, so that the
-    // next click on its button tries once more.
-    struct FoldIfEmpty {
-        TShellTreeView* view;
-        TTreeNode* node;
-        ~FoldIfEmpty() {
-            if (!node->Children.empty() || node->Parent == nullptr) return;
-            view->collapse(view->FModel->IndexOf(node));
-        }
-    } fold{this, node};
-    const bool hadButton = node->HasChildren;
-    ListChildren(node);
-    // The view keeps its own copy of the button state; a change needs a
-    // new layout.
-    if (node->HasChildren != hadButton) scheduleDelayedItemsLayout();
+void TShellTreeView::NodeListed(const QModelIndex& index) {
+    TTreeNode* node = FModel->NodeOf(index);
+    if (node == nullptr) return;
+    if (node->Children.empty() && node->Parent != nullptr) {
+        // Nothing came: the node folds up, so that the next click on a
+        // button it kept tries once more.
+        collapse(index);
+        FModel->ForgetFailure(node);
+        // The view keeps its own copy of the button state; a lost button
+        // needs a new layout.
+        scheduleDelayedItemsLayout();
+    }
+    if (FSearch && FSearch->blocked == node) ContinueSearch(FSearch, FModel->Deadline());
 }
 
 void TShellTreeView::NodeCollapsed(const QModelIndex& index) {
@@ -334,45 +170,73 @@ void TShellTreeView::NodeCollapsed(const QModelIndex& index) {
     }
 }
 
-TTreeNode* TShellTreeView::FindNodeByIDList(PCItemIDList target) {
-    TTreeNode* node = FModel->Top();
-    if (node == nullptr) return nullptr;
-    PCItemIDList rest = MatchIDListPrefix(node->Data.IDList, target);
-    if (rest == nullptr) return nullptr;
-    for (;;) {
-        if (node->Children.empty() && node->HasChildren) {
-            const bool hadButton = node->HasChildren;
-            ListChildren(node);
-            if (node->HasChildren != hadButton) scheduleDelayedItemsLayout();
-        }
-        TTreeNode* next = nullptr;
-        for (const auto& child : node->Children) {
-            if (PCItemIDList remainder = MatchIDListPrefix(child->Data.IDList, rest)) {
-                next = child.get();
-                rest = remainder;
-                break;
-            }
-        }
-        if (next == nullptr) return node;
-        node = next;
-    }
-}
-
 void TShellTreeView::SelectByPath(const QString& path) {
-    QString p = path;
-    for (;;) {
-        IDListPtr list = PathToIDList(p.toStdString(), sfDesktop, OwnerWindow());
-        if (list) {
-            TTreeNode* node = FindNodeByIDList(list.get());
-            if (node == nullptr) return;
-            if (node->HasChildren) expand(FModel->IndexOf(node));
-            SelectNode(node);
-            return;
-        }
-        // Not there: try the folder that would hold it.
+    // A new search replaces one still waiting.
+    FSearch.reset();
+    // The path, then each parent directory, until one names an item.
+    std::vector<std::string> candidates;
+    for (QString p = path;;) {
+        candidates.push_back(p.toStdString());
         const QString previous = p;
         p = ParentDirectory(p, FPathSyntax);
-        if (p.isEmpty() || p == previous) return;
+        if (p.isEmpty() || p == previous) break;
+    }
+    auto search = std::make_shared<TPathSearch>();
+    search->path = path;
+    search->expected = FModel->Selected();
+    search->deadline = FModel->Deadline();
+    FSearch = search;
+    const bool answered = FModel->ParseFirstPath(std::move(candidates), search->deadline,
+                                                 [this, search](IDListPtr list) { PathParsed(search, std::move(list)); });
+    search->insideCall = false;
+    if (answered || FSearch != search) return;
+    // Until the path is known, the deepest node known to hold it by name.
+    if (TTreeNode* node = FModel->DeepestNodeOnPath(path, FPathSyntax)) SelectNode(node);
+    search->expected = FModel->Selected();
+}
+
+void TShellTreeView::PathParsed(const std::shared_ptr<TPathSearch>& search, IDListPtr list) {
+    if (FSearch != search) return;
+    if (!list) {
+        // Nothing on the way parses: the selection stays.
+        FSearch.reset();
+        return;
+    }
+    search->target = std::move(list);
+    ContinueSearch(search, search->insideCall ? search->deadline : FModel->Deadline());
+}
+
+void TShellTreeView::ContinueSearch(const std::shared_ptr<TPathSearch>& search,
+                                    TShellTreeModel::Clock::time_point deadline) {
+    if (FModel->Selected() != search->expected) {
+        // The user has moved on.
+        FSearch.reset();
+        return;
+    }
+    search->blocked = nullptr;
+    try {
+        TTreeNode* blocked = nullptr;
+        TTreeNode* node = FModel->FindNodeByIDList(search->target.get(), deadline, blocked);
+        if (FSearch != search) return;
+        if (blocked != nullptr) {
+            search->blocked = blocked;
+            // The rest of the way is still coming: show how far it got.
+            if (node != nullptr) {
+                expand(FModel->IndexOf(node));
+                SelectNode(node);
+            }
+            search->expected = FModel->Selected();
+            return;
+        }
+        FSearch.reset();
+        // Outside the root: nothing changes.
+        if (node == nullptr) return;
+        if (node->HasChildren) expand(FModel->IndexOf(node));
+        SelectNode(node);
+    } catch (...) {
+        // An exception from a listing or a handler ends the search too.
+        if (FSearch == search) FSearch.reset();
+        throw;
     }
 }
 

@@ -3,22 +3,24 @@
 // A tree of the shell namespace below one root item: the folders (and, on
 // request, the files) of the file system and the virtual folders that hold
 // them. Children are listed the first time a node expands or a path search
-// passes through it; siblings are ordered folders first, then by path.
+// passes through it; siblings are ordered folders first, then by path. The
+// model (TShellTreeModel) does the listing off the window's thread, so a
+// slow or hung file system never stops the window.
 
 #include "PathSyntax.h"
 #include "ShellRoutines.h"
+#include "ShellTreeModel.h"
 
 #include <QString>
 #include <QTreeView>
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 namespace quillane {
 
-class TShellTreeModel;
 class TShellTreeView;
-struct TTreeNode;
 
 /// A notification whose only argument is the tree that sends it.
 using TTreeNotifyEvent = std::function<void(TShellTreeView*)>;
@@ -32,14 +34,6 @@ class TShellTreeView : public QTreeView {
     Q_PROPERTY(bool ShowRoot READ ShowRoot WRITE SetShowRoot)
 
 public:
-    /// Model roles besides the caption (DisplayRole) and icon (DecorationRole).
-    enum Role {
-        FileSysPathRole = Qt::UserRole + 1,  ///< QString: the item's file-system path
-        ImageIndexRole,                      ///< int: normal icon index, -1 for none
-        SelectedImageIndexRole,              ///< int: open icon index, -1 for none
-        HasChildrenFlagRole,                 ///< bool: the expand button shows
-    };
-
     /// An empty tree: no node, nothing asked of the shell until Reload runs.
     /// ShowRoot is off.
     explicit TShellTreeView(QWidget* parent = nullptr);
@@ -93,8 +87,13 @@ public:
     /// Selects the node of `path`, or of its nearest listed ancestor, and
     /// expands it. A path that does not exist is replaced by its nearest
     /// existing parent directory; a path outside the root changes nothing.
-    /// The empty text stands for the desktop.
+    /// The empty text stands for the desktop. When the shell does not answer
+    /// within the wait, the deepest node already known on the way is
+    /// selected and the search goes on as the answers come, unless the
+    /// selection moves meanwhile or another search or a Reload starts.
     void SelectByPath(const QString& path);
+    /// Whether a SelectByPath still waits for the shell.
+    bool IsSelectingPath() const { return FSearch != nullptr; }
 
     /// File-system path of the selected node; empty when none is selected
     /// or the item has none.
@@ -115,12 +114,15 @@ public:
     QModelIndex SelectedIndex() const;
     /// Number of nodes in the tree.
     std::size_t NodeCount() const;
+    /// The model, which owns the nodes and the listing.
+    TShellTreeModel* ShellModel() const { return FModel; }
 
 protected:
     /// Whether an enumerated item gets a node: virtual items that hold
     /// file-system items always, file-system folders always, file-system
     /// files only with ShowFiles. `item` is the one-item list just fetched
-    /// from `folder`.
+    /// from the folder; `folder` answers on the window's thread for that
+    /// item's attributes and in-folder name, which the listing gathered.
     virtual bool IncludeItem(shell::ShellFolder& folder, shell::PCItemIDList item);
 
     /// Raises OnChange; called after every change of the selected node.
@@ -132,19 +134,18 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    struct TPopulateState;
+    struct TPathSearch;
 
     void NodeExpanded(const QModelIndex& index);
     void NodeCollapsed(const QModelIndex& index);
+    void NodeListed(const QModelIndex& index);
+    void TopArrived();
+    void ExpandTop();
+    void PathParsed(const std::shared_ptr<TPathSearch>& search, shell::IDListPtr list);
+    void ContinueSearch(const std::shared_ptr<TPathSearch>& search, TShellTreeModel::Clock::time_point deadline);
     void SelectNode(TTreeNode* node);
     void SyncSelection();
     shell::WindowHandle OwnerWindow() const;
-    shell::IDListPtr GetNodeIDList(const TTreeNode* node) const;
-    TTreeNode* ListChildren(TTreeNode* node);
-    TTreeNode* PopulateNode(TTreeNode* node, shell::ShellFolder& folder, shell::PCItemIDList parentList);
-    bool HasSubItems(shell::ShellFolder& folder, shell::PCItemIDList item, TPopulateState* state);
-    shell::ImageListHandle SetNodeIcons(TTreeNode& node, shell::PCItemIDList absoluteList);
-    TTreeNode* FindNodeByIDList(shell::PCItemIDList target);
 
     QString FRoot;
     shell::TSpecialFolder FSpecialRoot = shell::sfDesktop;
@@ -152,6 +153,7 @@ private:
     TPathSyntax FPathSyntax;
     int FLoading = 0;
     TShellTreeModel* FModel = nullptr;
+    std::shared_ptr<TPathSearch> FSearch;
 };
 
 }  // namespace quillane

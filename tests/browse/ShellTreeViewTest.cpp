@@ -1,6 +1,6 @@
 // The shell folder tree against the in-memory namespace (exact algorithm
-// behaviour, failures, allocation balance) and against the POSIX namespace
-// on real temporary folders.
+// behaviour, failures, allocation balance, answers that come late or never)
+// and against the POSIX namespace on real temporary folders.
 
 #include "ShellTreeView.h"
 
@@ -9,6 +9,7 @@
 #include "ShellIconSet.h"
 #include "ShellIcons.h"
 #include "ShellRoutines.h"
+#include "ShellWorker.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -27,6 +29,7 @@
 
 using namespace quillane;
 using namespace quillane::shell;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -120,6 +123,7 @@ protected:
     void TearDown() override {
         FTree.reset();
         if (!FShell) return;
+        ReleaseAndWait();
         EXPECT_EQ(FShell->Allocator().Outstanding(), 0u) << "an ID list outlived the tree";
         EXPECT_EQ(FShell->Allocator().BadFrees(), 0u) << "a block was freed twice";
         EXPECT_EQ(FShell->LiveEnumerators(), 0u);
@@ -129,6 +133,7 @@ protected:
 
     void Start(const char* description) {
         FTree.reset();
+        if (FShell) ReleaseAndWait();
         FUnit.reset();
         FShell = std::make_shared<MemoryShell>(description);
         FShell->SetSpecialFolder(CsidlDrives, description == WindowsNamespace ? "My Computer" : "Computer");
@@ -139,6 +144,9 @@ protected:
     TestTree& Tree(TPathSyntax syntax = TPathSyntax::Windows) {
         if (!FTree) {
             FTree = std::make_unique<TestTree>();
+            // However busy the machine, the in-memory namespace answers in
+            // time unless a test holds a call.
+            FTree->ShellModel()->SetWaitLimit(10s);
             FTree->SetPathSyntax(syntax);
             FTree->OnChange = [this](TShellTreeView* sender) {
                 EXPECT_EQ(sender, FTree.get());
@@ -176,7 +184,7 @@ protected:
         return index;
     }
 
-    bool HasButton(const QModelIndex& index) { return index.data(TShellTreeView::HasChildrenFlagRole).toBool(); }
+    bool HasButton(const QModelIndex& index) { return index.data(TShellTreeModel::HasChildrenFlagRole).toBool(); }
 
     // Every node owns exactly one list (a top node that did not parse has
     // none) and nothing else is held.
@@ -188,6 +196,23 @@ protected:
     }
 
     std::size_t Lookups() { return FShell->Calls().parse + FShell->Calls().specialFolder; }
+
+    // Lets held calls answer and waits until the work they held has ended.
+    void ReleaseAndWait() {
+        FShell->ReleaseHeld();
+        const ShellContext context = CurrentShellContext();
+        if (context) {
+            EXPECT_TRUE(context.worker->WaitIdle(ShellWorker::Clock::now() + 10s));
+        }
+    }
+
+    // Runs `act` with a wait that a held call outlasts and other calls do
+    // not, however busy the machine.
+    void Briefly(const std::function<void()>& act) {
+        Tree().ShellModel()->SetWaitLimit(250ms);
+        act();
+        Tree().ShellModel()->SetWaitLimit(10s);
+    }
 
     void ShowTree() {
         Tree().resize(400, 700);
@@ -247,7 +272,7 @@ TEST_F(ShellTreeViewTest, RootVariants) {
         ASSERT_TRUE(top.isValid());
         EXPECT_EQ(Model()->rowCount(QModelIndex()), 1);
         EXPECT_EQ(top.data().toString(), QString::fromUtf8(c.caption));
-        EXPECT_EQ(top.data(TShellTreeView::FileSysPathRole).toString(), QString::fromUtf8(c.path));
+        EXPECT_EQ(top.data(TShellTreeModel::FileSysPathRole).toString(), QString::fromUtf8(c.path));
         if (c.children.isEmpty() && std::string(c.root) != "C:\\") {
             EXPECT_FALSE(HasButton(top));
             EXPECT_EQ(Model()->rowCount(top), 0);
@@ -264,8 +289,8 @@ TEST_F(ShellTreeViewTest, RootVariants) {
 TEST_F(ShellTreeViewTest, RootThatDoesNotParseListsNothingAndFindsNothing) {
     TestTree& tree = TreeOn(QStringLiteral("C:\\Nope"));
     EXPECT_EQ(tree.NodeCount(), 1u);
-    EXPECT_EQ(tree.TopIndex().data(TShellTreeView::ImageIndexRole).toInt(), IconFolder);
-    EXPECT_EQ(tree.TopIndex().data(TShellTreeView::SelectedImageIndexRole).toInt(), IconFolder);
+    EXPECT_EQ(tree.TopIndex().data(TShellTreeModel::ImageIndexRole).toInt(), IconFolder);
+    EXPECT_EQ(tree.TopIndex().data(TShellTreeModel::SelectedImageIndexRole).toInt(), IconFolder);
     for (const char* path : {"C:\\Existing", "", "C:\\Nope", "C:\\"}) {
         tree.SelectByPath(QString::fromUtf8(path));
         EXPECT_FALSE(tree.SelectedIndex().isValid()) << path;
@@ -404,12 +429,12 @@ TEST_F(ShellTreeViewTest, ItemsTheShellCannotDescribe) {
     TestTree& tree = TreeOn(QStringLiteral("C:\\"), sfDesktop);
     const QModelIndex nameless = Node({""});
     ASSERT_TRUE(nameless.isValid());
-    EXPECT_EQ(nameless.data(TShellTreeView::FileSysPathRole).toString(), QStringLiteral("C:\\Nameless"));
+    EXPECT_EQ(nameless.data(TShellTreeModel::FileSysPathRole).toString(), QStringLiteral("C:\\Nameless"));
     EXPECT_FALSE(Node({"Mute"}).isValid());
     EXPECT_FALSE(Node({"Hidden"}).isValid());
     const QModelIndex pathless = Node({"Pathless"});
     ASSERT_TRUE(pathless.isValid());
-    EXPECT_TRUE(pathless.data(TShellTreeView::FileSysPathRole).toString().isEmpty());
+    EXPECT_TRUE(pathless.data(TShellTreeModel::FileSysPathRole).toString().isEmpty());
     tree.setCurrentIndex(pathless);
     EXPECT_EQ(tree.GetSelectedText(), QStringLiteral("Pathless"));
     EXPECT_TRUE(tree.GetSelectedPath().isEmpty());
@@ -614,10 +639,10 @@ TEST_F(ShellTreeViewTest, IconsAreSharedAndTheOpenOneShowsWhileSelected) {
     const QModelIndex existing = Node({"C:", "Existing"});
     const QModelIndex zeta = Node({"C:", "Zeta"});
     const QModelIndex iconless = Node({"C:", "Iconless"});
-    EXPECT_EQ(top.data(TShellTreeView::ImageIndexRole).toInt(), IconComputer);
-    EXPECT_EQ(existing.data(TShellTreeView::ImageIndexRole).toInt(), IconFolder);
-    EXPECT_EQ(existing.data(TShellTreeView::SelectedImageIndexRole).toInt(), IconFolderOpen);
-    EXPECT_EQ(iconless.data(TShellTreeView::ImageIndexRole).toInt(), -1);
+    EXPECT_EQ(top.data(TShellTreeModel::ImageIndexRole).toInt(), IconComputer);
+    EXPECT_EQ(existing.data(TShellTreeModel::ImageIndexRole).toInt(), IconFolder);
+    EXPECT_EQ(existing.data(TShellTreeModel::SelectedImageIndexRole).toInt(), IconFolderOpen);
+    EXPECT_EQ(iconless.data(TShellTreeModel::ImageIndexRole).toInt(), -1);
     EXPECT_TRUE(qvariant_cast<QIcon>(iconless.data(Qt::DecorationRole)).isNull());
 
     const auto key = [](const QModelIndex& index) { return qvariant_cast<QIcon>(index.data(Qt::DecorationRole)).cacheKey(); };
@@ -752,6 +777,126 @@ TEST_F(ShellTreeViewTest, AsteriskOpensOneLevelOnly) {
     EXPECT_GT(tree.NodeCount(), before);
 }
 
+TEST_F(ShellTreeViewTest, ListingsThatComeLateShowTheLoadingRowAndFillIn) {
+    struct Case {
+        const char* folder;
+        QStringList after;  // captions once the answer has come
+        bool buttonAfter;
+    };
+    const Case cases[] = {
+        {"Existing", List({"Sub"}), true},
+        // Nothing listable: the button goes; a folder that cannot be opened
+        // keeps it for another try. Either way the node folds up.
+        {"FilesOnly", {}, false},
+        {"NoEnum", {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        TestTree& tree = TreeOn(QStringLiteral("C:\\"), sfDesktop);
+        const QModelIndex index = Node({c.folder});
+        ASSERT_TRUE(FShell->Hold(MemoryCall::Enumerate, std::string("My Computer/C:/") + c.folder));
+        Briefly([&] { tree.expand(index); });
+        ASSERT_EQ(Model()->rowCount(index), 1);
+        const QModelIndex loading = Model()->index(0, 0, index);
+        EXPECT_EQ(loading.data().toString(), QStringLiteral("読み込み中..."));
+        EXPECT_FALSE(loading.flags() & Qt::ItemIsSelectable);
+        EXPECT_TRUE(HasButton(index));
+        EXPECT_TRUE(tree.isExpanded(index));
+        EXPECT_EQ(FShell->HeldCalls(), 1u);
+
+        // The user goes on meanwhile; the answer does not move the selection.
+        tree.setCurrentIndex(Node({"b"}));
+        const int changes = FChanges;
+        FShell->ReleaseHeld();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Captions(Model(), index) != List({"読み込み中..."}); }));
+        EXPECT_EQ(Captions(Model(), index), c.after);
+        EXPECT_EQ(HasButton(index), c.buttonAfter);
+        EXPECT_EQ(tree.isExpanded(index), !c.after.isEmpty());
+        EXPECT_EQ(tree.GetSelectedText(), QStringLiteral("b"));
+        EXPECT_EQ(FChanges, changes);
+        ReleaseAndWait();
+        ExpectListsMatchNodes();
+        FTree.reset();
+    }
+}
+
+TEST_F(ShellTreeViewTest, SelectByPathGoesOnWhenTheRestArrives) {
+    struct Case {
+        const char* what;
+        MemoryCall held;
+        const char* heldAddress;
+        const char* meanwhile;  // selected when SelectByPath returns
+        bool userMoves;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"listing on the way", MemoryCall::Enumerate, "My Computer/C:/Existing", "C:\\Existing", false,
+         "C:\\Existing\\Sub"},
+        {"the user moves meanwhile", MemoryCall::Enumerate, "My Computer/C:/Existing", "C:\\Existing", true, "D:\\"},
+        // Before the path is known, the deepest known folder that holds it
+        // by name.
+        {"parse", MemoryCall::Parse, "My Computer/C:/Existing/Sub", "C:\\", false, "C:\\Existing\\Sub"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FChanges = 0;
+        TestTree& tree = TreeOn(QString(), sfMyComputer);
+        ASSERT_TRUE(FShell->Hold(c.held, c.heldAddress));
+        Briefly([&] { tree.SelectByPath(QStringLiteral("C:\\Existing\\Sub")); });
+        EXPECT_TRUE(tree.IsSelectingPath());
+        EXPECT_EQ(tree.GetSelectedPath(), QString::fromUtf8(c.meanwhile));
+        EXPECT_EQ(FChanges, 1);
+        if (c.userMoves) tree.setCurrentIndex(Node({"D:"}));
+        FShell->ReleaseHeld();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.IsSelectingPath(); }));
+        EXPECT_EQ(tree.GetSelectedPath(), QString::fromUtf8(c.after));
+        EXPECT_EQ(FChanges, 2);
+        for (QModelIndex p = tree.SelectedIndex().parent(); p.isValid(); p = p.parent()) EXPECT_TRUE(tree.isExpanded(p));
+        ReleaseAndWait();
+        ExpectListsMatchNodes();
+        FTree.reset();
+    }
+}
+
+TEST_F(ShellTreeViewTest, RootThatComesLateFillsIn) {
+    ASSERT_TRUE(FShell->Hold(MemoryCall::Parse, "My Computer/C:/Existing"));
+    Tree().StoreRoot(QStringLiteral("C:\\Existing"));
+    Briefly([&] { Tree().Reload(); });
+    const QModelIndex top = Tree().TopIndex();
+    EXPECT_EQ(top.data().toString(), QStringLiteral("Existing"));
+    EXPECT_EQ(Captions(Model(), top), List({"読み込み中..."}));
+    // A search meanwhile waits for the root.
+    Briefly([&] { Tree().SelectByPath(QStringLiteral("C:\\Existing\\Sub")); });
+    FShell->ReleaseHeld();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Tree().IsSelectingPath(); }));
+    EXPECT_EQ(top.data(TShellTreeModel::FileSysPathRole).toString(), QStringLiteral("C:\\Existing"));
+    EXPECT_EQ(Captions(Model(), top), List({"Sub"}));
+    EXPECT_EQ(Tree().GetSelectedPath(), QStringLiteral("C:\\Existing\\Sub"));
+    EXPECT_TRUE(Tree().isExpanded(top));
+}
+
+TEST_F(ShellTreeViewTest, CallsThatNeverAnswerCostNoWaitAndNoLeak) {
+    TestTree& tree = TreeOn(QStringLiteral("C:\\"), sfDesktop);
+    ASSERT_TRUE(FShell->Hold(MemoryCall::Enumerate, "My Computer/C:/Existing"));
+    Briefly([&] { tree.expand(Node({"Existing"})); });
+    // Rebuilding, destroying the tree and ending the unit go on at once; a
+    // wait for the held call would never end.
+    tree.Reload();
+    Briefly([&] { tree.expand(Node({"Existing"})); });
+    ASSERT_EQ(FShell->HeldCalls(), 2u);
+    FTree.reset();
+    const std::shared_ptr<ShellWorker> worker = CurrentShellContext().worker;
+    FUnit.reset();
+    EXPECT_GT(FShell->LiveFolders(), 0u) << "the held listings still hold their folders";
+    // Answers nobody wants are dropped when they come, and free what they
+    // hold through the allocator they hold.
+    FShell->ReleaseHeld();
+    ASSERT_TRUE(worker->WaitIdle(ShellWorker::Clock::now() + 10s));
+    EXPECT_EQ(FShell->LiveFolders(), 0u);
+    EXPECT_EQ(FShell->Allocator().Outstanding(), 0u);
+    EXPECT_EQ(FShell->Allocator().BadFrees(), 0u);
+}
+
 // ---------------------------------------------------------------------------
 // The POSIX namespace on real folders.
 
@@ -775,6 +920,7 @@ protected:
         options.mountsFile = mounts.fileName().toStdString();
         FUnit = std::make_unique<ShellUnitScope>(CreatePosixShellPlatform(options));
         FTree = std::make_unique<TShellTreeView>();
+        FTree->ShellModel()->SetWaitLimit(10s);
         FTree->SetPathSyntax(TPathSyntax::Posix);
         FTree->OnChange = [this](TShellTreeView*) { ++FChanges; };
     }
@@ -814,11 +960,11 @@ TEST_F(PosixShellTreeTest, ListsFoldersSortedWithoutHiddenOnes) {
         FTree->Reload();
         const QModelIndex top = FTree->TopIndex();
         EXPECT_EQ(top.data().toString(), QFileInfo(FRoot).fileName());
-        EXPECT_EQ(top.data(TShellTreeView::FileSysPathRole).toString(), FRoot);
+        EXPECT_EQ(top.data(TShellTreeModel::FileSysPathRole).toString(), FRoot);
         EXPECT_EQ(Captions(FTree->model(), top), c.children) << "ShowFiles " << c.showFiles;
         const QModelIndex kanji = Child(top, QStringLiteral("漢字"));
-        EXPECT_EQ(kanji.data(TShellTreeView::FileSysPathRole).toString(), Path("漢字"));
-        EXPECT_EQ(kanji.data(TShellTreeView::HasChildrenFlagRole).toBool(), true);
+        EXPECT_EQ(kanji.data(TShellTreeModel::FileSysPathRole).toString(), Path("漢字"));
+        EXPECT_EQ(kanji.data(TShellTreeModel::HasChildrenFlagRole).toBool(), true);
     }
 }
 
@@ -826,9 +972,9 @@ TEST_F(PosixShellTreeTest, ExpandsOnDemand) {
     FTree->SetRoot(FRoot);
     const QModelIndex a = Child(FTree->TopIndex(), QStringLiteral("a"));
     ASSERT_TRUE(a.isValid());
-    EXPECT_TRUE(a.data(TShellTreeView::HasChildrenFlagRole).toBool());
+    EXPECT_TRUE(a.data(TShellTreeModel::HasChildrenFlagRole).toBool());
     EXPECT_EQ(FTree->model()->rowCount(a), 0) << "listed only when opened";
-    EXPECT_FALSE(Child(FTree->TopIndex(), QStringLiteral("Bridge")).data(TShellTreeView::HasChildrenFlagRole).toBool());
+    EXPECT_FALSE(Child(FTree->TopIndex(), QStringLiteral("Bridge")).data(TShellTreeModel::HasChildrenFlagRole).toBool());
     FTree->expand(a);
     EXPECT_EQ(Captions(FTree->model(), a), List({"b"}));
     EXPECT_EQ(FChanges, 0);
