@@ -354,8 +354,13 @@ void TBrowseDlgForm::ButtonClick(QObject* sender) {
     TBrowseDlg& dlg = FBrowseDlg;
     if (sender == FOKBtn) {
         // A typed path counts: the tree moves to it first, and takes over
-        // the text when its selection moves.
-        if (dlg.CustomEditText() != dlg.SelectedPath()) dlg.SelectPath(dlg.CustomEditText());
+        // the text when its selection moves. When the shell cannot tell in
+        // time where the path leads, the text stays as typed.
+        if (dlg.CustomEditText() != dlg.SelectedPath()) {
+            const QString typed = dlg.CustomEditText();
+            dlg.SelectPath(typed);
+            if (FTreeView->IsSelectingPath()) dlg.SetCustomEditText(typed);
+        }
         if (dlg.CustomBtnType() == cbCheckBox && CustomCheckBox() != nullptr)
             FOwner.StoreCustomBtnChecked(CustomCheckBox()->isChecked());
         FOwner.DoOKBtnClick();
