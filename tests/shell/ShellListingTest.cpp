@@ -2,7 +2,7 @@
 // and look-ups that outlive the unit, and the folder object that answers
 // for a listed item afterwards.
 
-#include "MemoryShell.h"
+#include "MemoryUnitTest.h"
 #include "ShellListing.h"
 
 #include <gtest/gtest.h>
@@ -14,65 +14,41 @@ using namespace quillane::shell;
 
 namespace {
 
-const char* const Namespace = R"(
-Computer | ancestor
-  C:\ | | C:\ | Local Disk (C:)
-    Users | | C:\Users
-      me | folder | C:\Users\me
-    readme.txt | | C:\readme.txt
-)";
-
-class ShellListingTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FShell = std::make_shared<MemoryShell>(Namespace);
-        ASSERT_TRUE(FShell->SetSpecialFolder(17, "Computer"));
-        StartShellUnit(FShell);
-        FContext = CurrentShellContext();
-    }
-    void TearDown() override {
-        EndShellUnit();
-        FContext = ShellContext();
-        EXPECT_EQ(FShell->Allocator().Outstanding(), 0u);
-        EXPECT_EQ(FShell->Allocator().BadFrees(), 0u);
-        EXPECT_EQ(FShell->LiveFolders(), 0u);
-    }
-
-    std::shared_ptr<MemoryShell> FShell;
-    ShellContext FContext;
-};
+using ShellListingTest = test::MemoryUnitTest;
 
 TEST_F(ShellListingTest, WorkHoldsWhatItUsesAndOutlivesTheUnit) {
     // As a worker thread would, after the window's side has ended the unit.
+    const ShellContext context = CurrentShellContext();
     EndShellUnit();
-    ASSERT_TRUE(FContext);
-    const ShellItemInfo root = DescribeShellRoot(FContext, "", sfMyComputer, false, 0);
+    ASSERT_TRUE(context);
+    const ShellItemInfo root = DescribeShellRoot(context, "", sfMyComputer, false, 0);
     ASSERT_TRUE(root.item);
     EXPECT_EQ(root.name, "Computer");
     EXPECT_TRUE(root.hasSubItems);
-    EXPECT_FALSE(DescribeShellRoot(FContext, "C:\\Nope", sfDesktop, false, 0).item);
+    EXPECT_FALSE(DescribeShellRoot(context, "C:\\Nope", sfDesktop, false, 0).item);
 
-    const HeldIDList drive = ParseFirstPath(FContext, {"C:\\Missing\\Deeper", "C:\\Missing", "C:\\"}, 0);
+    const HeldIDList drive = ParseFirstPath(context, {"C:\\Missing\\Deeper", "C:\\Missing", "C:\\"}, 0);
     ASSERT_TRUE(drive);
     std::vector<ShellItemInfo> items;
-    ASSERT_TRUE(ListShellFolder(FContext, drive.Get(), true, 0, items));
-    ASSERT_EQ(items.size(), 2u);
+    ASSERT_TRUE(ListShellFolder(context, drive.Get(), true, 0, items));
+    ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[0].name, "Users");
     EXPECT_EQ(items[0].path, "C:\\Users");
     EXPECT_TRUE(items[0].hasSubItems);
     EXPECT_EQ(items[1].attributes & SFGAO_FOLDER, 0u);
-    EXPECT_FALSE(ParseFirstPath(FContext, {"Q:\\", "Q:"}, 0));
+    EXPECT_FALSE(ParseFirstPath(context, {"Q:\\", "Q:"}, 0));
     FShell->Failures().bind = true;
-    EXPECT_FALSE(ListShellFolder(FContext, drive.Get(), false, 0, items));
+    EXPECT_FALSE(ListShellFolder(context, drive.Get(), false, 0, items));
     EXPECT_TRUE(items.empty());
     StartShellUnit(FShell);  // for TearDown's end
 }
 
 TEST_F(ShellListingTest, ListedItemFolderAnswersOnlyWhatTheListingGathered) {
-    const HeldIDList drive = ParseFirstPath(FContext, {"C:\\"}, 0);
+    const ShellContext context = CurrentShellContext();
+    const HeldIDList drive = ParseFirstPath(context, {"C:\\"}, 0);
     std::vector<ShellItemInfo> items;
-    ASSERT_TRUE(ListShellFolder(FContext, drive.Get(), false, 0, items));
-    ListedItemFolder folder(FContext, items[0]);
+    ASSERT_TRUE(ListShellFolder(context, drive.Get(), false, 0, items));
+    ListedItemFolder folder(context, items[0]);
     PCItemIDList item = items[0].item.Get();
     std::uint32_t mask = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
     EXPECT_EQ(folder.GetAttributesOf(1, &item, mask), ShellOk);

@@ -2,7 +2,7 @@
 // start and end, special folders, parsing, display names of every answer
 // kind, icons, paths and attributes, each proving that nothing leaks.
 
-#include "MemoryShell.h"
+#include "MemoryUnitTest.h"
 #include "QuillaneError.h"
 #include "ShellIcons.h"
 #include "ShellRoutines.h"
@@ -16,38 +16,8 @@ using namespace quillane::shell;
 
 namespace {
 
-const char* const Namespace = R"(
-Computer | ancestor
-  C:\ | | C:\ | Local Disk (C:)
-    Users | | C:\Users
-      表ソ能 | folder | C:\Users\表ソ能
-    readme.txt | | C:\readme.txt
-    Empty | folder | C:\Empty
-  D:\ | folder noicon | D:\
-Control Panel | folder
-Programs | folder | C:\Programs
-Common Programs | folder | C:\All\Programs
-Broken | folder noattr noname nopath
-)";
-
-class ShellRoutinesTest : public ::testing::Test {
+class ShellRoutinesTest : public test::MemoryUnitTest {
 protected:
-    void SetUp() override {
-        FShell = std::make_shared<MemoryShell>(Namespace);
-        ASSERT_TRUE(FShell->SetSpecialFolder(17, "Computer"));
-        ASSERT_TRUE(FShell->SetSpecialFolder(2, "Programs"));
-        ASSERT_TRUE(FShell->SetSpecialFolder(23, "Common Programs"));
-        StartShellUnit(FShell);
-    }
-    void TearDown() override {
-        EndShellUnit();
-        EXPECT_FALSE(ShellUnitStarted());
-        EXPECT_EQ(FShell->Allocator().Outstanding(), 0u) << "a block leaked";
-        EXPECT_EQ(FShell->Allocator().BadFrees(), 0u);
-        EXPECT_EQ(FShell->LiveFolders(), 0u) << "a folder object outlived the unit";
-        EXPECT_EQ(FShell->LiveEnumerators(), 0u);
-    }
-
     // The absolute list of an address, owned through the unit's allocator.
     IDListPtr Abs(const std::string& address) { return IDListPtr(FShell->ListOf(address)); }
 
@@ -65,8 +35,6 @@ protected:
         EXPECT_EQ(DesktopFolder()->BindToObject(abs.get(), folder), ShellOk) << address;
         return folder;
     }
-
-    std::shared_ptr<MemoryShell> FShell;
 };
 
 TEST(SpecialFolderIDs, BothColumnsOfTheTable) {
