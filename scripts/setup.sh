@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libfontconfig-dev fonts-ipafont-gothic adwaita-icon-theme
   xvfb xauth xdotool x11-utils openbox
+  fuse3 libfuse3-dev
   dpkg-dev file librsvg2-bin lintian appstream desktop-file-utils
   g++-mingw-w64-x86-64-posix
   wine wine64

@@ -132,15 +132,6 @@ case "$scenario" in first-start | wm-close | outside-edit) start_args=("$init") 
 "$program" "${start_args[@]}" >"$work/quillane.log" 2>&1 &
 app_pid=$!
 
-# Waits until the window $1 is no longer shown.
-wait_gone() {
-    local deadline=$((SECONDS + 20))
-    while xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; do
-        ((SECONDS < deadline)) || fail "window $1 stays open"
-        sleep 0.05
-    done
-}
-
 # Waits until the window $1 has the X input focus, so that keys go to it.
 wait_focus() {
     local deadline=$((SECONDS + 20))
@@ -176,16 +167,9 @@ wait_exit() {
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
 
-# Start-up: without an installation the reader's box comes first ("エラー"),
-# and a broken one could bring the failure report ("Quillane"). Whatever this
-# machine has installed, such boxes are answered and the window is used.
-for _ in 1 2 3; do
-    first=$(wait_window '^(エラー|Quillane|Quillane Ver 0\.13)$')
-    [ "$(xdotool getwindowname "$first")" = "Quillane Ver 0.13" ] && break
-    xdotool windowfocus --sync "$first" key Return
-    wait_gone "$first"
-done
-main=$(wait_window '^Quillane Ver 0\.13$')
+# Start-up: whatever this machine has installed, the boxes before the main
+# window are answered and the window is used.
+main=$(wait_main_window)
 
 # The file field (GbInitm at 8,272; EdtFileName at 16,45 in it): click it,
 # replace its text with the path of init.m and leave it with Tab, which

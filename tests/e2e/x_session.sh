@@ -53,3 +53,26 @@ wait_window() {
     done
     fail "no window titled /$1/"
 }
+
+# Waits until the window $1 is no longer shown.
+wait_gone() {
+    local deadline=$((SECONDS + 20))
+    while xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; do
+        ((SECONDS < deadline)) || fail "window $1 stays open"
+        sleep 0.05
+    done
+}
+
+# Prints the id of the program's main window once it shows. Without an
+# installation the reader's box comes first ("エラー"), and a broken one could
+# bring the failure report ("Quillane"): such boxes are answered.
+wait_main_window() {
+    local first
+    for _ in 1 2 3; do
+        first=$(wait_window '^(エラー|Quillane|Quillane Ver 0\.13)$')
+        [ "$(xdotool getwindowname "$first")" = "Quillane Ver 0.13" ] && break
+        xdotool windowfocus --sync "$first" key Return
+        wait_gone "$first"
+    done
+    wait_window '^Quillane Ver 0\.13$'
+}
