@@ -353,6 +353,7 @@ void TShellTreeModel::AdoptListing(TTreeNode* node, TListJob& job) {
         // The new nodes join the tree only when the listing is complete, so
         // an exception leaves the node as it was (and frees what was made).
         std::vector<std::unique_ptr<TTreeNode>> children;
+        children.reserve(job.items.size());
         for (ShellItemInfo& info : job.items) {
             ListedItemFolder folder(job.context, info);
             if (FInclude && !FInclude(folder, info.item.Get())) continue;
