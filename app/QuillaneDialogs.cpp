@@ -4,9 +4,13 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QCursor>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QUrl>
 
 namespace quillane {
 
@@ -97,7 +101,7 @@ int TQtDialogs::Ask(const TQuestion& question)
     return given < 0 ? question.Cancel : given;
 }
 
-bool TQtDialogs::ChooseInitFile(const QString& fileName, QString& chosen)
+bool TQtDialogs::ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen)
 {
     QFileDialog dialog(FParent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -105,15 +109,44 @@ bool TQtDialogs::ChooseInitFile(const QString& fileName, QString& chosen)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, !FNativeFileDialog);
+    // The per-user base folders are hidden ones (~/.Wolfram).
+    dialog.setFilter(dialog.filter() | QDir::Hidden);
     dialog.setNameFilters(InitFileNameFilters());
     dialog.selectNameFilter(InitFileNameFilters().constFirst());
     dialog.setSizeGripEnabled(true);
-    if (!fileName.isEmpty())
+    QList<QUrl> sidebar;
+    for (const QString& place : places)
+        sidebar << QUrl::fromLocalFile(place);
+    if (!sidebar.isEmpty())
+        dialog.setSidebarUrls(sidebar);
+    if (!fileName.isEmpty()) {
+        // The current file's folder, or the nearest one that exists.
+        QString folder = QFileInfo(fileName).absolutePath();
+        while (!QFileInfo(folder).isDir() && QFileInfo(folder).absolutePath() != folder)
+            folder = QFileInfo(folder).absolutePath();
+        dialog.setDirectory(folder);
         dialog.selectFile(fileName);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
     return true;
+}
+
+int TQtDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* field)
+{
+    QMenu menu(FParent);
+    QList<QAction*> actions;
+    for (const TInitFileChoice& choice : choices) {
+        QAction* action = menu.addAction(choice.Text);
+        action->setEnabled(choice.Enabled);
+        actions << action;
+    }
+    if (actions.isEmpty())
+        return -1;
+    menu.setMinimumWidth(field ? field->width() : 0);
+    const QPoint at = field ? field->mapToGlobal(QPoint(0, field->height())) : QCursor::pos();
+    return static_cast<int>(actions.indexOf(menu.exec(at, actions.constFirst())));
 }
 
 }  // namespace quillane

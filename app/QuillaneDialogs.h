@@ -18,6 +18,12 @@ struct TQuestion {
     int Cancel = 0;       ///< the answer Esc and the close box give
 };
 
+/// One entry of the init-file chooser below the file field.
+struct TInitFileChoice {
+    QString Text;          ///< what the file is, whether it may be written, its path
+    bool Enabled = true;   ///< false: it can be neither read nor made
+};
+
 /// Every box and dialog the main window shows. The window talks only to
 /// this interface, so tests can answer it with a script.
 class IQuillaneDialogs {
@@ -32,9 +38,12 @@ public:
     virtual TSaveAnswer AskSaveChanges() = 0;
     /// Asks `question`; the index of the answer given.
     virtual int Ask(const TQuestion& question) = 0;
-    /// The file-open dialog preset with `fileName`; true and the chosen
-    /// file's full path in `chosen` when the user confirms one.
-    virtual bool ChooseInitFile(const QString& fileName, QString& chosen) = 0;
+    /// The file-open dialog preset with `fileName`, opened in its folder,
+    /// with `places` in its sidebar; true and the chosen file's full path in
+    /// `chosen` when the user confirms one.
+    virtual bool ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen) = 0;
+    /// The list of init files below `field`; the index chosen, or -1.
+    virtual int ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* field) = 0;
 };
 
 /// Texts and masks of the file-open dialog's filter list, in order.
@@ -52,7 +61,8 @@ public:
     void ShowFailureReport(const QString& text) override;
     TSaveAnswer AskSaveChanges() override;
     int Ask(const TQuestion& question) override;
-    bool ChooseInitFile(const QString& fileName, QString& chosen) override;
+    bool ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen) override;
+    int ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* field) override;
 
 private:
     QWidget* FParent;

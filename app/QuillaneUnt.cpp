@@ -11,6 +11,9 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QStyle>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -34,6 +37,9 @@ namespace quillane {
 const char* const BrowseDlgFormResource = ":/forms/BrowseDlg.form";
 
 namespace {
+
+// The user declined a step of a save; nothing was written.
+struct ECancelled {};
 
 // Stands in for a text the reader did not touch. It can never come out of a
 // read: a home directory is the rest of one line, and a commands text is
@@ -129,6 +135,14 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     // after the text: the save action follows each edit at once as well.
     connect(ui->EdtHome, &QLineEdit::textChanged, this, &TFrmQuillane::ActSaveUpdate);
     connect(ui->MemCommands, &QPlainTextEdit::textChanged, this, &TFrmQuillane::ActSaveUpdate);
+
+    // The init files of this machine, one step from the file field: its
+    // drop-down button, F4 or Alt+Down.
+    QAction* choose = ui->EdtFileName->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
+                                                  QLineEdit::TrailingPosition);
+    choose->setObjectName(QStringLiteral("ActChooseInitFile"));
+    choose->setToolTip(QStringLiteral("このｺﾝﾋﾟｭｰﾀの設定ﾌｧｲﾙから選ぶ (F4)"));
+    connect(choose, &QAction::triggered, this, &TFrmQuillane::ChooseInitFileAmongCandidates);
 
     // Editors save by replacing the file, which ends a watch on the file
     // itself; the folder's watch sees the new one arrive. A burst of
@@ -233,14 +247,17 @@ bool TFrmQuillane::Changed() const
 void TFrmQuillane::FormCreate()
 {
     Guarded([this] {
-        ui->EdtFileName->setText(FServices.InitFile.isEmpty() ? QString::fromStdString(LocateInitFile(FServices.Registry))
-                                                              : FServices.InitFile);
-        // Nothing found to propose is not a failed read: the fields keep
-        // their not-set values and the user names a file.
-        if (ui->EdtFileName->text().isEmpty())
+        // A proposed or named file that does not exist yet is made by the
+        // first save; nothing found at all is not a failed read either.
+        const QString path =
+            FServices.InitFile.isEmpty()
+                ? QString::fromStdString(ProposeInitFile(FServices.Registry, FServices.Environment).Path)
+                : FServices.InitFile;
+        ui->EdtFileName->setText(path);
+        if (path.isEmpty())
             FLoadedPath.clear();
         else
-            Reload();
+            LoadFrom(path, true);
         if (ui->EdtHome->text().isEmpty()) {
             ui->EdtHome->setText(NotSet());
             MarkUnchanged();
@@ -367,7 +384,16 @@ void TFrmQuillane::BtnFileClick()
 {
     Guarded([this] {
         QString chosen;
-        if (!FServices.Dialogs.ChooseInitFile(ui->EdtFileName->text(), chosen) || !SaveBeforeLeavingFile())
+        // The folders of the files the kernel reads, as far as they exist.
+        QStringList places;
+        for (const InitFileCandidate& c : ListInitFiles(FServices.Registry, FServices.Environment)) {
+            // The file's folder, else the base folder above it.
+            const QString folder = QFileInfo(QString::fromStdString(c.Path)).absolutePath();
+            const QString place = QFileInfo::exists(folder) ? folder : QFileInfo(folder).absolutePath();
+            if (QFileInfo(place).isDir() && !places.contains(QDir::toNativeSeparators(place)))
+                places << QDir::toNativeSeparators(place);
+        }
+        if (!FServices.Dialogs.ChooseInitFile(ui->EdtFileName->text(), places, chosen) || !SaveBeforeLeavingFile())
             return;
         ui->EdtFileName->setText(chosen);
         Reload();
@@ -379,6 +405,58 @@ void TFrmQuillane::BtnHomeClick()
     // The result is not needed: a chosen folder has already arrived through
     // BrowseDlgOKBtnClick when Execute returns.
     Guarded([this] { FBrowseDlg->Execute(); });
+}
+
+namespace {
+
+QString Describe(const InitFileCandidate& c)
+{
+    QString kind;
+    switch (c.Kind) {
+    case InitFileKind::PerUser:
+        kind = QStringLiteral("このﾕｰｻﾞｰ用");
+        break;
+    case InitFileKind::AllUsers:
+        kind = QStringLiteral("全ﾕｰｻﾞｰ用");
+        break;
+    case InitFileKind::Installation:
+        kind = (QStringLiteral("ｲﾝｽﾄｰﾙ先 ") + QString::fromStdString(c.Product) + u' ' +
+                QString::fromStdString(c.Version))
+                   .trimmed();
+        break;
+    }
+    QString access;
+    if (c.Access.Exists)
+        access = c.Access.Writable ? QStringLiteral("書き込み可") : QStringLiteral("書き込み不可");
+    else
+        access = c.Access.Writable ? QStringLiteral("未作成・作成可") : QStringLiteral("未作成・作成不可");
+    return QStringLiteral("%1 [%2]  %3").arg(kind, access, QString::fromStdString(c.Path));
+}
+
+}  // namespace
+
+void TFrmQuillane::ChooseInitFileAmongCandidates()
+{
+    Guarded([this] {
+        const std::vector<InitFileCandidate> candidates = ListInitFiles(FServices.Registry, FServices.Environment);
+        QList<TInitFileChoice> choices;
+        for (const InitFileCandidate& c : candidates)
+            choices.append({Describe(c), c.Access.Exists || c.Access.Writable});
+        const int chosen = FServices.Dialogs.ChooseAmong(choices, ui->EdtFileName);
+        if (chosen < 0 || chosen >= static_cast<int>(candidates.size()) || !choices.at(chosen).Enabled)
+            return;
+        const QString path = QString::fromStdString(candidates[static_cast<std::size_t>(chosen)].Path);
+        if (path == FLoadedPath || !SaveBeforeLeavingFile())
+            return;
+        SwitchTo(path, true);
+    });
+}
+
+void TFrmQuillane::SwitchTo(const QString& path, bool newIfMissing)
+{
+    ui->EdtFileName->setText(path);
+    ui->EdtFileName->setModified(false);
+    LoadFrom(path, newIfMissing);
 }
 
 // Runs inside the folder window's modal run; a failure here is reported by
@@ -423,6 +501,13 @@ bool TFrmQuillane::eventFilter(QObject* watched, QEvent* event)
             ui->EdtHome->selectAll();
         else if (watched == ui->MemCommands && ui->MemCommands->ShowsNotSet())
             ui->MemCommands->selectAll();
+    }
+    if (event->type() == QEvent::KeyPress && watched == ui->EdtFileName) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+            ChooseInitFileAmongCandidates();
+            return true;
+        }
     }
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -510,13 +595,20 @@ void TFrmQuillane::Reload()
     LoadFrom(ui->EdtFileName->text());
 }
 
-void TFrmQuillane::LoadFrom(const QString& path)
+void TFrmQuillane::LoadFrom(const QString& path, bool newIfMissing)
 {
     // Stamped before reading: a change made while the file is read shows
     // up as a change later, never the other way round.
     FLoadedPath = path;
     FLoadedStamp = StampFile(path.toStdString());
     Watch(path);
+    // A file to be made has nothing to read: the fields stay as they are
+    // and go into the new file.
+    FCreateOnSave = newIfMissing && !FServices.Probe(path.toStdString()).Exists;
+    if (FCreateOnSave) {
+        MarkUnchanged();
+        return;
+    }
 
     // The reader changes only what the file mentions; placeholders tell which
     // texts it left alone, so those fields keep exactly what they show.
@@ -541,6 +633,72 @@ void TFrmQuillane::LoadFrom(const QString& path)
     if (commands)
         SetCommandsText(*commands);
     MarkUnchanged();
+    NoticeIfNotWritable(path);
+}
+
+// Said once a file is loaded, not at the first save: the user may go over to
+// the per-user file before typing anything.
+void TFrmQuillane::NoticeIfNotWritable(const QString& path)
+{
+    const InitFileAccess access = FServices.Probe(path.toStdString());
+    if (!access.Exists || access.Writable || path == FNoticedPath)
+        return;
+    FNoticedPath = path;
+    QString perUser;
+    for (const InitFileCandidate& c : ListInitFiles(FServices.Registry, FServices.Environment)) {
+        if (c.Kind == InitFileKind::PerUser && c.Access.Writable && QString::fromStdString(c.Path) != path) {
+            perUser = QString::fromStdString(c.Path);
+            break;
+        }
+    }
+    const QString text = QStringLiteral("設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。").arg(path);
+    if (perUser.isEmpty()) {
+        FServices.Dialogs.Ask({text, {QStringLiteral("OK")}, 0, 0});
+        return;
+    }
+    const int answer = FServices.Dialogs.Ask(
+        {text + QStringLiteral("\nこのﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %1 を使いますか？ (まだなければ、最初の書き込みで作成します)")
+                    .arg(perUser),
+         {QStringLiteral("ﾕｰｻﾞｰ用を使う(&U)"), QStringLiteral("このまま(&K)")}, 0, 1});
+    if (answer == 0)
+        SwitchTo(perUser, true);
+}
+
+// The file and the folders it needs, empty, once the user agrees; nothing
+// else is written. A save that then fails takes them away again.
+QStringList TFrmQuillane::CreateForFirstSave(const QString& path)
+{
+    const int answer = FServices.Dialogs.Ask(
+        {QStringLiteral("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？").arg(path),
+         {QStringLiteral("作成して書き込む(&C)"), Cancel}, 0, 1});
+    if (answer != 0)
+        throw ECancelled();
+    QStringList made;
+    for (QString up = QFileInfo(path).absolutePath(); !QFileInfo::exists(up);) {
+        made.prepend(up);
+        const QString parent = QFileInfo(up).absolutePath();
+        if (parent == up)
+            break;
+        up = parent;
+    }
+    auto undo = [&made] {
+        for (auto it = made.crbegin(); it != made.crend(); ++it)
+            QDir().rmdir(*it);
+    };
+    for (const QString& dir : made) {
+        if (!QDir().mkdir(dir)) {
+            undo();
+            throw EQuillaneError(QStringLiteral("ﾌｫﾙﾀﾞ %1 を作成できません").arg(QDir::toNativeSeparators(dir)).toStdString());
+        }
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        const QString why = file.errorString();
+        undo();
+        throw EQuillaneError(QStringLiteral("ﾌｧｲﾙ %1 を作成できません: %2").arg(path, why).toStdString());
+    }
+    file.close();
+    return made;
 }
 
 void TFrmQuillane::MarkUnchanged()
@@ -592,7 +750,32 @@ bool TFrmQuillane::SaveInto(const QString& path)
 {
     if (!AskAboutNotSetInCommands() || !AskAboutChangeOnDisk(path))
         return false;
-    SaveSection(path.toStdString(), CurrentSettings(), FServices.CodePage);
+    const bool create = FCreateOnSave && path == FLoadedPath && !FServices.Probe(path.toStdString()).Exists;
+    QStringList made;
+    if (create) {
+        try {
+            made = CreateForFirstSave(path);
+        } catch (const ECancelled&) {
+            return false;
+        }
+    }
+    try {
+        SaveSection(path.toStdString(), CurrentSettings(), FServices.CodePage);
+    } catch (const EQuillaneError& e) {
+        if (create) {
+            QFile::remove(path);
+            for (auto it = made.crbegin(); it != made.crend(); ++it)
+                QDir().rmdir(*it);
+        }
+        // Why, and the way on: a file of this user's own.
+        const InitFileAccess access = FServices.Probe(path.toStdString());
+        if (access.Exists && !access.Writable)
+            throw EQuillaneError(std::string(e.what()) +
+                                 "\nこのﾕｰｻﾞｰには、このﾌｧｲﾙに書き込む権限がありません。設定ﾌｧｲﾙ欄の ▼ (F4) から"
+                                 "このﾕｰｻﾞｰ用の設定ﾌｧｲﾙを選んで書き込むか、権限のあるﾕｰｻﾞｰで書き込んでください");
+        throw;
+    }
+    FCreateOnSave = false;
     if (path == FLoadedPath)
         FLoadedStamp = StampFile(path.toStdString());
     MarkUnchanged();

@@ -2,12 +2,14 @@
 
 #include "BrowseDlg.h"
 #include "FileStamp.h"
+#include "InitFileCandidates.h"
 #include "QuillaneDialogs.h"
 #include "SectionEngine.h"
 
 #include <QWidget>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -36,6 +38,10 @@ struct TQuillaneServices {
     IQuillaneDialogs& Dialogs;    ///< every box and dialog the window shows
     unsigned CodePage;            ///< code page of init.m (SystemCodePage())
     QString InitFile = QString(); ///< the file to edit (command line); empty: the discovered one
+    /// Where the kernel's base folders are (SystemKernelEnvironment()).
+    KernelEnvironment Environment = KernelEnvironment();
+    /// Whether a file is there and this user may write it.
+    std::function<InitFileAccess(const std::string&)> Probe = ProbeInitFile;
 };
 
 /// The main window FrmQuillane: its controls hold the settings of the
@@ -95,6 +101,8 @@ public slots:
     void ActOpenAsTextExecute();
     /// Picks another init.m with the file-open dialog and reloads.
     void BtnFileClick();
+    /// Offers every init.m of this machine below the file field.
+    void ChooseInitFileAmongCandidates();
     /// Picks the home directory in the folder browse window.
     void BtnHomeClick();
     /// The loaded file or its folder changed on disk: without unsaved
@@ -127,7 +135,10 @@ private:
     void Report(std::exception_ptr error, const QString& afterwards = QString());
     void LoadBrowseDlg();
     void Reload();
-    void LoadFrom(const QString& path);
+    void LoadFrom(const QString& path, bool newIfMissing = false);
+    void SwitchTo(const QString& path, bool newIfMissing);
+    void NoticeIfNotWritable(const QString& path);
+    QStringList CreateForFirstSave(const QString& path);
     void MarkUnchanged();
     bool SaveInto(const QString& path);
     bool AskAboutNotSetInCommands();
@@ -151,6 +162,8 @@ private:
     QString FHomeBefore;                   // the home field's text before the current edit
     QString FLoadedPath;                   // the file the fields were loaded from
     FileStamp FLoadedStamp;                // that file as it was loaded or saved
+    bool FCreateOnSave = false;            // that file is missing and is made by the first save
+    QString FNoticedPath;                  // the last file said to be read-only
     std::optional<TShown> FLeaveApproved;  // a log-out may drop exactly these changes
     QFileSystemWatcher* FWatcher = nullptr;
     QTimer* FDiskCheck = nullptr;

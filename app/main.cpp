@@ -10,6 +10,7 @@
 
 #include "CodePage.h"
 #include "EditorLauncher.h"
+#include "InitFileCandidates.h"
 #include "Registry.h"
 
 #include <QLocale>
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
         dialogs.ShowFailureReport(FailureReportText(ExceptionMessage(std::current_exception())));
     }
 
-    TFrmQuillane window({*registry, *launcher, dialogs, SystemCodePage(), commandLine.File});
+    TFrmQuillane window({*registry, *launcher, dialogs, SystemCodePage(), commandLine.File, SystemKernelEnvironment()});
     dialogs.SetParent(&window);
     window.ShowCentred();
     return app.exec();

@@ -40,7 +40,8 @@ public:
     void ShowFailureReport(const QString& text) override { std::fprintf(stderr, "%s\n", qUtf8Printable(text)); }
     TSaveAnswer AskSaveChanges() override { return TSaveAnswer::Cancel; }
     int Ask(const TQuestion& question) override { return question.Cancel; }
-    bool ChooseInitFile(const QString&, QString&) override { return false; }
+    bool ChooseInitFile(const QString&, const QStringList&, QString&) override { return false; }
+    int ChooseAmong(const QList<TInitFileChoice>&, QWidget*) override { return -1; }
 };
 
 // A computer as the POSIX shell shows it: the root file system and a

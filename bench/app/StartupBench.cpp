@@ -52,7 +52,8 @@ public:
     void ShowFailureReport(const QString&) override { ++Shown; }
     TSaveAnswer AskSaveChanges() override { return TSaveAnswer::Cancel; }
     int Ask(const TQuestion& question) override { return question.Cancel; }
-    bool ChooseInitFile(const QString&, QString&) override { return false; }
+    bool ChooseInitFile(const QString&, const QStringList&, QString&) override { return false; }
+    int ChooseAmong(const QList<TInitFileChoice>&, QWidget*) override { return -1; }
     int Shown = 0;
 };
 

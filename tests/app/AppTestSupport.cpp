@@ -47,9 +47,16 @@ int TScriptedDialogs::Ask(const TQuestion& question)
     return index;
 }
 
-bool TScriptedDialogs::ChooseInitFile(const QString& fileName, QString& chosen)
+int TScriptedDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget*)
+{
+    Offered = choices;
+    return Pick;
+}
+
+bool TScriptedDialogs::ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen)
 {
     Presets << fileName;
+    Places = places;
     if (!Choice)
         return false;
     chosen = *Choice;

@@ -58,7 +58,8 @@ public:
     void ShowFailureReport(const QString& text) override { Reports << text; }
     TSaveAnswer AskSaveChanges() override;
     int Ask(const TQuestion& question) override;
-    bool ChooseInitFile(const QString& fileName, QString& chosen) override;
+    bool ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen) override;
+    int ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* field) override;
 
     QStringList ReadFailures;
     QStringList Reports;
@@ -67,6 +68,9 @@ public:
     QStringList Asked;                 ///< texts of the other questions
     std::deque<QString> Picks;         ///< their answers' captions, in order; the cancel answer when empty
     QStringList Presets;               ///< file names the file dialog was preset with
+    QStringList Places;                ///< its sidebar, the last time
+    QList<TInitFileChoice> Offered;    ///< the chooser's entries, the last time
+    int Pick = -1;                     ///< the entry the chooser answers
     std::optional<QString> Choice;     ///< the file chosen, or cancel
 };
 

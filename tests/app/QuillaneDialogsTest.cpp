@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -141,6 +142,10 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
     WriteFile(install.InitFile(), "Print[1]\r\n");
     const QString missing = install.File(QStringLiteral("not-there.m"));
     const QString missingFolder = install.File(QStringLiteral("no-folder/init.m"));
+    // A per-user folder is a hidden one.
+    const QString hidden = install.File(QStringLiteral(".Wolfram/Kernel"));
+    QDir().mkpath(hidden);
+    WriteFile(hidden + QStringLiteral("/init.m"), "Print[2]\r\n");
 
     struct Case {
         const char* Name;
@@ -158,7 +163,9 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
         SCOPED_TRACE(c.Name);
         TQtDialogs dialogs(nullptr, false);
         QStringList filters;
-        QString selectedFilter, presetName;
+        QString selectedFilter, presetName, folder;
+        QList<QUrl> sidebar;
+        bool showsHidden = false;
         bool resizable = false;
         auto driver = WhenModalShown([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -173,6 +180,9 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
             if (name)
                 presetName = name->text();
             resizable = dialog->isSizeGripEnabled() && dialog->minimumSize() != dialog->maximumSize();
+            sidebar = dialog->sidebarUrls();
+            showsHidden = dialog->filter() & QDir::Hidden;
+            folder = dialog->directory().absolutePath();
             if (c.Typed.isEmpty() || !name) {
                 QTest::keyClick(dialog, Qt::Key_Escape);
                 return;
@@ -189,7 +199,10 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
             QTest::keyClick(name, Qt::Key_Return);
         });
         QString chosen;
-        EXPECT_EQ(dialogs.ChooseInitFile(install.InitFile(), chosen), c.Accepted);
+        EXPECT_EQ(dialogs.ChooseInitFile(install.InitFile(), {hidden}, chosen), c.Accepted);
+        EXPECT_EQ(sidebar, QList<QUrl>{QUrl::fromLocalFile(hidden)});
+        EXPECT_TRUE(showsHidden);
+        EXPECT_EQ(folder, QFileInfo(install.InitFile()).absolutePath());
         EXPECT_EQ(chosen, c.Chosen);
         EXPECT_EQ(filters, (QStringList{QStringLiteral("Mathematica Initialization File(init.m)"),
                                         QStringLiteral("Mathematica Packages(*.m)"), QStringLiteral("All Files(*.*)")}));

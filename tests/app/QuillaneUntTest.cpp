@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMetaProperty>
@@ -69,6 +70,9 @@ public:
     TRecordingLauncher Launcher;
     TScriptedDialogs Dialogs;
     unsigned CodePage = CpUtf8;
+    QString Named;                    // the file on the command line
+    KernelEnvironment Environment;    // no per-user folder unless a test gives one
+    std::function<InitFileAccess(const std::string&)> Probe = ProbeInitFile;
     std::unique_ptr<TFrmQuillane> Window;
 
     void TearDown() override
@@ -90,7 +94,8 @@ public:
 
     void Create()
     {
-        Window = std::make_unique<TFrmQuillane>(TQuillaneServices{Registry, Launcher, Dialogs, CodePage});
+        Window = std::make_unique<TFrmQuillane>(
+            TQuillaneServices{Registry, Launcher, Dialogs, CodePage, Named, Environment, Probe});
     }
 
     void ShowActive()
@@ -743,6 +748,98 @@ TEST_F(FrmQuillaneTest, ALeadingTildeInTheFileFieldIsTheHomeFolder)
     EXPECT_EQ(EdtFileName()->text(), QDir::toNativeSeparators(Install.File(QStringLiteral("mine.m"))));
     EXPECT_EQ(EdtHome()->text(), QStringLiteral("/mine"));
     EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
+}
+
+// Without an installation the per-user file is proposed; missing, it is made
+// by the first save once the user agrees, holding the section only.
+TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave)
+{
+    const QString perUser = Install.File(QStringLiteral("home/.Wolfram/Kernel/init.m"));
+    const QByteArray section = "(*--- This section is added by Quillane ---*)\r\n(*\r\n[DefineUtils]\r\n*)\r\n";
+    for (const char* answer : {"キャンセル", "作成して書き込む(&C)"}) {
+        SCOPED_TRACE(answer);
+        Dialogs = TScriptedDialogs();
+        Environment.UserDataFolder = Install.File(QStringLiteral("home")).toStdString();
+        Create();
+        EXPECT_EQ(EdtFileName()->text(), perUser);
+        EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
+        EXPECT_FALSE(Window->Changed());
+        ChkDefineUtils()->click();
+        Dialogs.Picks.push_back(QString::fromUtf8(answer));
+        Window->ActSaveExecute();
+        EXPECT_EQ(Dialogs.Asked,
+                  QStringList{QStringLiteral("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？")
+                                  .arg(perUser)});
+        const bool made = std::string(answer) != "キャンセル";
+        EXPECT_EQ(QFileInfo::exists(Install.File(QStringLiteral("home/.Wolfram"))), made);
+        if (made) {
+            EXPECT_TRUE(ReadFile(perUser).startsWith(section)) << ReadFile(perUser).constData();
+            EXPECT_TRUE(ReadFile(perUser).endsWith("(*--- End of section added by Quillane ---*)\r\n"));
+        }
+        EXPECT_EQ(Window->Changed(), !made);
+        Window.reset();
+    }
+}
+
+TEST_F(FrmQuillaneTest, TheChooserOffersEveryInitFileOfTheMachine)
+{
+    Environment.UserDataFolder = Install.File(QStringLiteral("home")).toStdString();
+    StartWith(InitFileWith("[HomeDirectory]/inst\r\n"));
+    ShowActive();
+    const QString perUser = Install.File(QStringLiteral("home/.Wolfram/Kernel/init.m"));
+    Dialogs.Pick = 0;
+    EdtFileName()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(EdtFileName(), Qt::Key_F4);
+    ASSERT_EQ(Dialogs.Offered.size(), 3);  // per-user, then the installations, newest first
+    EXPECT_EQ(Dialogs.Offered.at(0).Text, QStringLiteral("このﾕｰｻﾞｰ用 [未作成・作成可]  ") + perUser);
+    EXPECT_TRUE(Dialogs.Offered.at(0).Enabled);
+    EXPECT_TRUE(Dialogs.Offered.at(1).Text.startsWith(QStringLiteral("ｲﾝｽﾄｰﾙ先 ")));
+    EXPECT_TRUE(Dialogs.Offered.at(1).Text.endsWith(QStringLiteral("5.0 [書き込み可]  ") + Install.InitFile()))
+        << Dialogs.Offered.at(1).Text.toStdString();
+    // Taken at once; nothing to read yet, and the settings carry over.
+    EXPECT_EQ(EdtFileName()->text(), perUser);
+    EXPECT_EQ(EdtHome()->text(), QStringLiteral("/inst"));
+    EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
+    EXPECT_FALSE(Window->Changed());
+    // The file dialog has the folders that exist in its sidebar.
+    QTest::mouseClick(Get<QPushButton>("BtnFile"), Qt::LeftButton);
+    EXPECT_EQ(Dialogs.Places, QStringList{QFileInfo(Install.InitFile()).absolutePath()});
+}
+
+// As seen by a user who may not write the installation's file.
+TEST_F(FrmQuillaneTest, AFileThisUserCannotWriteIsSaidAtLoadAndTheSaveSaysWhy)
+{
+    Environment.UserDataFolder = Install.File(QStringLiteral("home")).toStdString();
+    const QString readOnly = Install.InitFile();
+    const QString folder = Install.File(QStringLiteral("folder.m"));  // a folder: the save fails even for root
+    QDir().mkpath(folder);
+    Probe = [&](const std::string& path) {
+        InitFileAccess access = ProbeInitFile(path);
+        if (QString::fromStdString(path) == readOnly || QString::fromStdString(path) == folder)
+            access.Writable = false;
+        return access;
+    };
+    const QString notice = QStringLiteral("設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。\n"
+                                          "このﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %2 を使いますか？ (まだなければ、最初の書き込みで作成します)");
+    const QString perUser = Install.File(QStringLiteral("home/.Wolfram/Kernel/init.m"));
+    Dialogs.Picks.push_back(QStringLiteral("ﾕｰｻﾞｰ用を使う(&U)"));
+    StartWith(InitFileWith("[HomeDirectory]/inst\r\n"));
+    EXPECT_EQ(Dialogs.Asked, QStringList{notice.arg(readOnly, perUser)});
+    EXPECT_EQ(EdtFileName()->text(), perUser);
+    EXPECT_EQ(EdtHome()->text(), QStringLiteral("/inst"));
+    Window.reset();
+
+    Dialogs = TScriptedDialogs();
+    Dialogs.Picks.push_back(QStringLiteral("このまま(&K)"));
+    Named = folder;
+    Create();
+    EXPECT_EQ(EdtFileName()->text(), folder);
+    ChkDefineUtils()->click();
+    Window->ActSaveExecute();
+    ASSERT_EQ(Dialogs.Reports.size(), 1);
+    EXPECT_TRUE(Dialogs.Reports.front().contains(
+        QStringLiteral("\nこのﾕｰｻﾞｰには、このﾌｧｲﾙに書き込む権限がありません。設定ﾌｧｲﾙ欄の ▼ (F4) から")))
+        << Dialogs.Reports.front().toStdString();
 }
 
 TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing)

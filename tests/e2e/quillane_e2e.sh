@@ -20,6 +20,10 @@
 #                keeps the window, a second close and "はい(&Y)" save and end.
 #   file-switch  edit, then type another file's name: the question offers the
 #                loaded file first; "はい(&Y)" saves there, then switches.
+#   normal-user  as a user who may not write the installation's init.m (a
+#                child that drops root, or read-only modes when not root):
+#                the notice at load offers the per-user file, the first save
+#                makes it and its folders after the question.
 #   outside-edit edit, let another program replace init.m with a line added
 #                inside the section, then save: the question comes, and
 #                "上書きする(&O)" writes the window's section over it.
@@ -40,6 +44,7 @@ cleanup() {
     [ -n "$app_pid" ] && stop "$app_pid"
     [ -n "${wm_pid:-}" ] && stop "$wm_pid"
     [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
+    chmod -R u+w "$work" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -129,7 +134,29 @@ fi
 # The file on the command line, or found as the first scenarios find it.
 start_args=()
 case "$scenario" in first-start | wm-close | outside-edit) start_args=("$init") ;; esac
-"$program" "${start_args[@]}" >"$work/quillane.log" 2>&1 &
+run_as=()
+if [ "$scenario" = normal-user ]; then
+    # The installation's file, which this user may not write, and a home
+    # folder of the user's own; no base folder moved by the environment.
+    installed="$work/inst/Configuration/Kernel/init.m"
+    mkdir -p "$(dirname "$installed")"
+    cp "$init" "$installed"
+    cp "$installed" "$work/installed-before.m"
+    user_home="$work/home"
+    mkdir -p "$user_home"
+    chmod 755 "$work"
+    if [ "$(id -u)" -eq 0 ]; then
+        chown 65534:65534 "$user_home"
+        run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    else
+        chmod 0444 "$installed"
+        chmod 0555 "$(dirname "$installed")"
+    fi
+    export HOME="$user_home"
+    unset WOLFRAM_USERBASE MATHEMATICA_USERBASE WOLFRAM_BASE MATHEMATICA_BASE
+    start_args=("$installed")
+fi
+"${run_as[@]}" "$program" "${start_args[@]}" >"$work/quillane.log" 2>&1 &
 app_pid=$!
 
 # Waits until the window $1 has the X input focus, so that keys go to it.
@@ -168,7 +195,14 @@ wait_exit() {
 }
 
 # Start-up: whatever this machine has installed, the boxes before the main
-# window are answered and the window is used.
+# window are answered and the window is used. As a normal user, the notice
+# that the file cannot be written comes too; its default answer (Return)
+# takes the per-user file.
+if [ "$scenario" = normal-user ]; then
+    notice=$(wait_window '^確認$')
+    xdotool windowfocus --sync "$notice" key Return
+    wait_gone "$notice"
+fi
 main=$(wait_main_window)
 
 # The file field (GbInitm at 8,272; EdtFileName at 16,45 in it): click it,
@@ -328,6 +362,25 @@ outside-edit)
     xdotool windowfocus --sync "$main"
     xdotool key --clearmodifiers alt+x
     wait_exit
+    ;;
+normal-user)
+    # The notice at load took the per-user file; the first save makes it
+    # and its folders, after the question.
+    xdotool key --clearmodifiers alt+h
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 2 /home/user/math
+    xdotool key --clearmodifiers alt+s
+    question=$(wait_window '^確認$')
+    xdotool windowfocus --sync "$question" key --clearmodifiers alt+c
+    wait_gone "$question"
+    init="$user_home/.Wolfram/Kernel/init.m"
+    section /home/user/math "Off[General::spell]$CRLF$CRLF" >"$expected"
+    wait_bytes "$expected"
+    xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers alt+x
+    wait_exit
+    cmp -s "$installed" "$work/installed-before.m" || fail "the installation's init.m was changed"
+    [ "$(stat -c %u "$user_home/.Wolfram")" = "$(stat -c %u "$user_home")" ] || fail "the folder belongs to another user"
     ;;
 *)
     fail "unknown scenario $scenario"
