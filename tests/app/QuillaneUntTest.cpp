@@ -259,6 +259,19 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
     auto then = [](std::function<void(QWidget*)> a, std::function<void(QWidget*)> b) {
         return [a, b](QWidget* f) { a(f); b(f); };
     };
+    auto paste = [](const char* text) {
+        return [text](QWidget* f) {
+            QApplication::clipboard()->setText(QString::fromUtf8(text));
+            QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
+        };
+    };
+    auto commit = [](const char* text) {
+        return [text](QWidget* f) {
+            QInputMethodEvent event;
+            event.setCommitString(QString::fromUtf8(text));
+            QApplication::sendEvent(f, &event);
+        };
+    };
     const std::vector<Case> cases = {
         {"home, at start-up", "EdtHome", [](QWidget*) {}, keys("/home/me"), QStringLiteral("/home/me")},
         {"home, clicked before the text", "EdtHome", click, keys("/a"), QStringLiteral("/a")},
@@ -266,19 +279,8 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
         {"home, accelerator", "EdtHome",
          [](QWidget* f) { QTest::keyClick(f->window(), Qt::Key_H, Qt::AltModifier); }, keys("/c"),
          QStringLiteral("/c")},
-        {"home, pasted at the end", "EdtHome", then(click, ends),
-         [](QWidget* f) {
-             QApplication::clipboard()->setText(QStringLiteral("/pasted"));
-             QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
-         },
-         QStringLiteral("/pasted")},
-        {"home, input method", "EdtHome", then(click, ends),
-         [](QWidget* f) {
-             QInputMethodEvent commit;
-             commit.setCommitString(QStringLiteral("/表"));
-             QApplication::sendEvent(f, &commit);
-         },
-         QStringLiteral("/表")},
+        {"home, pasted at the end", "EdtHome", then(click, ends), paste("/pasted"), QStringLiteral("/pasted")},
+        {"home, input method", "EdtHome", then(click, ends), commit("/表"), QStringLiteral("/表")},
         {"home, Backspace at the end", "EdtHome", then(tab, ends),
          [](QWidget* f) { QTest::keyClick(f, Qt::Key_Backspace); }, QString()},
         {"commands, accelerator", "MemCommands",
@@ -290,19 +292,8 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
          }),
          [](QWidget* f) { QTest::keyClick(f, Qt::Key_Return); QTest::keyClicks(f, QStringLiteral("Get[z]")); },
          QStringLiteral("\nGet[z]")},
-        {"commands, pasted", "MemCommands", then(click, ends),
-         [](QWidget* f) {
-             QApplication::clipboard()->setText(QStringLiteral("P[1]"));
-             QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
-         },
-         QStringLiteral("P[1]")},
-        {"commands, input method", "MemCommands", then(click, ends),
-         [](QWidget* f) {
-             QInputMethodEvent commit;
-             commit.setCommitString(QStringLiteral("表[]"));
-             QApplication::sendEvent(f, &commit);
-         },
-         QStringLiteral("表[]")},
+        {"commands, pasted", "MemCommands", then(click, ends), paste("P[1]"), QStringLiteral("P[1]")},
+        {"commands, input method", "MemCommands", then(click, ends), commit("表[]"), QStringLiteral("表[]")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
