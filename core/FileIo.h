@@ -129,15 +129,14 @@ FileError ForEachStretchOf(IReadableFile& file, F&& f)
 /// The real file system of this platform.
 IFileOps& SystemFileOps();
 
-/// One stretch of bytes of a file being written.
-struct OutputPart {
-    std::string_view Bytes;
-    bool AsLines = false;  ///< cut into lines, each written with CR LF; else verbatim
-};
-
 /// Replaces the contents of the file at `path` with `parts`, in order:
 /// written to a temporary file beside the target, flushed, then moved over
 /// it. On failure the old file is unchanged.
-FileError ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops);
+FileError ReplaceFileWithParts(const std::string& path, const std::string_view* parts, std::size_t count,
+                               IFileOps& ops);
+
+/// The break of a text file on this system, for a file that has none yet:
+/// CR LF on Windows, LF elsewhere.
+std::string_view NativeLineBreak();
 
 }  // namespace quillane

@@ -220,6 +220,11 @@ std::string FileErrorText(FileError error)
     return std::generic_category().message(error);
 }
 
+std::string_view NativeLineBreak()
+{
+    return "\n";
+}
+
 FileError OutOfMemoryError()
 {
     return ENOMEM;

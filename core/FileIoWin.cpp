@@ -265,6 +265,11 @@ std::string FileErrorText(FileError error)
     return Utf8(wide);
 }
 
+std::string_view NativeLineBreak()
+{
+    return "\r\n";
+}
+
 FileError OutOfMemoryError()
 {
     return ERROR_NOT_ENOUGH_MEMORY;

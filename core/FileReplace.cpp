@@ -2,8 +2,6 @@
 // backend's.
 #include "FileIo.h"
 
-#include "LineScan.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -32,16 +30,6 @@ public:
         FUsed = bytes.size();
         return true;
     }
-
-    /// Room for `size` more bytes, at most Capacity: where to put them
-    /// before Commit, or null when draining the buffer failed.
-    char* Room(std::size_t size)
-    {
-        if (size > Capacity - FUsed && !Drain()) return nullptr;
-        return FBuf.get() + FUsed;
-    }
-
-    void Commit(std::size_t size) { FUsed += size; }
 
     static constexpr std::size_t Capacity = 1 << 18;
 
@@ -95,23 +83,6 @@ FileError ReplaceFileWith(const std::string& path, IFileOps& ops, Write&& write)
     return 0;
 }
 
-// `text` as lines each followed by CR LF: CR LF pairs go out as they are;
-// only lone CRs and LFs are rewritten, and a missing final break is added.
-bool AppendAsCrLfLines(BufferedWriter& out, std::string_view text)
-{
-    // Slices that fit the buffer twice over, the most a slice can grow to.
-    constexpr std::size_t slice = (BufferedWriter::Capacity - 64) / 2;
-    for (std::size_t from = 0; from < text.size(); from += slice) {
-        const std::size_t to = std::min(text.size(), from + slice);
-        char* const room = out.Room(2 * (to - from) + 64);
-        if (room == nullptr) return false;
-        out.Commit(CopyWithCrLfBreaks(text, from, to, room));
-    }
-    const bool endsWithBreak = !text.empty() && (text.back() == '\n' || text.back() == '\r');
-    if (!text.empty() && !endsWithBreak) return out.Append(CrLf);
-    return true;
-}
-
 }  // namespace
 
 FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
@@ -133,12 +104,12 @@ FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
     return 0;
 }
 
-FileError ReplaceFileWithParts(const std::string& path, const OutputPart* parts, std::size_t count, IFileOps& ops)
+FileError ReplaceFileWithParts(const std::string& path, const std::string_view* parts, std::size_t count,
+                               IFileOps& ops)
 {
     return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
         for (std::size_t i = 0; i < count; ++i) {
-            const bool ok = parts[i].AsLines ? AppendAsCrLfLines(out, parts[i].Bytes) : out.Append(parts[i].Bytes);
-            if (!ok) return false;
+            if (!out.Append(parts[i])) return false;
         }
         return true;
     });

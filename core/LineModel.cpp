@@ -28,6 +28,13 @@ std::string JoinLines(const std::vector<std::string_view>& lines)
     return out;
 }
 
+std::string_view MostUsedBreak(const BreakCounts& counts)
+{
+    if (counts.CrLf + counts.Lf + counts.Cr == 0) return {};
+    if (counts.CrLf >= counts.Lf && counts.CrLf >= counts.Cr) return "\r\n";
+    return counts.Lf >= counts.Cr ? "\n" : "\r";
+}
+
 namespace {
 char FoldAscii(char c)
 {

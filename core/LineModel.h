@@ -12,8 +12,22 @@ namespace quillane {
 /// Index returned when no line matches.
 constexpr std::ptrdiff_t LineNotFound = -1;
 
-/// The line break every written line gets.
+/// The break after each line of a commands text, as the reader builds it.
 constexpr std::string_view CrLf = "\r\n";
+
+/// A UTF-8 byte order mark; at the start of a file it is no part of the
+/// first line.
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+/// The length of the byte order mark `text` begins with, or 0.
+inline std::size_t BomLength(std::string_view text)
+{
+    return text.substr(0, Utf8Bom.size()) == Utf8Bom ? Utf8Bom.size() : 0;
+}
+
+/// The break `counts` has most of (CR LF, then LF, then CR on a tie), or
+/// empty when it has none.
+std::string_view MostUsedBreak(const BreakCounts& counts);
 
 /// Cuts `text` into lines at CR, LF and CR LF (LF CR is two breaks). A final
 /// line without a break is a line; a final break adds no empty line. The

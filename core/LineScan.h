@@ -157,61 +157,46 @@ std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F
     return lines;
 }
 
-/// Copies `text[from, to)` to `out` with every lone CR and every lone LF
-/// turned into CR LF, CR LF pairs kept; the bytes around the range decide
-/// whether a break at its edge is half of a pair. Returns the bytes
-/// written. `out` must have room for 2 * (to - from) + 64 bytes: whole
-/// 64-byte stretches are copied and then partly overwritten, which costs
-/// less than copying the exact length of every short run between breaks.
-inline std::size_t CopyWithCrLfBreaks(std::string_view text, std::size_t from, std::size_t to, char* out)
+/// How many breaks of each kind a text holds.
+struct BreakCounts {
+    std::size_t CrLf = 0;
+    std::size_t Lf = 0;  ///< LFs with no CR before them
+    std::size_t Cr = 0;  ///< CRs with no LF after them
+};
+
+/// The breaks of `text`, cut as ForEachLine cuts them, counted a block at a
+/// time.
+inline BreakCounts CountBreaks(std::string_view text)
 {
     constexpr std::size_t batch = 16;
     std::uint64_t cr[batch];
     std::uint64_t lf[batch];
     const char* const base = text.data();
-    char* o = out;
-    std::size_t at = from;
-    std::uint64_t crTop = at > 0 && base[at - 1] == '\r';
-    // Whole blocks while 128 bytes of the text lie ahead: the stretch copies
-    // read up to 64 bytes past a block.
-    while (to - at >= 2 * BreakBlock && text.size() - at >= 2 * BreakBlock) {
-        std::size_t blocks = (to - at) / BreakBlock - 1;
+    const std::size_t size = text.size();
+    std::uint64_t crTop = 0;
+    std::size_t crs = 0, lfs = 0, pairs = 0;
+    std::size_t at = 0;
+    while (at < size) {
+        std::size_t blocks = (size - at) / BreakBlock;
         if (blocks > batch) blocks = batch;
-        BreakMasks(base + at, blocks, cr, lf);
+        if (blocks > 0) {
+            BreakMasks(base + at, blocks, cr, lf);
+        } else {
+            // The short last block, padded with bytes that are no break.
+            char pad[BreakBlock] = {};
+            std::memcpy(pad, base + at, size - at);
+            BreakMasks(pad, 1, cr, lf);
+            blocks = 1;
+        }
         for (std::size_t k = 0; k < blocks; ++k, at += BreakBlock) {
-            const char* const b = base + at;
             const std::uint64_t crBefore = (cr[k] << 1) | crTop;
             crTop = cr[k] >> 63;
-            const std::uint64_t lfAfter = (lf[k] >> 1) | (std::uint64_t{b[BreakBlock] == '\n'} << 63);
-            std::uint64_t lone = (cr[k] & ~lfAfter) | (lf[k] & ~crBefore);
-            std::size_t seg = 0;
-            for (; lone != 0; lone &= lone - 1) {
-                const std::size_t i = static_cast<std::size_t>(__builtin_ctzll(lone));
-                std::memcpy(o, b + seg, BreakBlock);
-                o += i - seg;
-                o[0] = '\r';
-                o[1] = '\n';
-                o += 2;
-                seg = i + 1;
-            }
-            std::memcpy(o, b + seg, BreakBlock);
-            o += BreakBlock - seg;
+            crs += BitCount(cr[k]);
+            lfs += BitCount(lf[k]);
+            pairs += BitCount(lf[k] & crBefore);
         }
     }
-    // The rest byte by byte.
-    for (; at < to; ++at) {
-        const char c = base[at];
-        if (c == '\r' && !(at + 1 < text.size() && base[at + 1] == '\n')) {
-            *o++ = '\r';
-            *o++ = '\n';
-        } else if (c == '\n' && !(at > 0 && base[at - 1] == '\r')) {
-            *o++ = '\r';
-            *o++ = '\n';
-        } else {
-            *o++ = c;
-        }
-    }
-    return static_cast<std::size_t>(o - out);
+    return BreakCounts{pairs, lfs - pairs, crs - pairs};
 }
 
 }  // namespace quillane

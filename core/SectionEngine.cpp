@@ -108,12 +108,20 @@ void CheckInputs(const std::string& path, const SectionSettings& settings, const
 SectionSettings ExpectedReadBack(const SectionSettings& settings, const std::string& notSet)
 {
     SectionSettings expected = settings;
-    if (settings.Commands.find(notSet) == std::string::npos) {
-        std::string withBreak = settings.Commands;
-        withBreak.append(CrLf);
-        expected.Commands = JoinLines(SplitLines(withBreak));
-    }
+    if (settings.Commands.find(notSet) == std::string::npos) expected.Commands = JoinLines(SplitLines(settings.Commands));
     return expected;
+}
+
+// The break the section's lines take: the one the user's lines use most,
+// else the one the whole file uses, else the system's. Counting only the
+// user's lines keeps a second save from choosing another.
+std::string_view SectionBreak(std::string_view above, std::string_view below, std::string_view whole)
+{
+    const BreakCounts a = CountBreaks(above);
+    const BreakCounts b = CountBreaks(below);
+    std::string_view br = MostUsedBreak(BreakCounts{a.CrLf + b.CrLf, a.Lf + b.Lf, a.Cr + b.Cr});
+    if (br.empty()) br = MostUsedBreak(CountBreaks(whole));
+    return br.empty() ? NativeLineBreak() : br;
 }
 
 bool SameSettings(const SectionSettings& a, const SectionSettings& b)
@@ -138,7 +146,9 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     // open without delete sharing.
     if (const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8, error)) error = ReadWhole(*file, bytes);
     if (error != 0) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8) + Cause(error));
-    const std::string_view text = bytes.View();
+    // A byte order mark is kept and is no part of the first line.
+    const std::size_t bom = BomLength(bytes.View());
+    const std::string_view text = bytes.View().substr(bom);
 
     const SectionMarkers markers = EncodeMarkers(codePage);
     const std::string notSet = NotSetText(codePage);
@@ -171,14 +181,22 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     const std::size_t keepAbove = sFound == LineNotFound ? text.size() : at[0].Begin.Offset;
     const std::size_t keepFrom = eFound == LineNotFound ? text.size() : at[1].Next.Offset;
 
+    // The bytes around the section are written back as they are.
+    const std::string_view above = text.substr(0, keepAbove);
+    const std::string_view below = text.substr(keepFrom);
     std::string section;
     if (wanted) {
-        for (const std::string& item : BuildSectionItems(settings, codePage)) {
-            section += item;
-            section.append(CrLf);
+        const std::string_view br = SectionBreak(above, below, text);
+        // A last line without a break gets one, so the section begins a line.
+        if (!above.empty() && above.back() != '\n' && above.back() != '\r') section.append(br);
+        for (const std::string& line : BuildSectionLines(settings, codePage)) {
+            section += line;
+            section.append(br);
         }
+        // A lone CR before the user's LF would make one break of two.
+        if (br == "\r" && !below.empty() && below.front() == '\n') section += '\n';
     }
-    const std::string_view pieces[] = {text.substr(0, keepAbove), section, text.substr(keepFrom)};
+    const std::string_view pieces[] = {above, section, below};
 
     // Read the result back in memory before touching the disk: marker lines
     // among the kept lines can make the reader see other settings.
@@ -191,9 +209,16 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
         if (at[k].Line != LineNotFound && at[k].Line < linesAbove) result[k] = at[k];
     }
     ContinueMarkerHits(pieces, 3, 1, linesAbove, wantedMarkers, 4, 4, result);
+    // A value the section holds must come back from it: the read starts from
+    // the not-set text, which no written value can be.
     SectionSettings readBack = settings;
+    if (settings.HomeDirectory != notSet) readBack.HomeDirectory = notSet;
+    if (settings.Commands.find(notSet) == std::string::npos) readBack.Commands = notSet;
     ReadSectionAt(pieces, result, markers, readBack);
-    if (!SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
+    // With no section written, a start marker among the kept lines would
+    // make the next save take the lines below it for the section.
+    const bool strayStart = !wanted && result[0].Line != LineNotFound;
+    if (strayStart || !SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
         const std::vector<std::string_view> lines = SplitLines(text);
         const std::size_t count = lines.size();
         const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
@@ -211,8 +236,7 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
                              "ファイルを手作業で修正してください");
     }
 
-    // The kept user lines each get CR LF; the section is already laid out.
-    const OutputPart parts[] = {{pieces[0], true}, {pieces[1], false}, {pieces[2], true}};
+    const std::string_view parts[] = {bytes.View().substr(0, bom + keepAbove), section, below};
     if (const FileError failed = ReplaceFileWithParts(pathUtf8, parts, 3, ops))
         throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8) + Cause(failed));
 }

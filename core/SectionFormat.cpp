@@ -40,6 +40,7 @@ void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const Se
                 commands.append(line);
                 commands.append(CrLf);
             });
+            DropWritersEmptyLine(commands);
         }
         settings.Commands = std::move(commands);
     }
@@ -104,7 +105,8 @@ FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers
     const auto allFound = [&] { return s != notFound && e != notFound && b != notFound && n != notFound; };
 
     const FileError error = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t offset) {
-        std::size_t pos = 0;
+        // A byte order mark does not hide a marker on the first line.
+        std::size_t pos = offset == 0 ? BomLength(text) : 0;
         while (pos < text.size()) {
             const std::string_view rest = text.substr(pos);
             std::size_t done = rest.size();
@@ -150,8 +152,11 @@ FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers
     // start marker.
     const bool beginAfterStart = b != notFound && b > s;
     const bool stopBeforeEnd = n == notFound || n < e;
-    if (beginAfterStart && stopBeforeEnd)
-        settings.Commands = (n == notFound || n < b) ? std::string() : std::move(commands);
+    if (beginAfterStart && stopBeforeEnd) {
+        if (n == notFound || n < b) commands.clear();
+        DropWritersEmptyLine(commands);
+        settings.Commands = std::move(commands);
+    }
     return 0;
 }
 
@@ -178,44 +183,53 @@ std::string EscapeMathematicaString(std::string_view text, unsigned codePage)
     return out;
 }
 
-std::vector<std::string> BuildSectionItems(const SectionSettings& settings, unsigned codePage)
+std::vector<std::string> BuildSectionLines(const SectionSettings& settings, unsigned codePage)
 {
     using namespace section_text;
     const auto enc = [codePage](const char* utf8) { return FromUtf8(utf8, codePage); };
     const std::string notSet = NotSetText(codePage);
-    const std::string crlf(CrLf);
     const bool home = settings.HomeDirectory != notSet;
     const bool commands = settings.Commands.find(notSet) == std::string::npos;
 
-    std::vector<std::string> items;
-    items.push_back(enc(StartMarker));
-    items.push_back(enc(CommentOpen));
-    if (home) items.push_back(enc(HomeDirective) + settings.HomeDirectory);
-    if (settings.DefineUtils) items.push_back(enc(DefineUtilsDirective));
-    items.push_back(enc(CommentClose));
+    std::vector<std::string> lines;
+    const auto add = [&lines](std::initializer_list<std::string> more) { lines.insert(lines.end(), more); };
+    add({enc(StartMarker), enc(CommentOpen)});
+    if (home) add({enc(HomeDirective) + settings.HomeDirectory});
+    if (settings.DefineUtils) add({enc(DefineUtilsDirective)});
+    add({enc(CommentClose)});
     if (home) {
         // The header keeps the raw text for the reader; the code line gets a
         // proper string literal so the kernel sees exactly that folder.
-        items.push_back(crlf + enc("$Path = DeleteCases[$Path, $HomeDirectory]") + crlf +
-                        enc("Unprotect[$HomeDirectory]") + crlf + enc("$HomeDirectory = \"") +
-                        EscapeMathematicaString(settings.HomeDirectory, codePage) + enc("\"") + crlf +
-                        enc("Protect[$HomeDirectory]") + crlf + enc("AppendTo[$Path, $HomeDirectory]") + crlf +
-                        enc("SetDirectory[$HomeDirectory]") + crlf);
+        add({std::string(), enc("$Path = DeleteCases[$Path, $HomeDirectory]"), enc("Unprotect[$HomeDirectory]"),
+             enc("$HomeDirectory = \"") + EscapeMathematicaString(settings.HomeDirectory, codePage) + enc("\""),
+             enc("Protect[$HomeDirectory]"), enc("AppendTo[$Path, $HomeDirectory]"),
+             enc("SetDirectory[$HomeDirectory]"), std::string()});
     }
     if (settings.DefineUtils) {
-        items.push_back(crlf + enc("MoveToNotebookDirectory::usage =") + crlf +
-                        enc("\"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)\"") +
-                        crlf + enc("MoveToNotebookDirectory[] :=") + crlf +
-                        enc("SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];") + crlf);
+        add({std::string(), enc("MoveToNotebookDirectory::usage ="),
+             enc("\"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)\""),
+             enc("MoveToNotebookDirectory[] :="),
+             enc("SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];"), std::string()});
     }
     if (commands) {
-        items.push_back(enc(CommandsBegin));
-        items.push_back(settings.Commands);
-        items.push_back(enc(CommandsEnd));
-        items.emplace_back();
+        add({enc(CommandsBegin)});
+        for (const std::string_view line : SplitLines(settings.Commands)) lines.emplace_back(line);
+        // The reader takes the empty line before the end marker as the
+        // writer's own, so every text comes back as it went in.
+        add({std::string(), enc(CommandsEnd), std::string()});
     }
-    items.push_back(enc(EndMarker));
-    return items;
+    add({enc(EndMarker)});
+    return lines;
+}
+
+void DropWritersEmptyLine(std::string& commands)
+{
+    // Lines hold no breaks: a text ending in two breaks ends in an empty line.
+    const std::size_t n = commands.size();
+    const bool onlyEmpty = commands == CrLf;
+    const bool endsEmpty = n >= 2 * CrLf.size() && commands.compare(n - CrLf.size(), CrLf.size(), CrLf) == 0 &&
+                           commands.compare(n - 2 * CrLf.size(), CrLf.size(), CrLf) == 0;
+    if (onlyEmpty || endsEmpty) commands.resize(n - CrLf.size());
 }
 
 }  // namespace quillane

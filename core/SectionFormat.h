@@ -51,9 +51,13 @@ FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers
 /// Whether the settings make a section at all (some value is set).
 bool SectionWanted(const SectionSettings& settings, const std::string& notSet);
 
-/// The items of a written section, in order; an item may hold CR LF pairs
-/// and so become several lines of the file. Assumes SectionWanted.
-std::vector<std::string> BuildSectionItems(const SectionSettings& settings, unsigned codePage);
+/// The lines of a written section, in order, without their breaks.
+/// Assumes SectionWanted.
+std::vector<std::string> BuildSectionLines(const SectionSettings& settings, unsigned codePage);
+
+/// Drops the one empty line that the writer puts before the commands end
+/// marker from the commands text read from between the markers.
+void DropWritersEmptyLine(std::string& commands);
 
 /// `text` as the inside of a Mathematica string literal: `\` and `"` get a
 /// backslash. Scans characters, so a trail byte 0x5C is left alone.

@@ -314,7 +314,7 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
 
 TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
 {
-    StartWith("Print[1]\n");
+    StartWith("Print[1]\r\n");
     ShowActive();
     TypeInto(EdtHome(), QStringLiteral("/home/ann"));
     TypeInto(MemCommands(), QStringLiteral("Off[General::spell]"));
@@ -326,7 +326,7 @@ TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
     const QByteArray written = ReadFile(Install.InitFile());
     EXPECT_TRUE(written.startsWith("Print[1]\r\n(*--- This section is added by Quillane ---*)\r\n")) << written.constData();
     EXPECT_TRUE(written.contains("[HomeDirectory]/home/ann\r\n"));
-    EXPECT_TRUE(written.contains("(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)"));
+    EXPECT_TRUE(written.contains("(* Quillane commands begin *)\r\nOff[General::spell]\r\n\r\n(* Quillane commands end *)"));
     EXPECT_FALSE(written.contains("[DefineUtils]"));
 }
 

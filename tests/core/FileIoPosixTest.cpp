@@ -79,7 +79,7 @@ TEST_P(SymlinkTest, ReplacesTheTargetAndKeepsTheLink)
     EXPECT_TRUE(S_ISLNK(ModeOf(link)));
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pointTo);
     EXPECT_TRUE(S_ISREG(ModeOf(target)));
-    EXPECT_EQ(ReadBytes(target).rfind("mine\r\n(*--- This section", 0), 0u);
+    EXPECT_EQ(ReadBytes(target).rfind("mine\n(*--- This section", 0), 0u);
     // The temporary file was made beside the target and is gone.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / "real"),
                             std::filesystem::directory_iterator()),

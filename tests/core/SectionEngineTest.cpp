@@ -69,7 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"Empty", "", {"old home", false, "old cmds"}},
         LoadCase{"NoSection", "a\r\n[HomeDirectory]x\r\n[DefineUtils]\r\n", {"old home", false, "old cmds"}},
         LoadCase{"Full", Crlf({"u", S, "(*", "[HomeDirectory]C:\\work", "[DefineUtils]", "*)", CB, "Off[x]", "", CE, "", E}),
-                 {"C:\\work", true, "Off[x]\r\n\r\n"}},
+                 {"C:\\work", true, "Off[x]\r\n"}},
+        LoadCase{"OnlyTheWritersEmptyLineDropped", Crlf({S, CB, "A", "", "", CE, E}), {"old home", false, "A\r\n\r\n"}},
+        LoadCase{"LoneEmptyLineIsNoCommand", Crlf({S, CB, "", CE, E}), {"old home", false, ""}},
+        LoadCase{"ByteOrderMarkBeforeTheStartMarker", "\xEF\xBB\xBF" + Crlf({S, "[HomeDirectory]h", E}),
+                 {"h", false, "old cmds"}},
         LoadCase{"BareHomeDirective", Crlf({S, "[HomeDirectory]", E}), {"", false, "old cmds"}},
         LoadCase{"LaterHomeWins", Crlf({S, "[HomeDirectory]a", "[HomeDirectory]b", E}), {"b", false, "old cmds"}},
         LoadCase{"LowerCaseDirectiveIgnored", Crlf({S, "[homedirectory]a", "[defineutils]", E}),
@@ -161,6 +165,9 @@ struct SaveCase {
 };
 
 const std::string NS = "(未設定)";
+// The break a file without any gets.
+const std::string Native = OnWindows ? "\r\n" : "\n";
+const std::string Bom = "\xEF\xBB\xBF";
 const std::vector<std::string> OnlyUtilsSection{S,
                                                 "(*",
                                                 "[DefineUtils]",
@@ -173,15 +180,15 @@ const std::vector<std::string> OnlyUtilsSection{S,
                                                 "",
                                                 E};
 
-std::string Join(const std::vector<std::string>& lines)
+std::string Join(const std::vector<std::string>& lines, const std::string& br = "\r\n")
 {
     std::string out;
-    for (const auto& l : lines) out += l + "\r\n";
+    for (const auto& l : lines) out += l + br;
     return out;
 }
 
 const std::string OnlyUtils = Join(OnlyUtilsSection);
-const std::string CmdX = Crlf({S, "(*", "*)", CB, "X", CE, "", E});
+const std::string CmdX = Crlf({S, "(*", "*)", CB, "X", "", CE, "", E});
 
 class SaveSectionTest : public ::testing::TestWithParam<SaveCase> {};
 
@@ -199,14 +206,28 @@ TEST_P(SaveSectionTest, KeepsUserLinesAndReplacesTheSection)
 INSTANTIATE_TEST_SUITE_P(
     Files, SaveSectionTest,
     ::testing::Values(
-        SaveCase{"EmptyFileGetsJustTheSection", "", {NS, true, NS}, OnlyUtils},
-        SaveCase{"NoSectionAppends", "a\r\nb\nc", {NS, true, NS}, "a\r\nb\r\nc\r\n" + OnlyUtils},
-        SaveCase{"LfFileComesBackCrLf", "a\nb\n", {NS, false, NS}, "a\r\nb\r\n"},
+        SaveCase{"EmptyFileGetsJustTheSection", "", {NS, true, NS}, Join(OnlyUtilsSection, Native)},
+        // Byte for byte outside the section; the last line gets a break of the
+        // kind used most (a tie goes to CR LF).
+        SaveCase{"NoSectionAppends", "a\r\nb\nc", {NS, true, NS}, "a\r\nb\nc\r\n" + OnlyUtils},
+        SaveCase{"LfFileStaysLf", "a\nb", {NS, true, NS}, "a\nb\n" + Join(OnlyUtilsSection, "\n")},
+        SaveCase{"CrFileStaysCr", "a\rb\r", {NS, true, NS}, "a\rb\r" + Join(OnlyUtilsSection, "\r")},
+        SaveCase{"OnlyTheUserLinesCount", "a\nb\n" + CmdX + "c\r\n", {NS, true, NS},
+                 "a\nb\n" + Join(OnlyUtilsSection, "\n") + "c\r\n"},
+        SaveCase{"BreaklessUserLinesTakeTheSectionsBreak", S + "\r\n" + E, {NS, true, NS}, OnlyUtils},
+        SaveCase{"BreaklessFileTakesTheSystemBreak", "a", {NS, true, NS}, "a" + Native + Join(OnlyUtilsSection, Native)},
+        SaveCase{"ByteOrderMarkKept", Bom + S + "\n" + E + "\nu", {NS, true, NS},
+                 Bom + Join(OnlyUtilsSection, "\n") + "u"},
+        SaveCase{"ByteOrderMarkAloneIsNoLine", Bom, {NS, true, NS}, Bom + Join(OnlyUtilsSection, Native)},
+        // A CR then the user's LF would read as one break: the section ends
+        // in CR LF there.
+        SaveCase{"LoneCrsBeforeAnLf", "a\rb\r" + S + "\n" + E + "\n\nc\r", {NS, true, NS},
+                 "a\rb\r" + Join(OnlyUtilsSection, "\r") + "\n\nc\r"},
         SaveCase{"BothMarkersReplaced", "top\r\n" + CmdX + "bottom\n", {NS, true, NS},
-                 "top\r\n" + OnlyUtils + "bottom\r\n"},
+                 "top\r\n" + OnlyUtils + "bottom\n"},
         SaveCase{"UpperCaseMarkersReplaced",
                  "top\r\n(*--- THIS SECTION IS ADDED BY QUILLANE ---*)\r\nold\r\n(*--- end of section added by quillane ---*)\r\nbottom",
-                 {NS, true, NS}, "top\r\n" + OnlyUtils + "bottom\r\n"},
+                 {NS, true, NS}, "top\r\n" + OnlyUtils + "bottom"},
         SaveCase{"AllNotSetRemovesTheSection", "top\r\n" + CmdX + "bottom\r\n", {NS, false, NS}, "top\r\nbottom\r\n"},
         SaveCase{"NotSetInsideCommandsDropsBlock", "top\r\n", {NS, false, "Print[1]" + NS},
                  "top\r\n"},
@@ -215,12 +236,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "a\r\n" + OnlyUtils + "b\r\n" + CmdX},
         SaveCase{"SeveralStartMarkersInside", Crlf({"a", S, "x", S, "y", E, "b"}), {NS, true, NS},
                  "a\r\n" + OnlyUtils + "b\r\n"},
-        SaveCase{"CommandsTextEndingInBreakGetsBlankLine", "", {NS, false, "L1\r\nL2\r\n"},
-                 Crlf({S, "(*", "*)", CB, "L1", "L2", "", CE, "", E})},
-        SaveCase{"EmptyCommandsTextIsABlock", "", {NS, false, ""}, Crlf({S, "(*", "*)", CB, "", CE, "", E})},
-        SaveCase{"CommandsWrittenVerbatim", "", {NS, false, "a\nb"}, Join({S, "(*", "*)", CB, "a\nb", CE, "", E})},
-        SaveCase{"HomeWithQuoteEscapedInCodeOnly", "", {"C:\\temp\\\"x\"", false, NS},
-                 Crlf({S, "(*", "[HomeDirectory]C:\\temp\\\"x\"", "*)", "", "$Path = DeleteCases[$Path, $HomeDirectory]",
+        // One empty line before the commands end marker, whether or not the
+        // text ends in a break; the reader drops it again.
+        SaveCase{"CommandsTextEndingInBreakGetsBlankLine", "\r\n", {NS, false, "L1\r\nL2\r\n"},
+                 Crlf({"", S, "(*", "*)", CB, "L1", "L2", "", CE, "", E})},
+        SaveCase{"CommandsTextWithoutFinalBreakToo", "\r\n", {NS, false, "L1\r\nL2"},
+                 Crlf({"", S, "(*", "*)", CB, "L1", "L2", "", CE, "", E})},
+        SaveCase{"EmptyCommandsTextIsABlock", "\r\n", {NS, false, ""}, Crlf({"", S, "(*", "*)", CB, "", CE, "", E})},
+        SaveCase{"CommandsLinesTakeTheFileBreak", "x\n", {NS, false, "a\r\nb\rc"},
+                 Join({"x", S, "(*", "*)", CB, "a", "b", "c", "", CE, "", E}, "\n")},
+        SaveCase{"HomeWithQuoteEscapedInCodeOnly", "\r\n", {"C:\\temp\\\"x\"", false, NS},
+                 Crlf({"", S, "(*", "[HomeDirectory]C:\\temp\\\"x\"", "*)", "", "$Path = DeleteCases[$Path, $HomeDirectory]",
                        "Unprotect[$HomeDirectory]", "$HomeDirectory = \"C:\\\\temp\\\\\\\"x\\\"\"",
                        "Protect[$HomeDirectory]", "AppendTo[$Path, $HomeDirectory]", "SetDirectory[$HomeDirectory]",
                        "", E})},
@@ -234,7 +260,7 @@ TEST(SaveSectionTest, WorkedExampleInCodePage932)
     TempDir dir;
     const std::string path = dir.File("init.m");
     const std::string user = FromUtf8("(* 表示 *)", CpShiftJis);
-    WriteBytes(path, user + "\n");
+    WriteBytes(path, user + "\r\n");
     SectionSettings s = DefaultSettings(CpShiftJis);
     s.HomeDirectory = "C:\\work";
     s.Commands = "Off[General::spell]\r\n";
@@ -246,20 +272,33 @@ TEST(SaveSectionTest, WorkedExampleInCodePage932)
                     "Off[General::spell]", "", CE, "", E}));
 }
 
-TEST(SaveSectionTest, EachLoadAndSaveAddsOneBlankCommandsLine)
+TEST(SaveSectionTest, LoadAndSaveWithoutChangesWritesTheSameBytes)
 {
+    // The commands lines in the file, and as the first save writes them: the
+    // files of earlier versions, which gained an empty commands line on
+    // every save, stop growing too.
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> commands = {
+        {{"L1", "L2"}, {"L1", "L2", ""}}, {{"L1", "L2", "", "", ""}, {"L1", "L2", "", "", ""}}, {{}, {""}}};
     TempDir dir;
     const std::string path = dir.File("init.m");
-    WriteBytes(path, Crlf({S, CB, "L1", "L2", CE, E}));
     RecordingReporter reporter;
-    for (int round = 1; round <= 2; ++round) {
-        SectionSettings s = DefaultSettings(CpUtf8);
-        LoadSection(path, s, CpUtf8, reporter);
-        SaveSection(path, s, CpUtf8);
-        std::vector<std::string> expected{S, "(*", "*)", CB, "L1", "L2"};
-        for (int i = 0; i < round; ++i) expected.push_back("");
+    for (const auto& [lines, written] : commands) {
+        std::vector<std::string> file{S, CB};
+        file.insert(file.end(), lines.begin(), lines.end());
+        file.insert(file.end(), {CE, E});
+        WriteBytes(path, Join(file));
+        std::string first;
+        for (int round = 1; round <= 3; ++round) {
+            SectionSettings s = DefaultSettings(CpUtf8);
+            LoadSection(path, s, CpUtf8, reporter);
+            SaveSection(path, s, CpUtf8);
+            if (round == 1) first = ReadBytes(path);
+            EXPECT_EQ(ReadBytes(path), first) << round;
+        }
+        std::vector<std::string> expected{S, "(*", "*)", CB};
+        expected.insert(expected.end(), written.begin(), written.end());
         expected.insert(expected.end(), {CE, "", E});
-        EXPECT_EQ(ReadBytes(path), Join(expected)) << round;
+        EXPECT_EQ(first, Join(expected));
     }
 }
 
@@ -313,7 +352,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "コマンドの 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 行目ほか 2 行は"},
         RefusalCase{"StrayCommandsBeginBelow", Crlf({S, E, "a", CB, "b"}), {"h", false, NS}, "(4 行目)"},
         RefusalCase{"StrayCommandsBeginAbove", Crlf({CB, "x", S, E}), {NS, false, "c"}, "(1 行目)"},
-        RefusalCase{"StrayCommandsEndAbove", Crlf({CE, S, E}), {NS, false, "c"}, "(1 行目)"}),
+        RefusalCase{"StrayCommandsEndAbove", Crlf({CE, S, E}), {NS, false, "c"}, "(1 行目)"},
+        // Removing the section would make a start marker below it the next one.
+        RefusalCase{"RemovingLeavesAStartBelow", Crlf({"a", S, E, "b", S, "c"}), {NS, false, NS}, "(5 行目)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SaveSectionTest, ValuesThatAreNotWrittenAreNotChecked)
@@ -323,9 +364,9 @@ TEST(SaveSectionTest, ValuesThatAreNotWrittenAreNotChecked)
     // hold the not-set text either.
     TempDir dir;
     const std::string path = dir.File("init.m");
-    WriteBytes(path, "");
+    WriteBytes(path, "\r\n");
     SaveSection(path, {NS, true, E + "\r\n" + NS}, CpUtf8);
-    EXPECT_EQ(ReadBytes(path), OnlyUtils);
+    EXPECT_EQ(ReadBytes(path), "\r\n" + OnlyUtils);
 }
 
 TEST(SaveSectionTest, CodePageWithoutTheSectionTextsRefuses)
@@ -378,12 +419,16 @@ INSTANTIATE_TEST_SUITE_P(Paths, SaveOpenFailureTest,
 
 namespace roundtrip {
 
+// How a generated file breaks its lines.
+enum class Breaks { Lf, Cr, CrLf, Mixed, None };
+
 struct Generated {
     std::string file;
-    std::vector<std::string> prefix;  // user lines above the section
-    std::vector<std::string> suffix;  // user lines below it
-    bool malformed = false;           // an end marker with no start above it
-    bool strayCommandsMarker = false; // a commands marker among the user lines
+    std::string above;                 // the bytes before the section, or the whole file
+    std::string below;                 // the bytes after the section's end marker line
+    bool malformed = false;            // an end marker with no start above it
+    bool strayCommandsMarker = false;  // a commands marker among the user lines
+    bool straySectionMarker = false;   // a section marker among the user lines below
 };
 
 class Generator {
@@ -425,73 +470,84 @@ public:
             g.strayCommandsMarker = true;
             return Mangle(Pick(2) ? CB : CE);
         }
-        if (allowSectionMarkers && roll < 8) return Mangle(Pick(2) ? S : E);
+        if (allowSectionMarkers && roll < 8) {
+            g.straySectionMarker = true;
+            return Mangle(Pick(2) ? S : E);
+        }
         return Text();
     }
 
-    // Joins lines with random breaks; an empty line after a CR never takes
-    // an LF, which would merge into one CR LF.
-    std::string JoinRandomly(const std::vector<std::string>& lines, bool finalBreak)
+    // Joins lines with breaks of the given kind; `starts` gets where each
+    // line begins. An empty line after a CR never takes an LF, which would
+    // merge into one CR LF.
+    std::string JoinLines(const std::vector<std::string>& lines, bool finalBreak, Breaks kind,
+                          std::vector<std::size_t>* starts = nullptr)
     {
         static const char* const breaks[] = {"\r\n", "\n", "\r"};
         std::string out;
-        std::string previous;
         for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (starts) starts->push_back(out.size());
             out += lines[i];
             if (i + 1 == lines.size() && !finalBreak) break;
-            std::string br = breaks[Pick(3)];
-            // The next line is empty and follows a CR: an LF now would fuse.
+            std::string br = kind == Breaks::Lf     ? "\n"
+                             : kind == Breaks::Cr   ? "\r"
+                             : kind == Breaks::CrLf ? "\r\n"
+                                                    : breaks[Pick(3)];
             if (!out.empty() && out.back() == '\r' && lines[i].empty() && br[0] == '\n') br = "\r";
             out += br;
         }
+        if (starts) starts->push_back(out.size());
         return out;
     }
 
-    Generated File()
+    Generated File(Breaks kind)
     {
         Generated g;
-        for (int n = Pick(6); n > 0; --n) g.prefix.push_back(UserLine(false, g));
-        std::vector<std::string> lines = g.prefix;
+        std::vector<std::string> lines;
+        for (int n = Pick(6); n > 0; --n) lines.push_back(UserLine(false, g));
+        std::size_t aboveLines = lines.size();
+        std::size_t belowLines = 0;
         const int shape = Pick(10);
-        if (shape < 6) {  // a section, then the user's lines below it
+        if (kind == Breaks::None) {  // one line at most: a user's, or a section that runs to the end
+            lines.resize(std::min<std::size_t>(lines.size(), 1));
+            if (shape < 5) lines = {Mangle(S)};
+            aboveLines = shape < 5 ? 0 : lines.size();
+        } else if (shape < 6) {  // a section, then the user's lines below it
             lines.push_back(Mangle(S));
             for (int n = Pick(5); n > 0; --n) lines.push_back(Chance(30) ? Mangle(CB) : Text());
             lines.push_back(Mangle(E));
-            for (int n = Pick(6); n > 0; --n) g.suffix.push_back(UserLine(true, g));
+            for (int n = Pick(6); n > 0; --n, ++belowLines) lines.push_back(UserLine(true, g));
         } else if (shape < 7) {  // a section without its end
             lines.push_back(Mangle(S));
             for (int n = Pick(4); n > 0; --n) lines.push_back(Text());
-        } else if (shape < 9) {  // no section at all
+        } else if (shape < 9) {  // no section at all: the whole file is kept above the new one
+            aboveLines = lines.size();
         } else {  // an end marker with no start above it
             lines.push_back(Mangle(E));
             g.malformed = true;
-            for (int n = Pick(3); n > 0; --n) g.suffix.push_back(UserLine(true, g));
+            for (int n = Pick(3); n > 0; --n) lines.push_back(UserLine(true, g));
         }
-        lines.insert(lines.end(), g.suffix.begin(), g.suffix.end());
-        if (g.malformed) g.suffix.clear();
-        // With no section, the whole file is kept above the new one.
-        if (shape >= 7 && shape < 9) g.prefix = lines;
         // A trailing empty line without a break is no line at all.
-        const bool finalBreak = Chance(70) || (!lines.empty() && lines.back().empty());
-        g.file = JoinRandomly(lines, finalBreak);
+        const bool finalBreak = kind != Breaks::None && (Chance(70) || (!lines.empty() && lines.back().empty()));
+        std::vector<std::size_t> starts;
+        const std::string bom = Chance(10) ? "\xEF\xBB\xBF" : "";
+        g.file = bom + JoinLines(lines, finalBreak, kind, &starts);
+        g.above = g.file.substr(0, bom.size() + starts[aboveLines]);
+        g.below = g.file.substr(bom.size() + starts[lines.size() - belowLines]);
         return g;
     }
 
-    // Commands as lines with random breaks; `lines` is what the reader must
-    // give back, each line followed by CR LF.
+    // Commands as lines with random breaks; `readBack` is what the reader
+    // must give back, each line followed by CR LF.
     std::string Commands(std::string& readBack)
     {
         std::vector<std::string> lines;
         for (int n = Pick(5); n > 0; --n) lines.push_back(Text(false));
         const bool finalBreak = Chance(50);
         if (!finalBreak && !lines.empty() && lines.back().empty()) lines.back() = "x";
-        const std::string text = JoinRandomly(lines, finalBreak);
         readBack.clear();
         for (const auto& l : lines) readBack += l + "\r\n";
-        // The writer adds one break: a text ending in one gains an empty line,
-        // and an empty text is one empty line.
-        if (finalBreak || lines.empty()) readBack += "\r\n";
-        return text;
+        return JoinLines(lines, finalBreak, Breaks::Mixed);
     }
 
 private:
@@ -499,18 +555,45 @@ private:
     unsigned FCp;
 };
 
+// The kinds of break in `text`: bit 0 CR LF, bit 1 LF, bit 2 CR.
+unsigned BreakKinds(const std::string& text)
+{
+    unsigned kinds = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') kinds |= 1, ++i;
+        else if (text[i] == '\n') kinds |= 2;
+        else if (text[i] == '\r') kinds |= 4;
+    }
+    return kinds;
+}
+
+SectionSettings Loaded(const std::string& path, unsigned cp)
+{
+    SectionSettings s = DefaultSettings(cp);
+    RecordingReporter reporter;
+    LoadSection(path, s, cp, reporter);
+    EXPECT_TRUE(reporter.Messages.empty());
+    return s;
+}
+
 }  // namespace roundtrip
 
 TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad)
 {
-    TempDir dir;
+    using roundtrip::Breaks;
+    // Thousands of saves: in memory where the system has a folder there, as
+    // what is measured is what is written, not how durably.
+    std::error_code ec;
+    TempDir dir(std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                               : std::filesystem::temp_directory_path());
     const std::string path = dir.File("init.m");
     int saved = 0;
     int refused = 0;
     for (unsigned seed = 1; seed <= 400; ++seed) {
         const unsigned cp = seed % 2 ? CpShiftJis : CpUtf8;
+        const Breaks kind = static_cast<Breaks>(seed / 2 % 5);
         roundtrip::Generator gen(seed, cp);
-        const roundtrip::Generated g = gen.File();
+        const roundtrip::Generated g = gen.File(kind);
         const std::string ns = NotSetText(cp);
 
         SectionSettings settings = DefaultSettings(cp);
@@ -535,22 +618,60 @@ TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad)
         EXPECT_FALSE(g.malformed);
         ++saved;
 
+        // Every byte around the section is as it was; the section's lines
+        // all take one break, the one of the user's lines when they have
+        // only one kind, the system's when the file has none.
         const std::string after = ReadBytes(path);
-        const auto lines = SplitLines(after);
-        ASSERT_GE(lines.size(), g.prefix.size() + g.suffix.size());
-        for (std::size_t i = 0; i < g.prefix.size(); ++i) EXPECT_EQ(lines[i], g.prefix[i]) << "line " << i;
-        for (std::size_t i = 0; i < g.suffix.size(); ++i)
-            EXPECT_EQ(lines[lines.size() - g.suffix.size() + i], g.suffix[i]) << "suffix line " << i;
+        ASSERT_GE(after.size(), g.above.size() + g.below.size());
+        ASSERT_EQ(after.substr(0, g.above.size()), g.above);
+        ASSERT_EQ(after.substr(after.size() - g.below.size()), g.below);
+        std::string middle = after.substr(g.above.size(), after.size() - g.above.size() - g.below.size());
         const bool sectionWritten = settings.HomeDirectory != ns || settings.DefineUtils ||
                                     settings.Commands.find(ns) == std::string::npos;
-        EXPECT_EQ(lines.size() > g.prefix.size() + g.suffix.size(), sectionWritten);
+        EXPECT_EQ(!middle.empty(), sectionWritten);
+        if (sectionWritten) {
+            // A CR section ends in CR LF before the user's LF.
+            unsigned kinds = roundtrip::BreakKinds(middle);
+            if (kinds == 5 && !g.below.empty() && g.below[0] == '\n') {
+                middle.pop_back();
+                kinds = roundtrip::BreakKinds(middle);
+            }
+            EXPECT_TRUE(kinds == 1 || kinds == 2 || kinds == 4) << kinds;
+            const unsigned userKinds = roundtrip::BreakKinds(g.above + g.below);
+            if (userKinds == 1 || userKinds == 2 || userKinds == 4) {
+                EXPECT_EQ(kinds, userKinds);
+            }
+            if (roundtrip::BreakKinds(g.file) == 0) {
+                EXPECT_EQ(kinds, OnWindows ? 1u : 2u);
+            }
+        }
 
-        SectionSettings back = DefaultSettings(cp);
-        RecordingReporter reporter;
-        LoadSection(path, back, cp, reporter);
+        const SectionSettings back = roundtrip::Loaded(path, cp);
         EXPECT_EQ(back.HomeDirectory, settings.HomeDirectory);
         EXPECT_EQ(back.DefineUtils, settings.DefineUtils);
         EXPECT_EQ(back.Commands, commandsReadBack);
+
+        // Saving what was loaded changes nothing; from the generated file
+        // itself, the second save of what was loaded writes what the first
+        // did. Marker lines of the user's may make a file that is refused.
+        const auto saveAgain = [&](const SectionSettings& s) {
+            try {
+                SaveSection(path, s, cp);
+                return true;
+            } catch (const ESectionError& e) {
+                EXPECT_TRUE(g.strayCommandsMarker || g.straySectionMarker) << e.what();
+                return false;
+            }
+        };
+        if (saveAgain(back)) {
+            EXPECT_EQ(ReadBytes(path), after);
+        }
+        WriteBytes(path, g.file);
+        if (!saveAgain(roundtrip::Loaded(path, cp))) continue;
+        const std::string once = ReadBytes(path);
+        if (saveAgain(roundtrip::Loaded(path, cp))) {
+            EXPECT_EQ(ReadBytes(path), once);
+        }
     }
     // Most files must go through; otherwise the test proves little.
     EXPECT_GT(saved, 300);

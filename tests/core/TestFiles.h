@@ -24,14 +24,13 @@ constexpr int SystemCode(int posix, int windows)
     return OnWindows ? windows : posix;
 }
 
-/// A fresh folder under the system's temporary folder, removed with its
-/// contents when destroyed.
+/// A fresh folder under `base` (the system's temporary folder), removed
+/// with its contents when destroyed.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path())
     {
         std::random_device rd;
-        const auto base = std::filesystem::temp_directory_path();
         for (;;) {
             FPath = base / ("quillane-test-" + std::to_string(rd()));
             if (std::filesystem::create_directory(FPath)) break;

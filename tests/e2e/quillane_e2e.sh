@@ -97,8 +97,8 @@ section() {
     printf '%s\r\n' "$end_marker"
 }
 
-# The user's lines around the section stay; the last one has LF only and
-# comes back with CR LF.
+# The user's lines around the section stay byte for byte; the last one has
+# LF only and keeps it.
 {
     printf '(* kept above *)\r\n'
     if [ "$scenario" = first-start ]; then
@@ -237,7 +237,7 @@ home-folder)
     {
         printf '(* kept above *)\r\n'
         section "$homes/beta" "Off[General::spell]$CRLF$CRLF"
-        printf 'Print["kept below"]\r\n'
+        printf 'Print["kept below"]\n'
     } >"$expected"
     wait_bytes "$expected"
     # Saved: exiting asks nothing.
@@ -259,8 +259,8 @@ exit-save)
     wait_exit
     {
         printf '(* kept above *)\r\n'
-        section "$homes/alpha" "Pi2 = Pi^2;$CRLF<<Graphics\`Colors\`$CRLF"
-        printf 'Print["kept below"]\r\n'
+        section "$homes/alpha" "Pi2 = Pi^2;$CRLF<<Graphics\`Colors\`$CRLF$CRLF"
+        printf 'Print["kept below"]\n'
     } >"$expected"
     wait_bytes "$expected"
     ;;
