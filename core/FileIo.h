@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quillane {
 
@@ -17,6 +16,11 @@ using FileError = int;
 /// The path names something that is not a regular file.
 constexpr FileError NotARegularFile = -1;
 
+/// Replacing the file would change what it is (its owner, its other hard
+/// links, extended attributes the process may not set), or its folder takes
+/// no new file: it is to be rewritten in place instead.
+constexpr FileError NeedsRewriteInPlace = -2;
+
 /// The cause as the user reads it, UTF-8: the system's own words for its
 /// codes, in the language it uses.
 std::string FileErrorText(FileError error);
@@ -24,7 +28,12 @@ std::string FileErrorText(FileError error);
 /// The code the system uses for running out of memory.
 FileError OutOfMemoryError();
 
+/// The break of a text file on this system, for a file that has none yet:
+/// CR LF on Windows, LF elsewhere.
+std::string_view NativeLineBreak();
+
 /// A file open for writing. Closed (without error report) when destroyed.
+/// No method throws.
 class IWritableFile {
 public:
     virtual ~IWritableFile() = default;
@@ -34,6 +43,25 @@ public:
     virtual FileError Flush() = 0;
     /// Closes the file, reporting failures of deferred writes.
     virtual FileError Close() = 0;
+};
+
+/// A new file written beside the one it is to take the place of. Removed
+/// when destroyed before Commit.
+class ITempFile : public IWritableFile {
+public:
+    /// Puts the flushed file in place of its target in one step, durably,
+    /// and closes it. Close without Commit gives up the file.
+    virtual FileError Commit() = 0;
+};
+
+/// An existing file rewritten from its first byte.
+class IInPlaceFile : public IWritableFile {
+public:
+    /// Goes back to the first byte, to write the file anew.
+    virtual FileError Rewind() = 0;
+    /// Cuts the file after the bytes written since the first byte, then
+    /// forces it to the disk.
+    FileError Flush() override = 0;
 };
 
 /// A regular file open for reading. Closed when destroyed.
@@ -70,17 +98,19 @@ public:
     /// The file that writing to `path` should replace: the final target when
     /// `path` is a symbolic link, `path` itself otherwise.
     virtual FileError ResolveTarget(const std::string& path, std::string& target) = 0;
-    /// Creates a new, empty file in the folder of `target`, carrying the
-    /// permissions of `target`; its path goes to `tempPath`. Null on
-    /// failure, with the cause in `error`.
-    virtual std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
-                                                            FileError& error) = 0;
-    /// Puts the closed file `tempPath` in place of `target` in one step.
-    virtual FileError Replace(const std::string& tempPath, const std::string& target) = 0;
-    /// Makes the replacement itself durable (the folder entry); best effort.
-    virtual void SyncFolderOf(const std::string& target) = 0;
-    /// Removes a temporary file left by a failed replace; best effort.
-    virtual void Remove(const std::string& tempPath) = 0;
+    /// Creates the file that is to take the place of the existing `target`,
+    /// empty, in its folder, with its owner, permissions and extended
+    /// attributes. Null on failure, with the cause in `error`; that is
+    /// NeedsRewriteInPlace where the file is to be rewritten in place.
+    virtual std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) = 0;
+    /// Opens the existing `target` to rewrite it in place.
+    virtual std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) = 0;
+    /// Creates a new file in the user's cache folder to hold a copy of
+    /// `target`'s bytes; its path goes to `backupPath`.
+    virtual std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
+                                                        FileError& error) = 0;
+    /// Removes the file at `path`; best effort.
+    virtual void Remove(const std::string& path) = 0;
 };
 
 /// Doubles the `capacity` bytes of `buf`, keeping the first `used`.
@@ -129,14 +159,19 @@ FileError ForEachStretchOf(IReadableFile& file, F&& f)
 /// The real file system of this platform.
 IFileOps& SystemFileOps();
 
-/// Replaces the contents of the file at `path` with `parts`, in order:
-/// written to a temporary file beside the target, flushed, then moved over
-/// it. On failure the old file is unchanged.
-FileError ReplaceFileWithParts(const std::string& path, const std::string_view* parts, std::size_t count,
-                               IFileOps& ops);
+/// How a replace ended.
+struct ReplaceOutcome {
+    FileError Error = 0;     ///< 0, or the cause of the failure
+    std::string KeptBackup;  ///< the copy of the old bytes, when a failed rewrite could not put them back
+};
 
-/// The break of a text file on this system, for a file that has none yet:
-/// CR LF on Windows, LF elsewhere.
-std::string_view NativeLineBreak();
+/// Replaces the contents of the file at `path`, whose bytes are `oldBytes`,
+/// with `parts`, in order: written to a new file beside it, flushed and
+/// moved over it; or, where that would change what the file is, copied to a
+/// backup first and rewritten in place, and put back from the copy when that
+/// fails. On failure the old file is unchanged, unless KeptBackup says where
+/// its bytes are.
+ReplaceOutcome ReplaceFileWithParts(const std::string& path, std::string_view oldBytes, const std::string_view* parts,
+                                    std::size_t count, IFileOps& ops);
 
 }  // namespace quillane

@@ -1,17 +1,27 @@
-// File steps on POSIX: plain descriptors, mkstemp beside the target, fsync
-// of the file and of its folder, rename for the one-step replace.
+// File steps on POSIX: plain descriptors; the new file is made unnamed in the
+// target's folder (O_TMPFILE) and linked in under a temporary name just
+// before the rename, or made under that name where the file system cannot;
+// fsync of the file and of its folder. A running save holds a lock on its
+// file, which tells the files of saves that were killed from it.
 #include "FileIo.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace quillane {
 namespace {
@@ -41,14 +51,20 @@ private:
     int FFd;
 };
 
-class PosixWritableFile : public IWritableFile {
+// Writing to a descriptor, in stretches that are handed to the disk while
+// the rest is still being written, so that the flush at the end waits for
+// little. The hint costs nothing where it does not apply; durability comes
+// from Flush alone.
+template <class Base>
+class PosixFile : public Base {
 public:
-    explicit PosixWritableFile(int fd) : FFd(fd) {}
+    explicit PosixFile(int fd) : FFd(fd) {}
 
     FileError Write(const char* data, std::size_t size) override
     {
+        constexpr std::size_t stretch = std::size_t{1} << 20;
         while (size > 0) {
-            const ssize_t n = ::write(FFd.Get(), data, size);
+            const ssize_t n = ::write(FFd.Get(), data, std::min(size, stretch));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return errno;
@@ -56,8 +72,8 @@ public:
             data += n;
             size -= static_cast<std::size_t>(n);
             FWritten += static_cast<std::uint64_t>(n);
+            StartWriteback();
         }
-        StartWriteback();
         return 0;
     }
 
@@ -69,10 +85,7 @@ public:
         return ::close(FFd.Release()) == 0 ? 0 : errno;
     }
 
-private:
-    // Hands each finished stretch of the file to the disk while the rest is
-    // still being produced, so that the flush at the end waits for little.
-    // Only a hint: durability still comes from Flush.
+protected:
     void StartWriteback()
     {
 #ifdef __linux__
@@ -87,6 +100,222 @@ private:
     Fd FFd;
     std::uint64_t FWritten = 0;
     std::uint64_t FSubmitted = 0;
+};
+
+using PosixWritableFile = PosixFile<IWritableFile>;
+
+class PosixInPlaceFile : public PosixFile<IInPlaceFile> {
+public:
+    using PosixFile::PosixFile;
+
+    FileError Rewind() override
+    {
+        if (::lseek(FFd.Get(), 0, SEEK_SET) != 0) return errno;
+        FWritten = FSubmitted = 0;
+        return 0;
+    }
+
+    FileError Flush() override
+    {
+        if (::ftruncate(FFd.Get(), static_cast<off_t>(FWritten)) != 0) return errno;
+        return ::fsync(FFd.Get()) == 0 ? 0 : errno;
+    }
+};
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path)
+{
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+// Temporary names: fixed length, so any name of a file fits beside it, and
+// of a form no user gives a file.
+constexpr std::string_view TempPrefix = ".quillane-";
+constexpr std::string_view TempSuffix = ".tmp";
+constexpr std::size_t TempRandom = 8;
+constexpr char TempChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+
+std::string RandomChars(std::size_t count)
+{
+    static thread_local std::mt19937 rng(std::random_device{}());
+    std::string chars;
+    for (std::size_t i = 0; i < count; ++i) chars += TempChars[rng() % (sizeof TempChars - 1)];
+    return chars;
+}
+
+std::string RandomTempName()
+{
+    return std::string(TempPrefix) + RandomChars(TempRandom) + std::string(TempSuffix);
+}
+
+bool IsTempName(const char* name)
+{
+    const std::string_view n(name);
+    if (n.size() != TempPrefix.size() + TempRandom + TempSuffix.size()) return false;
+    if (n.substr(0, TempPrefix.size()) != TempPrefix || n.substr(n.size() - TempSuffix.size()) != TempSuffix) return false;
+    const std::string_view random = n.substr(TempPrefix.size(), TempRandom);
+    return random.find_first_not_of(TempChars) == std::string_view::npos;
+}
+
+// Removes the temporary files that saves which were killed left in
+// `folder`: a running save holds a lock on its file, and a file that is
+// replaced while looked at is left alone.
+void RemoveStaleTemps(const std::string& folder)
+{
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid()) return;
+    DIR* stream = ::fdopendir(::dup(dir.Get()));
+    if (!stream) return;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(stream)) {
+        if (IsTempName(entry->d_name)) names.emplace_back(entry->d_name);
+    }
+    ::closedir(stream);
+    for (const std::string& name : names) {
+        Fd fd(::openat(dir.Get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {}, now {};
+        if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;
+        if (::fstatat(dir.Get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_ino != st.st_ino ||
+            now.st_dev != st.st_dev)
+            continue;
+        ::unlinkat(dir.Get(), name.c_str(), 0);
+    }
+}
+
+// Creates a named temporary file in `folder`, locked. A clean-up that took
+// the file between its creation and the lock shows as a lock that fails or a
+// file without a name: then another name is tried.
+int CreateNamedTemp(const std::string& folder, std::string& tempPath, FileError& error)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = folder + "/" + RandomTempName();
+        Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (!fd.Valid()) {
+            if (errno == EEXIST) continue;
+            error = errno;
+            return -1;
+        }
+        struct stat st {};
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(fd.Get(), &st) != 0 || st.st_nlink == 0) continue;
+        tempPath = path;
+        return fd.Release();
+    }
+    error = EEXIST;
+    return -1;
+}
+
+// The names of the extended attributes of the open file `fd`.
+bool AttributeNames(int fd, std::vector<std::string>& names)
+{
+    names.clear();
+    std::vector<char> list;
+    for (;;) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;  // none where the file system has none
+        list.resize(static_cast<std::size_t>(size));
+        const ssize_t got = size == 0 ? 0 : ::flistxattr(fd, list.data(), list.size());
+        if (got < 0 && errno == ERANGE) continue;
+        if (got < 0) return false;
+        for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+            names.emplace_back(list.data() + at);
+            at += names.back().size() + 1;
+        }
+        return true;
+    }
+}
+
+// Gives `to` exactly the extended attributes of `from` (ACLs and security
+// labels among them). False when one cannot be copied.
+bool CopyAttributes(int from, int to)
+{
+    std::vector<std::string> want, have;
+    if (!AttributeNames(from, want) || !AttributeNames(to, have)) return false;
+    // What the new file got from its folder (a default ACL, a label) goes
+    // unless the old file has it too.
+    for (const std::string& name : have) {
+        if (std::find(want.begin(), want.end(), name) == want.end() && ::fremovexattr(to, name.c_str()) != 0)
+            return false;
+    }
+    std::vector<char> value;
+    for (const std::string& name : want) {
+        for (;;) {
+            const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+            if (size < 0) return false;
+            value.resize(static_cast<std::size_t>(size));
+            const ssize_t got = size == 0 ? 0 : ::fgetxattr(from, name.c_str(), value.data(), value.size());
+            if (got < 0 && errno == ERANGE) continue;
+            if (got < 0 || ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0)
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+void SyncFolder(const std::string& folder)
+{
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Valid()) ::fsync(dir.Get());
+}
+
+class PosixTempFile : public PosixFile<ITempFile> {
+public:
+    // `tempPath` is empty for an unnamed file.
+    PosixTempFile(int fd, std::string target, std::string tempPath)
+        : PosixFile(fd), FTarget(std::move(target)), FTempPath(std::move(tempPath))
+    {
+    }
+    ~PosixTempFile() override
+    {
+        if (!FTempPath.empty()) ::unlink(FTempPath.c_str());
+    }
+
+    int Descriptor() const { return FFd.Get(); }
+
+    FileError Commit() override
+    {
+        const std::string folder = FolderOf(FTarget);
+        if (FTempPath.empty()) {
+            if (const FileError error = LinkIn(folder)) return error;
+        }
+        if (::rename(FTempPath.c_str(), FTarget.c_str()) != 0) return errno;
+        FTempPath.clear();
+        SyncFolder(folder);
+        // The file was flushed before; its lock goes with it.
+        Close();
+        return 0;
+    }
+
+private:
+    // Gives the unnamed file a temporary name beside its target.
+    FileError LinkIn(const std::string& folder)
+    {
+        const std::string self = "/proc/self/fd/" + std::to_string(FFd.Get());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string path = folder + "/" + RandomTempName();
+            // Through /proc where it is mounted; a descriptor of its own
+            // otherwise, which needs more rights.
+            int rc = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+            if (rc != 0 && errno == ENOENT) rc = ::linkat(FFd.Get(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH);
+            if (rc == 0) {
+                FTempPath = std::move(path);
+                return 0;
+            }
+            if (errno != EEXIST) return errno;
+        }
+        return EEXIST;
+    }
+
+    std::string FTarget;
+    std::string FTempPath;
 };
 
 // Opens `path` for reading when it is a regular file. Non-blocking, so that
@@ -129,12 +358,15 @@ private:
     std::size_t FSize;
 };
 
-std::string FolderOf(const std::string& path)
+// The user's cache folder: XDG_CACHE_HOME, else .cache in the home folder.
+std::string CacheFolder()
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.cache";
+    const passwd* pw = ::getpwuid(::getuid());
+    return pw && pw->pw_dir ? std::string(pw->pw_dir) + "/.cache" : std::string();
 }
 
 class PosixFileOps : public IFileOps {
@@ -161,53 +393,104 @@ public:
         return 0;
     }
 
-    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
-                                                    FileError& error) override
+    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
     {
+        // A file the user may not write is to stay as it is, though the
+        // rename that follows would ask only the folder.
+        Fd old(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         struct stat st {};
-        // The rename that follows asks only the folder; a file the user may
-        // not write is to stay as it is, as if it had been opened for writing.
-        if (::stat(target.c_str(), &st) != 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (!old.Valid() || ::fstat(old.Get(), &st) != 0 ||
+            ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
             error = errno;
             return nullptr;
         }
+        // A rename would split a hard link off.
+        if (st.st_nlink > 1) return InPlace(error);
         const std::string folder = FolderOf(target);
-        const std::string name = target.substr(target.find_last_of('/') + 1);
-        std::string pattern = folder + "/." + name + ".XXXXXX";
-        Fd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+        RemoveStaleTemps(folder);
+
+        // Unnamed where the file system can, so that a killed save leaves
+        // nothing; a folder that takes no new file, around a file that may
+        // be written, is written in place.
+        std::string tempPath;
+        int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX);
+        } else if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+            fd = CreateNamedTemp(folder, tempPath, error);
+            if (fd < 0) return error == EACCES || error == EPERM ? InPlace(error) : nullptr;
+        } else {
+            if (errno == EACCES || errno == EPERM) return InPlace(error);
+            error = errno;
+            return nullptr;
+        }
+        auto file = std::make_unique<PosixTempFile>(fd, target, tempPath);
+        const int newFd = file->Descriptor();
+        // Owner first: changing it may clear set-id bits, which fchmod
+        // restores. Only root may give a file away: anyone else saving
+        // another's file, or one with a group they are not in, keeps it
+        // only by writing in place.
+        struct stat made {};
+        if (::fchown(newFd, st.st_uid, st.st_gid) != 0 &&
+            (::fstat(newFd, &made) != 0 || made.st_uid != st.st_uid || made.st_gid != st.st_gid))
+            return InPlace(error);
+        if (::fchmod(newFd, st.st_mode & 07777) != 0) {
+            error = errno;
+            return nullptr;
+        }
+        if (!CopyAttributes(old.Get(), newFd)) return InPlace(error);
+        return file;
+    }
+
+    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override
+    {
+        Fd fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
         if (!fd.Valid()) {
             error = errno;
             return nullptr;
         }
-        tempPath = pattern;
-        // Owner first: changing it may clear set-id bits, which fchmod restores.
-        // Only root may give the file away; elsewhere it stays the user's.
-        if (::fchown(fd.Get(), st.st_uid, st.st_gid) != 0) {
-            // Keeping the owner is a courtesy; the mode below is the rule.
-        }
-        if (::fchmod(fd.Get(), st.st_mode & 07777) != 0) {
-            error = errno;
-            fd.Reset();
-            ::unlink(tempPath.c_str());
+        return std::make_unique<PosixInPlaceFile>(fd.Release());
+    }
+
+    std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
+                                                FileError& error) override
+    {
+        const std::string cache = CacheFolder();
+        if (cache.empty()) {
+            error = ENOENT;
             return nullptr;
         }
-        return std::make_unique<PosixWritableFile>(fd.Release());
+        const std::string folder = cache + "/quillane";
+        if ((::mkdir(cache.c_str(), 0700) != 0 && errno != EEXIST) ||
+            (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)) {
+            error = errno;
+            return nullptr;
+        }
+        // The file's own name, cut to leave room, tells the user whose copy it is.
+        const std::string name = NameOf(target).substr(0, 200);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string path = folder + "/" + name + "." + RandomChars(TempRandom) + ".bak";
+            Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+            if (fd.Valid()) {
+                backupPath = path;
+                return std::make_unique<PosixWritableFile>(fd.Release());
+            }
+            if (errno != EEXIST) break;
+        }
+        error = errno;
+        return nullptr;
     }
 
-    FileError Replace(const std::string& tempPath, const std::string& target) override
+    void Remove(const std::string& path) override
     {
-        return ::rename(tempPath.c_str(), target.c_str()) == 0 ? 0 : errno;
+        if (!path.empty()) ::unlink(path.c_str());
     }
 
-    void SyncFolderOf(const std::string& target) override
+private:
+    static std::nullptr_t InPlace(FileError& error)
     {
-        Fd dir(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.Valid()) ::fsync(dir.Get());
-    }
-
-    void Remove(const std::string& tempPath) override
-    {
-        if (!tempPath.empty()) ::unlink(tempPath.c_str());
+        error = NeedsRewriteInPlace;
+        return nullptr;
     }
 };
 
@@ -220,14 +503,14 @@ std::string FileErrorText(FileError error)
     return std::generic_category().message(error);
 }
 
-std::string_view NativeLineBreak()
-{
-    return "\n";
-}
-
 FileError OutOfMemoryError()
 {
     return ENOMEM;
+}
+
+std::string_view NativeLineBreak()
+{
+    return "\n";
 }
 
 IFileOps& SystemFileOps()

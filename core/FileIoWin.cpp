@@ -1,10 +1,15 @@
-// File steps on Windows: UTF-8 paths become UTF-16 at this edge; the
-// temporary file is flushed with FlushFileBuffers and put in place with
-// ReplaceFileW, which keeps the old file's attributes and security.
+// File steps on Windows: UTF-8 paths become UTF-16 at this edge; the new
+// file is written beside the old one under a temporary name, flushed with
+// FlushFileBuffers and put in place with ReplaceFileW, which keeps the old
+// file's attributes, security and named streams. A running save holds its
+// file open without delete sharing, which keeps the clean-up of the files
+// of killed saves away from it.
 #include "FileIo.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
+#include <random>
 #include <string>
 
 namespace quillane {
@@ -35,6 +40,15 @@ FileError LastError()
     return static_cast<FileError>(GetLastError());
 }
 
+// The wide form of a UTF-8 path; the cause in `error` when there is none.
+bool WidePath(const std::string& path, std::wstring& wide, FileError& error)
+{
+    wide = Wide(path);
+    if (!wide.empty()) return true;
+    error = path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_NO_UNICODE_TRANSLATION;
+    return false;
+}
+
 // Owns a file handle.
 class Handle {
 public:
@@ -60,9 +74,10 @@ private:
     HANDLE FH;
 };
 
-class WinWritableFile : public IWritableFile {
+template <class Base>
+class WinFile : public Base {
 public:
-    explicit WinWritableFile(HANDLE h) : FH(h) {}
+    explicit WinFile(HANDLE h) : FH(h) {}
 
     FileError Write(const char* data, std::size_t size) override
     {
@@ -85,8 +100,27 @@ public:
         return CloseHandle(FH.Release()) ? 0 : LastError();
     }
 
-private:
+protected:
     Handle FH;
+};
+
+using WinWritableFile = WinFile<IWritableFile>;
+
+class WinInPlaceFile : public WinFile<IInPlaceFile> {
+public:
+    using WinFile::WinFile;
+
+    FileError Rewind() override
+    {
+        const LARGE_INTEGER start{};
+        return SetFilePointerEx(FH.Get(), start, nullptr, FILE_BEGIN) ? 0 : LastError();
+    }
+
+    FileError Flush() override
+    {
+        if (!SetEndOfFile(FH.Get()) || !FlushFileBuffers(FH.Get())) return LastError();
+        return 0;
+    }
 };
 
 class WinReadableFile : public IReadableFile {
@@ -118,15 +152,116 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, sep);
 }
 
+std::wstring NameOf(const std::wstring& path)
+{
+    const auto sep = path.find_last_of(L"\\/");
+    return sep == std::wstring::npos ? path : path.substr(sep + 1);
+}
+
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name)
+{
+    const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+    return separated ? folder + name : folder + L"\\" + name;
+}
+
+// Temporary names: fixed length, so any name of a file fits beside it, and
+// of a form no user gives a file.
+constexpr wchar_t TempPrefix[] = L".quillane-";
+constexpr wchar_t TempSuffix[] = L".tmp";
+constexpr std::size_t TempRandom = 8;
+constexpr wchar_t TempChars[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+
+std::wstring RandomChars(std::size_t count)
+{
+    static thread_local std::mt19937 rng(std::random_device{}() ^ GetCurrentProcessId() ^ GetTickCount());
+    std::wstring chars;
+    for (std::size_t i = 0; i < count; ++i) chars += TempChars[rng() % (sizeof TempChars / sizeof TempChars[0] - 1)];
+    return chars;
+}
+
+bool IsTempName(const std::wstring& name)
+{
+    const std::wstring prefix(TempPrefix), suffix(TempSuffix);
+    if (name.size() != prefix.size() + TempRandom + suffix.size()) return false;
+    if (name.compare(0, prefix.size(), prefix) != 0 || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    return name.substr(prefix.size(), TempRandom).find_first_not_of(TempChars) == std::wstring::npos;
+}
+
+// Removes the temporary files that saves which were killed left in
+// `folder`. A running save's file is open without delete sharing, so it
+// cannot be removed; the minute covers the moment between its close and the
+// replace.
+void RemoveStaleTemps(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = FindFirstFileW(InFolder(folder, std::wstring(TempPrefix) + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    FILETIME nowFt{};
+    GetSystemTimeAsFileTime(&nowFt);
+    const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    constexpr ULONGLONG minute = 60ull * 10000000ull;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTempName(found.cFileName)) continue;
+        if (ticks(nowFt) - ticks(found.ftLastWriteTime) < minute) continue;
+        DeleteFileW(InFolder(folder, found.cFileName).c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+}
+
+class WinTempFile : public WinFile<ITempFile> {
+public:
+    WinTempFile(HANDLE h, std::wstring path, std::wstring target)
+        : WinFile(h), FPath(std::move(path)), FTarget(std::move(target))
+    {
+    }
+    ~WinTempFile() override
+    {
+        FH.Reset();
+        if (!FPath.empty()) DeleteFileW(FPath.c_str());
+    }
+
+    FileError Commit() override
+    {
+        // Closed first: ReplaceFileW opens the file itself.
+        if (const FileError error = Close()) return error;
+        // With a backup name, every failure of ReplaceFileW leaves a way
+        // back: either both files keep their names, or the old one sits
+        // under the backup name and is moved back.
+        const std::wstring backup = FPath + L".old";
+        if (ReplaceFileW(FTarget.c_str(), FPath.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                         nullptr)) {
+            DeleteFileW(backup.c_str());
+            FPath.clear();
+            return 0;
+        }
+        const DWORD err = GetLastError();
+        if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            MoveFileExW(backup.c_str(), FTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            return static_cast<FileError>(err);
+        }
+        if (err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+            return static_cast<FileError>(err);
+        // Other failures (file systems without ReplaceFileW support, for
+        // one) leave the target untouched: a write-through move is the
+        // fallback.
+        if (!MoveFileExW(FPath.c_str(), FTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return LastError();
+        FPath.clear();
+        return 0;
+    }
+
+private:
+    std::wstring FPath;
+    std::wstring FTarget;
+};
+
 class WinFileOps : public IFileOps {
 public:
     std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
-        const std::wstring w = Wide(path);
-        if (w.empty()) {
-            error = path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_NO_UNICODE_TRANSLATION;
-            return nullptr;
-        }
+        std::wstring w;
+        if (!WidePath(path, w, error)) return nullptr;
         Handle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h.Valid()) {
@@ -144,7 +279,6 @@ public:
         }
         return std::make_unique<WinReadableFile>(h.Release(), static_cast<std::size_t>(size.QuadPart));
     }
-
     FileError ResolveTarget(const std::string& path, std::string& target) override
     {
         const std::wstring w = Wide(path);
@@ -177,24 +311,81 @@ public:
         return 0;
     }
 
-    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
-                                                    FileError& error) override
+    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
     {
-        const std::wstring w = Wide(target);
-        error = ERROR_NO_UNICODE_TRANSLATION;
-        if (w.empty()) return nullptr;
+        std::wstring w;
+        if (!WidePath(target, w, error)) return nullptr;
+        // A replace would split a hard link off: such a file is rewritten.
+        Handle old(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!old.Valid() || !GetFileInformationByHandle(old.Get(), &info)) {
+            error = LastError();
+            return nullptr;
+        }
+        // A read-only file is not to be written. Windows refuses to replace
+        // it, but not every implementation of ReplaceFileW does (Wine
+        // replaces it and drops the flag), so the rule is kept here.
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+            error = ERROR_ACCESS_DENIED;
+            return nullptr;
+        }
+        if (info.nNumberOfLinks > 1) {
+            error = NeedsRewriteInPlace;
+            return nullptr;
+        }
         const std::wstring folder = FolderOf(w);
-        const std::wstring name = w.substr(w.find_last_of(L"\\/") == std::wstring::npos ? 0 : w.find_last_of(L"\\/") + 1);
-        // CREATE_NEW with a counter instead of GetTempFileNameW: the name says
-        // whose file it is, and nothing exists on disk until we own it.
-        const DWORD pid = GetCurrentProcessId();
+        RemoveStaleTemps(folder);
+        // CREATE_NEW with a name of our own instead of GetTempFileNameW:
+        // nothing exists on disk until we own it, and no other process may
+        // open or remove it while it is written.
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
-            std::wstring candidate = folder;
-            if (candidate.back() != L'\\' && candidate.back() != L'/') candidate += L'\\';
-            candidate += name + L"." + std::to_wstring(pid) + L"." + std::to_wstring(GetTickCount() + attempt) + L".tmp";
-            HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            std::wstring path = InFolder(folder, TempPrefix + RandomChars(TempRandom) + TempSuffix);
+            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h != INVALID_HANDLE_VALUE) return std::make_unique<WinTempFile>(h, std::move(path), w);
+            error = LastError();
+            // A folder that takes no new file, around a file that may be written.
+            if (error == ERROR_ACCESS_DENIED) error = NeedsRewriteInPlace;
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
+        }
+        return nullptr;
+    }
+
+    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override
+    {
+        std::wstring w;
+        if (!WidePath(target, w, error)) return nullptr;
+        Handle h(CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr));
+        if (!h.Valid()) {
+            error = LastError();
+            return nullptr;
+        }
+        return std::make_unique<WinInPlaceFile>(h.Release());
+    }
+
+    std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
+                                                FileError& error) override
+    {
+        // The user's local application data, which does not roam.
+        wchar_t local[MAX_PATH] = {};
+        const HRESULT hr = SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local);
+        if (FAILED(hr)) {
+            error = HRESULT_CODE(hr);
+            return nullptr;
+        }
+        const std::wstring folder = InFolder(local, L"Quillane");
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            error = LastError();
+            return nullptr;
+        }
+        // The file's own name, cut to leave room, tells the user whose copy it is.
+        const std::wstring name = NameOf(Wide(target)).substr(0, 100);
+        for (unsigned attempt = 0; attempt < 100; ++attempt) {
+            const std::wstring path = InFolder(folder, name + L"." + RandomChars(TempRandom) + L".bak");
+            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (h != INVALID_HANDLE_VALUE) {
-                tempPath = Utf8(candidate);
+                backupPath = Utf8(path);
                 return std::make_unique<WinWritableFile>(h);
             }
             error = LastError();
@@ -203,46 +394,9 @@ public:
         return nullptr;
     }
 
-    FileError Replace(const std::string& tempPath, const std::string& target) override
+    void Remove(const std::string& path) override
     {
-        const std::wstring from = Wide(tempPath);
-        const std::wstring to = Wide(target);
-        if (from.empty() || to.empty()) return ERROR_NO_UNICODE_TRANSLATION;
-        // A read-only file is not to be written. Windows refuses to replace
-        // it, but not every implementation of ReplaceFileW does (Wine
-        // replaces it and drops the flag), so the rule is kept here.
-        const DWORD attrs = GetFileAttributesW(to.c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
-        // With a backup name, every failure of ReplaceFileW leaves a way
-        // back: either both files keep their names, or the old one sits
-        // under the backup name and is moved back.
-        const std::wstring backup = from + L".old";
-        if (ReplaceFileW(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-            DeleteFileW(backup.c_str());
-            return 0;
-        }
-        const DWORD err = GetLastError();
-        if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-            MoveFileExW(backup.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            return static_cast<FileError>(err);
-        }
-        if (err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
-            return static_cast<FileError>(err);
-        // Other failures (file systems without ReplaceFileW support, for
-        // one) leave the target untouched: a write-through move is the
-        // fallback.
-        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-        return LastError();
-    }
-
-    void SyncFolderOf(const std::string&) override
-    {
-        // ReplaceFileW and MOVEFILE_WRITE_THROUGH are durable on their own.
-    }
-
-    void Remove(const std::string& tempPath) override
-    {
-        const std::wstring w = Wide(tempPath);
+        const std::wstring w = Wide(path);
         if (!w.empty()) DeleteFileW(w.c_str());
     }
 };
@@ -265,14 +419,14 @@ std::string FileErrorText(FileError error)
     return Utf8(wide);
 }
 
-std::string_view NativeLineBreak()
-{
-    return "\r\n";
-}
-
 FileError OutOfMemoryError()
 {
     return ERROR_NOT_ENOUGH_MEMORY;
+}
+
+std::string_view NativeLineBreak()
+{
+    return "\r\n";
 }
 
 IFileOps& SystemFileOps()

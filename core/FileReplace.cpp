@@ -1,86 +1,66 @@
 // The platform-neutral order of a safe replace; the steps themselves are the
-// backend's.
+// backend's. Nothing here allocates once the old file is being rewritten, so
+// that running out of memory cannot leave it half written.
 #include "FileIo.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace quillane {
 namespace {
 
-// Gathers small writes into large ones; the output of a big file is made of
-// millions of short lines.
-class BufferedWriter {
-public:
-    explicit BufferedWriter(IWritableFile& file) : FFile(file), FBuf(new char[Capacity]) {}
-
-    bool Append(std::string_view bytes)
-    {
-        if (bytes.size() <= Capacity - FUsed) {
-            std::memcpy(FBuf.get() + FUsed, bytes.data(), bytes.size());
-            FUsed += bytes.size();
-            return true;
-        }
-        if (!Drain()) return false;
-        if (bytes.size() >= Capacity) {
-            FError = FFile.Write(bytes.data(), bytes.size());
-            return FError == 0;
-        }
-        std::memcpy(FBuf.get(), bytes.data(), bytes.size());
-        FUsed = bytes.size();
-        return true;
-    }
-
-    static constexpr std::size_t Capacity = 1 << 18;
-
-    bool Drain()
-    {
-        if (FError == 0 && FUsed > 0) FError = FFile.Write(FBuf.get(), FUsed);
-        FUsed = 0;
-        return FError == 0;
-    }
-
-    /// The first failure of a write, or 0.
-    FileError Error() const { return FError; }
-
-private:
-    IWritableFile& FFile;
-    std::unique_ptr<char[]> FBuf;
-    std::size_t FUsed = 0;
-    FileError FError = 0;
-};
-
-// The safe replace around `write`, which puts the new contents into the
-// temporary file.
-template <class Write>
-FileError ReplaceFileWith(const std::string& path, IFileOps& ops, Write&& write)
+FileError WriteAll(IWritableFile& file, const std::string_view* parts, std::size_t count)
 {
-    std::string target;
-    if (const FileError error = ops.ResolveTarget(path, target)) return error;
-
-    std::string tempPath;
-    FileError error = 0;
-    std::unique_ptr<IWritableFile> file = ops.CreateTempBeside(target, tempPath, error);
-    if (!file) return error;
-
-    {
-        BufferedWriter out(*file);
-        write(out);
-        out.Drain();
-        error = out.Error();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (parts[i].empty()) continue;
+        if (const FileError error = file.Write(parts[i].data(), parts[i].size())) return error;
     }
-    if (error == 0) error = file->Flush();
-    // Close even after a failure, so the temporary file can be removed.
-    const FileError closed = file->Close();
-    if (error == 0) error = closed;
-    file.reset();
-    if (error == 0) error = ops.Replace(tempPath, target);
-    if (error != 0) {
-        ops.Remove(tempPath);
-        return error;
-    }
-    ops.SyncFolderOf(target);
     return 0;
+}
+
+// Writes, flushes and closes; closes after a failure too.
+FileError WriteFlushClose(IWritableFile& file, const std::string_view* parts, std::size_t count)
+{
+    FileError error = WriteAll(file, parts, count);
+    if (error == 0) error = file.Flush();
+    const FileError closed = file.Close();
+    return error != 0 ? error : closed;
+}
+
+ReplaceOutcome RewriteInPlace(const std::string& target, std::string_view oldBytes, const std::string_view* parts,
+                              std::size_t count, IFileOps& ops)
+{
+    // The old bytes go to the disk first, so that they outlive a save that
+    // is cut short. The copy goes when the rewrite ends, unless it is all
+    // that is left of them.
+    struct Backup {
+        IFileOps& Ops;
+        std::string Path;
+        ~Backup()
+        {
+            if (!Path.empty()) Ops.Remove(Path);
+        }
+    } backup{ops, {}};
+    FileError error = 0;
+    if (const std::unique_ptr<IWritableFile> copy = ops.CreateBackup(target, backup.Path, error)) {
+        error = WriteFlushClose(*copy, &oldBytes, 1);
+    }
+    if (error != 0) return {error, {}};
+    const std::unique_ptr<IInPlaceFile> file = ops.OpenInPlace(target, error);
+    if (!file) return {error, {}};
+    error = WriteAll(*file, parts, count);
+    if (error == 0) error = file->Flush();
+    if (error == 0) {
+        // Flushed: nothing is left for the close to report.
+        file->Close();
+        return {};
+    }
+    // Put the old bytes back.
+    FileError restored = file->Rewind();
+    if (restored == 0) restored = WriteFlushClose(*file, &oldBytes, 1);
+    if (restored != 0) {
+        std::string kept;
+        kept.swap(backup.Path);
+        return {error, std::move(kept)};
+    }
+    return {error, {}};
 }
 
 }  // namespace
@@ -104,15 +84,23 @@ FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
     return 0;
 }
 
-FileError ReplaceFileWithParts(const std::string& path, const std::string_view* parts, std::size_t count,
-                               IFileOps& ops)
+ReplaceOutcome ReplaceFileWithParts(const std::string& path, std::string_view oldBytes, const std::string_view* parts,
+                                    std::size_t count, IFileOps& ops)
 {
-    return ReplaceFileWith(path, ops, [&](BufferedWriter& out) {
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!out.Append(parts[i])) return false;
-        }
-        return true;
-    });
+    std::string target;
+    if (const FileError error = ops.ResolveTarget(path, target)) return {error, {}};
+
+    FileError error = 0;
+    const std::unique_ptr<ITempFile> file = ops.CreateTempBeside(target, error);
+    if (!file) {
+        if (error == NeedsRewriteInPlace) return RewriteInPlace(target, oldBytes, parts, count, ops);
+        return {error, {}};
+    }
+    error = WriteAll(*file, parts, count);
+    if (error == 0) error = file->Flush();
+    if (error == 0) error = file->Commit();
+    // A file that was not put in place is removed with its object.
+    return {error, {}};
 }
 
 }  // namespace quillane

@@ -168,34 +168,16 @@ struct BreakCounts {
 /// time.
 inline BreakCounts CountBreaks(std::string_view text)
 {
-    constexpr std::size_t batch = 16;
-    std::uint64_t cr[batch];
-    std::uint64_t lf[batch];
-    const char* const base = text.data();
-    const std::size_t size = text.size();
-    std::uint64_t crTop = 0;
     std::size_t crs = 0, lfs = 0, pairs = 0;
-    std::size_t at = 0;
-    while (at < size) {
-        std::size_t blocks = (size - at) / BreakBlock;
-        if (blocks > batch) blocks = batch;
-        if (blocks > 0) {
-            BreakMasks(base + at, blocks, cr, lf);
-        } else {
-            // The short last block, padded with bytes that are no break.
-            char pad[BreakBlock] = {};
-            std::memcpy(pad, base + at, size - at);
-            BreakMasks(pad, 1, cr, lf);
-            blocks = 1;
-        }
-        for (std::size_t k = 0; k < blocks; ++k, at += BreakBlock) {
-            const std::uint64_t crBefore = (cr[k] << 1) | crTop;
-            crTop = cr[k] >> 63;
-            crs += BitCount(cr[k]);
-            lfs += BitCount(lf[k]);
-            pairs += BitCount(lf[k] & crBefore);
-        }
-    }
+    ForEachMarkedByte(
+        text,
+        [&](std::uint64_t cr, std::uint64_t lf, std::uint64_t crBefore, std::uint64_t) {
+            crs += BitCount(cr);
+            lfs += BitCount(lf);
+            pairs += BitCount(lf & crBefore);
+            return std::uint64_t{0};
+        },
+        [](std::size_t) { return true; });
     return BreakCounts{pairs, lfs - pairs, crs - pairs};
 }
 

@@ -5,6 +5,7 @@
 #include "LineModel.h"
 #include "SectionFormat.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -82,12 +83,20 @@ std::string LineNumbers(const std::vector<std::size_t>& zeroBased)
 
 // Inputs that the reader would take back as something else are refused
 // before anything is written.
-void CheckInputs(const std::string& path, const SectionSettings& settings, const std::string& notSet,
-                 const SectionMarkers& m)
+void CheckInputs(const std::string& path, const SectionSettings& settings, unsigned codePage,
+                 const std::string& notSet, const SectionMarkers& m)
 {
-    if (settings.HomeDirectory != notSet &&
-        settings.HomeDirectory.find_first_of("\r\n") != std::string::npos)
-        Refuse(path, "ホームディレクトリに改行が含まれています");
+    if (settings.HomeDirectory != notSet) {
+        if (settings.HomeDirectory.find_first_of("\r\n") != std::string::npos)
+            Refuse(path, "ホームディレクトリに改行が含まれています");
+        // Its string literal is made character by character: bytes that are
+        // no text of the code page could take the closing quote with them.
+        try {
+            ToUtf8(settings.HomeDirectory, codePage);
+        } catch (const ECodePageError& e) {
+            Refuse(path, std::string("ホームディレクトリに") + e.what());
+        }
+    }
 
     if (settings.Commands.find(notSet) != std::string::npos) return;
     const std::vector<std::string_view> lines = SplitLines(settings.Commands);
@@ -153,7 +162,7 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     const SectionMarkers markers = EncodeMarkers(codePage);
     const std::string notSet = NotSetText(codePage);
     const bool wanted = SectionWanted(settings, notSet);
-    if (wanted) CheckInputs(pathUtf8, settings, notSet, markers);
+    if (wanted) CheckInputs(pathUtf8, settings, codePage, notSet, markers);
 
     // The scan stops once both section markers are found: the lines around
     // are copied as bytes. The commands markers seen on the way are what
@@ -237,8 +246,12 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     }
 
     const std::string_view parts[] = {bytes.View().substr(0, bom + keepAbove), section, below};
-    if (const FileError failed = ReplaceFileWithParts(pathUtf8, parts, 3, ops))
-        throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8) + Cause(failed));
+    const ReplaceOutcome outcome = ReplaceFileWithParts(pathUtf8, bytes.View(), parts, 3, ops);
+    if (outcome.Error == 0) return;
+    std::string message = Replace1("ファイル %s を作成できません", pathUtf8) + Cause(outcome.Error);
+    if (!outcome.KeptBackup.empty())
+        message += "。元の内容に戻せなかったため、元の内容を " + outcome.KeptBackup + " に残してあります";
+    throw ESectionError(message);
 }
 
 }  // namespace
@@ -251,6 +264,10 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
         SaveSectionBytes(pathUtf8, settings, codePage, ops);
     } catch (const ECodePageError& e) {
         Refuse(pathUtf8, e.what());
+    } catch (const std::bad_alloc&) {
+        // Nothing allocates once the old file is being rewritten: it is as
+        // it was.
+        throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8) + Cause(OutOfMemoryError()));
     }
 }
 

@@ -46,8 +46,11 @@ void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigne
                  IReadFailureReporter& reporter);
 
 /// Replaces the managed section of the existing file at `pathUtf8` with one
-/// built from `settings`, keeping every other line. The file is replaced as
-/// a whole and safely: on any failure it is left as it was.
+/// built from `settings`, keeping every other byte. The file is
+/// replaced safely (a new file moved over it, or, where that would change
+/// what it is, rewritten in place after a backup in the user's cache folder):
+/// on any failure it is left as it was, or the message says where its old
+/// bytes are.
 /// Throws ESectionError.
 void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage);
 

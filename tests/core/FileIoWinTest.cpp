@@ -63,4 +63,55 @@ INSTANTIATE_TEST_SUITE_P(Guards, ProtectedFileTest,
                                            GuardCase{"OpenWithoutSharing", Guard::OpenWithoutSharing}),
                          [](const ::testing::TestParamInfo<GuardCase>& info) { return info.param.Name; });
 
+TEST(InPlaceTest, AHardLinkStaysOne)
+{
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    WriteBytes(path, "user line\r\n");
+    const std::string link = dir.File("link.m");
+    ASSERT_TRUE(CreateHardLinkW(Wide(link).c_str(), Wide(path).c_str(), nullptr));
+    SectionSettings settings = DefaultSettings(CpUtf8);
+    settings.HomeDirectory = "C:\\work";
+    SaveSection(path, settings, CpUtf8);
+    EXPECT_NE(ReadBytes(path).find("[HomeDirectory]C:\\work"), std::string::npos);
+    EXPECT_EQ(ReadBytes(link), ReadBytes(path));
+    EXPECT_EQ(dir.EntryCount(), 2u);
+}
+
+TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
+{
+    // Left by a killed save a while ago, by a save that may still be
+    // running, and not of this program's making.
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    WriteBytes(path, "a\r\n");
+    const char* const names[] = {".quillane-abcd1234.tmp", ".quillane-fresh000.tmp", ".quillane-x.tmp"};
+    for (const char* name : names) WriteBytes(dir.File(name), "x");
+    for (const char* name : {names[0], names[2]}) {
+        HANDLE h = CreateFileW(Wide(dir.File(name)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+        t.QuadPart -= 10ull * 60 * 10000000;  // ten minutes ago
+        const FILETIME old{t.LowPart, t.HighPart};
+        ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &old));
+        CloseHandle(h);
+    }
+    SaveSection(path, SectionSettings{"C:\\work", false, "(未設定)"}, CpUtf8);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / names[0]));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / names[1]));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / names[2]));
+}
+
+TEST(TempFileTest, ANameOfAnyLengthSaves)
+{
+    TempDir dir;
+    const std::string path = dir.File(std::string(200, 'n'));
+    WriteBytes(path, "a\r\n");
+    SaveSection(path, SectionSettings{"C:\\work", false, "(未設定)"}, CpUtf8);
+    EXPECT_NE(ReadBytes(path).find("[HomeDirectory]C:\\work"), std::string::npos);
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <new>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -18,15 +20,16 @@ using namespace quillane::test;
 
 namespace {
 
-enum class Step { None, Resolve, CreateTemp, Write, WriteSecond, Flush, Close, Replace, ReadOnlyFolder };
+enum class Step { None, Resolve, CreateTemp, Write, WriteSecond, Flush, Commit, Backup, Restore, OutOfMemory };
 
 // The real file system with one chosen step failing with `code`, the way a
-// full disk, a locked file or a read-only folder would make it fail. Tests
-// run as root, where permission bits stop nothing, so faults come in
-// through here.
+// full disk, a locked file or a read-only folder would make it fail; with
+// `inPlace` the file is rewritten in place, as one that the rename would
+// change. Tests run as root, where permission bits stop nothing, so faults
+// come in through here.
 class FaultyOps : public IFileOps {
 public:
-    explicit FaultyOps(Step fail, FileError code = EIO) : FFail(fail), FCode(code) {}
+    FaultyOps(Step fail, FileError code = EIO, bool inPlace = false) : FFail(fail), FCode(code), FInPlace(inPlace) {}
 
     std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
     {
@@ -39,71 +42,97 @@ public:
         return FReal.ResolveTarget(path, target);
     }
 
-    std::unique_ptr<IWritableFile> CreateTempBeside(const std::string& target, std::string& tempPath,
-                                                    FileError& error) override
+    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
     {
-        if (FFail == Step::CreateTemp || FFail == Step::ReadOnlyFolder) {
+        if (FInPlace) {
+            error = NeedsRewriteInPlace;
+            return nullptr;
+        }
+        if (FFail == Step::OutOfMemory) throw std::bad_alloc();
+        if (FFail == Step::CreateTemp) {
             error = FCode;
             return nullptr;
         }
-        auto file = FReal.CreateTempBeside(target, tempPath, error);
+        auto file = FReal.CreateTempBeside(target, error);
         if (!file) return nullptr;
-        return std::make_unique<FaultyFile>(std::move(file), FFail, FCode);
+        return std::make_unique<FaultyFile<ITempFile>>(std::move(file), FFail, FCode);
     }
 
-    FileError Replace(const std::string& tempPath, const std::string& target) override
+    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override
     {
-        if (FFail == Step::Replace || FFail == Step::ReadOnlyFolder) return FCode;
-        return FReal.Replace(tempPath, target);
+        if (FFail == Step::OutOfMemory) throw std::bad_alloc();
+        auto file = FReal.OpenInPlace(target, error);
+        if (!file) return nullptr;
+        return std::make_unique<FaultyFile<IInPlaceFile>>(std::move(file), FFail, FCode);
     }
 
-    void SyncFolderOf(const std::string& target) override { FReal.SyncFolderOf(target); }
-
-    void Remove(const std::string& tempPath) override
+    std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
+                                                FileError& error) override
     {
-        if (FFail == Step::ReadOnlyFolder) return;
-        FReal.Remove(tempPath);
+        if (FFail == Step::Backup) {
+            error = FCode;
+            return nullptr;
+        }
+        auto file = FReal.CreateBackup(target, backupPath, error);
+        Backup = backupPath;
+        return file;
     }
+
+    void Remove(const std::string& path) override { FReal.Remove(path); }
+
+    std::string Backup;  // the backup made, if any
 
 private:
     // Writes part of the data for real before failing, as a full disk does.
-    class FaultyFile : public IWritableFile {
+    template <class File>
+    class FaultyFile : public File {
     public:
-        FaultyFile(std::unique_ptr<IWritableFile> real, Step fail, FileError code)
+        FaultyFile(std::unique_ptr<File> real, Step fail, FileError code)
             : FReal(std::move(real)), FFail(fail), FCode(code)
         {
         }
         FileError Write(const char* data, std::size_t size) override
         {
             ++FWrites;
-            if ((FFail == Step::Write && FWrites == 1) || (FFail == Step::WriteSecond && FWrites == 2)) {
+            const bool first = FFail == Step::Write || FFail == Step::Restore;
+            if ((first && FWrites == 1) || (FFail == Step::WriteSecond && FWrites == 2)) {
                 FReal->Write(data, size / 2);
                 return FCode;
             }
             return FReal->Write(data, size);
         }
-        FileError Flush() override { return FFail == Step::Flush ? FCode : FReal->Flush(); }
-        FileError Close() override
-        {
-            const FileError error = FReal->Close();
-            return FFail == Step::Close ? FCode : error;
-        }
+        // A flush fails once, so that a restore can work.
+        FileError Flush() override { return Once(Step::Flush) ? FCode : FReal->Flush(); }
+        FileError Close() override { return FReal->Close(); }
+        FileError Commit() { return FFail == Step::Commit ? FCode : FReal->Commit(); }
+        // A restore that fails too: the first write fails, and so does going back.
+        FileError Rewind() { return FFail == Step::Restore ? FCode : FReal->Rewind(); }
 
     private:
-        std::unique_ptr<IWritableFile> FReal;
+        bool Once(Step step)
+        {
+            if (FFail != step || FFailed) return false;
+            FFailed = true;
+            return true;
+        }
+
+        std::unique_ptr<File> FReal;
         Step FFail;
         FileError FCode;
         int FWrites = 0;
+        bool FFailed = false;
     };
 
     IFileOps& FReal = SystemFileOps();
     Step FFail;
     FileError FCode;
+    bool FInPlace;
 };
 
 struct FaultCase {
     const char* name;
     Step fail;
+    bool inPlace;
     std::size_t userLines;  // enough lines make the output span several writes
     FileError code;         // what the system says; the message ends with its words
 };
@@ -119,39 +148,68 @@ TEST_P(SaveFaultTest, OldFileStaysByteIdentical)
     for (std::size_t i = 0; i < c.userLines; ++i) before += "line " + std::to_string(i) + "\r";
     WriteBytes(path, before);
 
-    FaultyOps ops(c.fail, c.code);
+    FaultyOps ops(c.fail, c.code, c.inPlace);
+    const FileError cause = c.fail == Step::OutOfMemory ? OutOfMemoryError() : c.code;
     try {
         SaveSection(path, SectionSettings{"/home/u", true, "Print[1]"}, CpUtf8, ops);
         FAIL() << "the save reported success";
     } catch (const ESectionError& e) {
-        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません: " + FileErrorText(c.code));
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません: " + FileErrorText(cause));
     }
     EXPECT_EQ(ReadBytes(path), before);
-    // Only when the folder itself refuses changes may a temporary file stay
-    // (and then none could be made).
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(dir.EntryCount(), 1u) << "a temporary file was left behind";
+    EXPECT_TRUE(ops.Backup.empty() || !std::filesystem::exists(std::filesystem::u8path(ops.Backup)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, SaveFaultTest,
-                         ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, 3, ELOOP},
-                                           FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, 3, ENAMETOOLONG},
-                                           FaultCase{"FirstWriteFails", Step::Write, 3, ENOSPC},
-                                           FaultCase{"LaterWriteFails", Step::WriteSecond, 40000, ENOSPC},
-                                           FaultCase{"FlushFails", Step::Flush, 3, EIO},
-                                           FaultCase{"CloseFails", Step::Close, 3, EFBIG},
-                                           FaultCase{"RenameFails", Step::Replace, 3, EROFS},
-                                           FaultCase{"ReadOnlyFolder", Step::ReadOnlyFolder, 3, EACCES}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Steps, SaveFaultTest,
+    ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, false, 3, ELOOP},
+                      FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, false, 3, ENAMETOOLONG},
+                      FaultCase{"FirstWriteFails", Step::Write, false, 3, ENOSPC},
+                      FaultCase{"LaterWriteFails", Step::WriteSecond, false, 20000, ENOSPC},
+                      FaultCase{"FlushFails", Step::Flush, false, 3, EIO},
+                      FaultCase{"RenameFails", Step::Commit, false, 3, EROFS},
+                      FaultCase{"OutOfMemory", Step::OutOfMemory, false, 3, 0},
+                      FaultCase{"BackupCannotBeCreated", Step::Backup, true, 3, EACCES},
+                      FaultCase{"InPlaceFirstWriteFails", Step::Write, true, 3, ENOSPC},
+                      FaultCase{"InPlaceLaterWriteFails", Step::WriteSecond, true, 20000, ENOSPC},
+                      FaultCase{"InPlaceFlushFails", Step::Flush, true, 3, EFBIG},
+                      FaultCase{"InPlaceOutOfMemory", Step::OutOfMemory, true, 3, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SaveFaultTest, AFailedRestoreNamesTheBackup)
+{
+    TempDir dir;
+    const std::string path = dir.File("init.m");
+    const std::string before = "(* mine *)\r\n";
+    WriteBytes(path, before);
+    FaultyOps ops(Step::Restore, ENOSPC, true);
+    try {
+        SaveSection(path, SectionSettings{"/home/u", true, "Print[1]"}, CpUtf8, ops);
+        FAIL() << "the save reported success";
+    } catch (const ESectionError& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイル " + path + " を作成できません: " + FileErrorText(ENOSPC) +
+                                             "。元の内容に戻せなかったため、元の内容を " + ops.Backup +
+                                             " に残してあります");
+    }
+    EXPECT_EQ(ReadBytes(ops.Backup), before);
+    std::filesystem::remove(std::filesystem::u8path(ops.Backup));
+}
 
 TEST(SaveFaultTest, NoFaultSavesThroughTheSameSeam)
 {
     // The wrapper itself must not be what makes the cases above fail.
-    TempDir dir;
-    const std::string path = dir.File("init.m");
-    WriteBytes(path, "a\n");
-    FaultyOps ops(Step::None);
-    SaveSection(path, SectionSettings{"(未設定)", false, "(未設定)"}, CpUtf8, ops);
-    EXPECT_EQ(ReadBytes(path), "a\n");
+    for (const bool inPlace : {false, true}) {
+        TempDir dir;
+        const std::string path = dir.File("init.m");
+        WriteBytes(path, "a\nb\n");
+        FaultyOps ops(Step::None, 0, inPlace);
+        SaveSection(path, SectionSettings{"(未設定)", true, "(未設定)"}, CpUtf8, ops);
+        EXPECT_EQ(ReadBytes(path).substr(0, 5), "a\nb\n(") << inPlace;
+        EXPECT_EQ(dir.EntryCount(), 1u);
+        EXPECT_EQ(ops.Backup.empty(), !inPlace);
+        EXPECT_TRUE(!inPlace || !std::filesystem::exists(std::filesystem::u8path(ops.Backup)));
+    }
 }
 
 }  // namespace
@@ -337,7 +395,7 @@ TEST(ReplaceFileWithPartsTest, PartsAreWrittenAsTheyAre)
         for (std::size_t i = rng() % 150; i > 0; --i) below += alphabet[rng() % 4];
         WriteBytes(path, "old");
         const std::string_view parts[] = {above, "S\nlone\r", below};
-        ASSERT_EQ(ReplaceFileWithParts(path, parts, 3, SystemFileOps()), 0);
+        ASSERT_EQ(ReplaceFileWithParts(path, "old", parts, 3, SystemFileOps()).Error, 0);
         ASSERT_EQ(ReadBytes(path), above + "S\nlone\r" + below) << round;
     }
     EXPECT_EQ(dir.EntryCount(), 1u);

@@ -307,6 +307,7 @@ struct RefusalCase {
     std::string before;
     SectionSettings settings;
     std::string messagePart;
+    unsigned codePage = CpUtf8;
 };
 
 class SaveRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
@@ -318,7 +319,10 @@ TEST_P(SaveRefusalTest, WritesNothingAndSaysWhy)
     const std::string path = dir.File("init.m");
     WriteBytes(path, c.before);
     try {
-        SaveSection(path, c.settings, CpUtf8);
+        SectionSettings settings = c.settings;
+        if (settings.HomeDirectory == NS) settings.HomeDirectory = NotSetText(c.codePage);
+        if (settings.Commands == NS) settings.Commands = NotSetText(c.codePage);
+        SaveSection(path, settings, c.codePage);
         FAIL() << "saved";
     } catch (const ESectionError& e) {
         const std::string msg = e.what();
@@ -338,6 +342,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EndAboveStartEvenWhenRemoving", Crlf({E, S}), {NS, false, NS}, "手作業で修正"},
         RefusalCase{"HomeWithLf", "", {"a\nb", false, NS}, "改行"},
         RefusalCase{"HomeWithCr", "", {"a\rb", false, NS}, "改行"},
+        // Bytes that are no text: the closing quote of the literal would go.
+        RefusalCase{"HomeEndsInALeadByte", "", {"C:\\\x95", false, NS}, "ホームディレクトリに", CpShiftJis},
+        RefusalCase{"HomeWithAnUnassignedPair", "", {"\x85\x40\"", false, NS}, "ホームディレクトリに", CpShiftJis},
+        RefusalCase{"HomeNotUtf8", "", {"\xE8\xA1\"", false, NS}, "ホームディレクトリに"},
         RefusalCase{"CommandsWithSectionEnd", "", {NS, false, "x\r\n" + E + "\r\ny"}, "コマンドの 2 行目"},
         RefusalCase{"CommandsWithSectionStartUpper", "",
                     {NS, false, "(*--- THIS SECTION IS ADDED BY QUILLANE ---*)"}, "コマンドの 1 行目"},
