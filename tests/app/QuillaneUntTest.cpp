@@ -368,8 +368,8 @@ TEST_F(FrmQuillaneTest, CommandsHoldingTheNotSetTextAmongOthersAskBeforeSaving)
         bool Saved;
     };
     const Case cases[] = {
-        {"取り除いて書き込む(&R)", "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)",
-         true},
+        {"取り除いて書き込む(&R)",
+         "(* Quillane commands begin *)\r\nOff[General::spell]\r\n\r\n(* Quillane commands end *)", true},
         {"ｺﾏﾝﾄﾞなしで書き込む(&W)", "", true},
         {"キャンセル", "", false},
     };
@@ -746,7 +746,8 @@ TEST_F(FrmQuillaneTest, ALeadingTildeInTheFileFieldIsTheHomeFolder)
 TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave)
 {
     const QString perUser = Install.File(QStringLiteral("home/.Wolfram/Kernel/init.m"));
-    const QByteArray section = "(*--- This section is added by Quillane ---*)\r\n(*\r\n[DefineUtils]\r\n*)\r\n";
+    // A new file has no break of its own: the system's, LF here, is used.
+    const QByteArray section = "(*--- This section is added by Quillane ---*)\n(*\n[DefineUtils]\n*)\n";
     for (const char* answer : {"キャンセル", "作成して書き込む(&C)"}) {
         SCOPED_TRACE(answer);
         Dialogs = TScriptedDialogs();
@@ -765,7 +766,7 @@ TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave)
         EXPECT_EQ(QFileInfo::exists(Install.File(QStringLiteral("home/.Wolfram"))), made);
         if (made) {
             EXPECT_TRUE(ReadFile(perUser).startsWith(section)) << ReadFile(perUser).constData();
-            EXPECT_TRUE(ReadFile(perUser).endsWith("(*--- End of section added by Quillane ---*)\r\n"));
+            EXPECT_TRUE(ReadFile(perUser).endsWith("(*--- End of section added by Quillane ---*)\n"));
         }
         EXPECT_EQ(Window->Changed(), !made);
         Window.reset();

@@ -112,7 +112,7 @@ section() {
 around() {
     printf '(* kept above *)\r\n'
     section "$@"
-    printf 'Print["kept below"]\r\n'
+    printf 'Print["kept below"]\n'
 }
 
 # --- the program
@@ -284,7 +284,7 @@ first-start)
     xdotool key --clearmodifiers alt+e
     xdotool type --delay 2 'Off[General::spell]'
     xdotool key --clearmodifiers alt+s
-    around /home/me "Off[General::spell]$CRLF" >"$expected"
+    around /home/me "Off[General::spell]$CRLF$CRLF" >"$expected"
     wait_bytes "$expected"
     xdotool key --clearmodifiers alt+x
     wait_exit
@@ -354,9 +354,11 @@ outside-edit)
     question=$(wait_window '^確認$')
     xdotool windowfocus --sync "$question" key --clearmodifiers alt+o
     wait_gone "$question"
+    # The file's own lines now break with LF mostly: so does the section.
     {
-        around /srv/mine "Off[General::spell]$CRLF$CRLF" | sed '$d'
-        printf 'Print["kept below"]\r\n(* added below *)\r\n'
+        printf '(* kept above *)\r\n'
+        section /srv/mine "Off[General::spell]$CRLF$CRLF" | sed 's/\r$//'
+        printf 'Print["kept below"]\n(* added below *)\n'
     } >"$expected"
     wait_bytes "$expected"
     xdotool windowfocus --sync "$main"
@@ -374,7 +376,8 @@ normal-user)
     xdotool windowfocus --sync "$question" key --clearmodifiers alt+c
     wait_gone "$question"
     init="$user_home/.Wolfram/Kernel/init.m"
-    section /home/user/math "Off[General::spell]$CRLF$CRLF" >"$expected"
+    # A new file has no break of its own: the system's, LF here, is used.
+    section /home/user/math "Off[General::spell]$CRLF$CRLF" | sed 's/\r$//' >"$expected"
     wait_bytes "$expected"
     xdotool windowfocus --sync "$main"
     xdotool key --clearmodifiers alt+x
