@@ -1,6 +1,7 @@
 #include "QuillaneApplication.h"
 
 #include "FailureReport.h"
+#include "InterfaceLanguage.h"
 
 #include <QKeyEvent>
 #include <QLibraryInfo>
@@ -54,10 +55,14 @@ void TQuillaneApplication::SetFailureReport(std::function<void(const QString&)> 
 
 bool TQuillaneApplication::LoadTranslations(const QLocale& locale)
 {
-    if (FQtTranslator) {
-        removeTranslator(FQtTranslator.get());
-        FQtTranslator.reset();
+    for (std::unique_ptr<QTranslator>* loaded : {&FQtTranslator, &FOwnTranslator}) {
+        if (*loaded)
+            removeTranslator(loaded->get());
+        loaded->reset();
     }
+    FOwnTranslator = OwnTranslator(InterfaceLanguage(locale));
+    if (FOwnTranslator)
+        installTranslator(FOwnTranslator.get());
     // qtbase holds the texts of the widgets and dialogs this program uses.
     auto qt = std::make_unique<QTranslator>();
     if (!qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),

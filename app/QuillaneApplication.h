@@ -23,9 +23,10 @@ public:
     /// one it is written to stderr.
     void SetFailureReport(std::function<void(const QString&)> report);
 
-    /// Loads the translations for `locale`: Qt's own texts (dialogs, context
-    /// menus) from the system's Qt translations. Replaces those loaded
-    /// before; false when none exists for the locale's languages.
+    /// Loads the translations for `locale`: the program's own texts in its
+    /// InterfaceLanguage, and Qt's own texts (dialogs, context menus) from
+    /// the system's Qt translations. Replaces those loaded before; false
+    /// when Qt has none for the locale's languages.
     bool LoadTranslations(const QLocale& locale);
 
     bool notify(QObject* receiver, QEvent* event) override;
@@ -33,6 +34,7 @@ public:
 private:
     std::function<void(const QString&)> FReport;
     std::unique_ptr<QTranslator> FQtTranslator;
+    std::unique_ptr<QTranslator> FOwnTranslator;
 };
 
 /// The title of the application, used for the failure report.

@@ -475,7 +475,8 @@ void TFrmQuillane::BrowseDlgOKBtnClick(QObject* /*Sender*/)
 }
 
 // The design values come from the stored form; its handler names are bound
-// to this window's handlers. A form that cannot be applied is reported and
+// to this window's handlers, and its texts are translated as the window's
+// own design values are. A form that cannot be applied is reported and
 // leaves the component with the values applied so far.
 void TFrmQuillane::LoadBrowseDlg()
 {
@@ -486,7 +487,9 @@ void TFrmQuillane::LoadBrowseDlg()
     handlers.NotifyEvents[QStringLiteral("BrowseDlgOKBtnClick")] = [this](QObject* sender) {
         BrowseDlgOKBtnClick(sender);
     };
-    Guarded([&] { LoadBrowseDlgFormFile(*FBrowseDlg, QString::fromLatin1(BrowseDlgFormResource), handlers); });
+    Guarded([&] {
+        LoadBrowseDlgFormFile(*FBrowseDlg, QString::fromLatin1(BrowseDlgFormResource), handlers, "TFrmQuillane");
+    });
 }
 
 // Exit events: focus moving to another control of this window. Focus lost to

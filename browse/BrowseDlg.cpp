@@ -137,7 +137,7 @@ const QString& TBrowseDlg::String(TBrowsePropertyId id) const {
 
 void TBrowseDlg::CheckNotRunning(const char* propertyName) const {
     if (FPrivate->Form == nullptr) return;
-    std::string message = PropertyRunningMessage;
+    std::string message = tr(PropertyRunningMessage).toStdString();
     message.replace(message.find("%s"), 2, propertyName);
     throw EBrowseDlgPropertyError(message);
 }

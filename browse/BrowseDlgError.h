@@ -4,6 +4,8 @@
 
 #include "QuillaneError.h"
 
+#include <QtGlobal>
+
 namespace quillane {
 
 /// Failures of the browse component.
@@ -20,8 +22,9 @@ public:
 
 /// Message of a second Execute while one runs.
 inline constexpr const char* ExecuteRunningMessage = "TBrowseDlg: Execute is already running";
-/// Message of a refused property change; %s is the property's name.
+/// Message of a refused property change, to be translated by TBrowseDlg::tr;
+/// %s is the property's name.
 inline constexpr const char* PropertyRunningMessage =
-    "TBrowseDlg: Execute の実行中には %s プロパティの値を変更できません";
+    QT_TRANSLATE_NOOP("quillane::TBrowseDlg", "TBrowseDlg: Execute の実行中には %s プロパティの値を変更できません");
 
 }  // namespace quillane

@@ -3,6 +3,8 @@
 #include "BrowseOptions.h"
 #include "ShellRoutines.h"
 
+#include <QCoreApplication>
+
 #include <array>
 #include <cstddef>
 
@@ -34,6 +36,9 @@ constexpr TPropertyType Boolean(bool value) {
 constexpr TPropertyType String(const char* value) {
     return {TPropertyKind::String, 0, value, {}};
 }
+constexpr TPropertyType Text(const char* value) {
+    return {TPropertyKind::String, 0, value, {}, true};
+}
 template <std::size_t N>
 constexpr TPropertyType Enumeration(const std::array<const char*, N>& names, int value) {
     return {TPropertyKind::Enumeration, value, "", NamesOf(names)};
@@ -54,10 +59,12 @@ constexpr TBrowseProperty Properties[] = {
     {bpBtnHeight, "BtnHeight", Integer(24), E::Layout},
     {bpBtnHorzMargin, "BtnHorzMargin", Integer(12), E::Layout},
     {bpBtnHorzSpacing, "BtnHorzSpacing", Integer(8), E::Layout},
-    {bpCancelBtnCaption, "CancelBtnCaption", String("キャンセル(&C)"), E::CancelBtnCaption},
+    {bpCancelBtnCaption, "CancelBtnCaption", Text(QT_TRANSLATE_NOOP("quillane::TBrowseDlg", "キャンセル(&C)")),
+     E::CancelBtnCaption},
     {bpCancelBtnWidth, "CancelBtnWidth", Integer(88), E::Layout},
-    {bpCaption, "Caption", String("フォルダの参照"), E::Caption},
-    {bpCustomBtnCaption, "CustomBtnCaption", String("カスタム(&U)"), E::CustomBtnCaption},
+    {bpCaption, "Caption", Text(QT_TRANSLATE_NOOP("quillane::TBrowseDlg", "フォルダの参照")), E::Caption},
+    {bpCustomBtnCaption, "CustomBtnCaption", Text(QT_TRANSLATE_NOOP("quillane::TBrowseDlg", "カスタム(&U)")),
+     E::CustomBtnCaption},
     {bpCustomBtnChecked, "CustomBtnChecked", Boolean(false), E::CustomBtnChecked},
     {bpCustomBtnEnabled, "CustomBtnEnabled", Boolean(true), E::CustomBtnEnabled},
     {bpCustomBtnType, "CustomBtnType", Enumeration(CustomBtnTypeNames, cbNone), E::Refused},
@@ -68,15 +75,15 @@ constexpr TBrowseProperty Properties[] = {
     {bpCustomEditVisible, "CustomEditVisible", Boolean(true), E::CustomEditVisible},
     {bpFont, "Font", ObjectOf(TPropertyKind::Font), E::Font},
     {bpHeight, "Height", Integer(300), E::BoundsAndLayout},
-    {bpOKBtnCaption, "OKBtnCaption", String("&OK"), E::OKBtnCaption},
+    {bpOKBtnCaption, "OKBtnCaption", Text(QT_TRANSLATE_NOOP("quillane::TBrowseDlg", "&OK")), E::OKBtnCaption},
     {bpOKBtnWidth, "OKBtnWidth", Integer(88), E::Layout},
     {bpOptions, "Options", Set(OptionNames, TBrowseOptions{boReturnOnlyDirectory}.Bits()), E::Refused},
     {bpRoot, "Root", String(""), E::Refused},
     {bpScreenCenter, "ScreenCenter", Boolean(true), E::Bounds},
     {bpSpecialRoot, "SpecialRoot", Enumeration(SpecialFolderNames, shell::sfDesktop), E::Refused},
-    {bpText1, "Text1", String(""), E::Text1},
+    {bpText1, "Text1", Text(""), E::Text1},
     {bpText1Visible, "Text1Visible", Boolean(true), E::Layout},
-    {bpText2, "Text2", String(""), E::Text2},
+    {bpText2, "Text2", Text(""), E::Text2},
     {bpText2Visible, "Text2Visible", Boolean(false), E::Layout},
     {bpTextHorzMargin, "TextHorzMargin", Integer(12), E::TextMargin},
     {bpTopMargin, "TopMargin", Integer(8), E::Layout},
@@ -110,6 +117,9 @@ const TBrowseProperty* FindBrowseProperty(const QString& name) {
 }
 
 TPropertyValue DefaultValue(const TBrowseProperty& property) {
+    // The context is the component's, as its tr() names it.
+    if (property.Type.Text && *property.Type.DefaultText != '\0')
+        return QCoreApplication::translate("quillane::TBrowseDlg", property.Type.DefaultText);
     if (property.Type.Kind == TPropertyKind::String) return QString::fromUtf8(property.Type.DefaultText);
     return property.Type.Default;
 }

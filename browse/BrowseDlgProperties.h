@@ -108,8 +108,9 @@ struct TValueNames {
 struct TPropertyType {
     TPropertyKind Kind;
     int Default;              ///< integers, Booleans, ordinals, set bits
-    const char* DefaultText;  ///< strings (UTF-8)
+    const char* DefaultText;  ///< strings (UTF-8); a text's in Japanese, the source language
     TValueNames Names;        ///< enumerations and sets
+    bool Text = false;        ///< a string the user reads (a caption), translated; not a path
 };
 
 /// One published property.
@@ -128,7 +129,8 @@ using TPropertyValue = std::variant<int, QString>;
 const TBrowseProperty& BrowseProperty(TBrowsePropertyId id);
 /// The entry named `name`; null for no property of that name.
 const TBrowseProperty* FindBrowseProperty(const QString& name);
-/// The default value of a property of a kind with a TPropertyValue.
+/// The default value of a property of a kind with a TPropertyValue; a
+/// text's in the user's language.
 TPropertyValue DefaultValue(const TBrowseProperty& property);
 /// Whether `value` is one that `property` can hold: of its kind, and a
 /// named ordinal or set of named members.

@@ -2,6 +2,7 @@
 
 #include "BrowseDlg.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <array>
@@ -303,7 +304,7 @@ private:
     int FPos = 0;
 };
 
-void LoadProperty(TBrowseDlg& dlg, const TBrowseProperty& property, TValueReader& r) {
+void LoadProperty(TBrowseDlg& dlg, const TBrowseProperty& property, TValueReader& r, const char* context) {
     const TPropertyType& type = property.Type;
     TPropertyValue value;
     switch (type.Kind) {
@@ -314,7 +315,8 @@ void LoadProperty(TBrowseDlg& dlg, const TBrowseProperty& property, TValueReader
         value = r.Boolean() ? 1 : 0;
         break;
     case TPropertyKind::String:
-        value = r.String();
+        value = context && type.Text ? QCoreApplication::translate(context, r.String().toUtf8().constData())
+                                     : r.String();
         break;
     case TPropertyKind::Enumeration:
         value = r.Enumeration(type.Names);
@@ -391,9 +393,10 @@ bool LoadEvent(TBrowseDlg& dlg, const QString& name, const QString& handler, TVa
     return false;
 }
 
-void LoadLine(TBrowseDlg& dlg, const QString& name, TValueReader& r, const TBrowseHandlerTable& handlers) {
+void LoadLine(TBrowseDlg& dlg, const QString& name, TValueReader& r, const TBrowseHandlerTable& handlers,
+              const char* context) {
     if (const TBrowseProperty* property = FindBrowseProperty(name)) {
-        LoadProperty(dlg, *property, r);
+        LoadProperty(dlg, *property, r, context);
         return;
     }
     if (name.startsWith(u"Font.") && LoadFontAttribute(dlg, name.mid(5), r)) return;
@@ -421,7 +424,8 @@ QString SaveBrowseDlgForm(const TBrowseDlg& dlg) {
     return out.Text();
 }
 
-void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers) {
+void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers,
+                       const char* context) {
     const QStringList lines = text.split(u'\n');
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);
@@ -432,15 +436,16 @@ void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandle
         const int eq = line.indexOf(u'=');
         if (eq < 0) TValueReader(line, number).Fail(QStringLiteral("'Name = value' expected"));
         TValueReader r(line.mid(eq + 1), number);
-        LoadLine(dlg, line.left(eq).trimmed(), r, handlers);
+        LoadLine(dlg, line.left(eq).trimmed(), r, handlers, context);
     }
 }
 
-void LoadBrowseDlgFormFile(TBrowseDlg& dlg, const QString& fileName, const TBrowseHandlerTable& handlers) {
+void LoadBrowseDlgFormFile(TBrowseDlg& dlg, const QString& fileName, const TBrowseHandlerTable& handlers,
+                           const char* context) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EBrowseDlgError(QStringLiteral("Cannot read the stored form %1").arg(fileName).toStdString());
-    LoadBrowseDlgForm(dlg, QString::fromUtf8(file.readAll()), handlers);
+    LoadBrowseDlgForm(dlg, QString::fromUtf8(file.readAll()), handlers, context);
 }
 
 }  // namespace quillane

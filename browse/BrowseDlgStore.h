@@ -35,13 +35,17 @@ QString SaveBrowseDlgForm(const TBrowseDlg& dlg);
 
 /// Applies a stored form to `dlg` as its setters would (so a running
 /// component refuses what they refuse), binding events from `handlers` and
-/// recording their names. Throws EBrowseDlgError naming the line for an
-/// unknown property, a malformed value or an unknown handler; lines before
-/// the faulty one stay applied.
-void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers);
+/// recording their names. With a `context` (the owner's), the form's texts
+/// (captions, text rows; not paths) are translated in it, as a Qt Designer
+/// form's are. Throws EBrowseDlgError naming the line for an unknown
+/// property, a malformed value or an unknown handler; lines before the
+/// faulty one stay applied.
+void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers,
+                       const char* context = nullptr);
 
 /// Reads a stored form from a file or Qt resource (":/...") and applies it.
 /// Throws EBrowseDlgError when the file cannot be read, or as above.
-void LoadBrowseDlgFormFile(TBrowseDlg& dlg, const QString& fileName, const TBrowseHandlerTable& handlers);
+void LoadBrowseDlgFormFile(TBrowseDlg& dlg, const QString& fileName, const TBrowseHandlerTable& handlers,
+                           const char* context = nullptr);
 
 }  // namespace quillane

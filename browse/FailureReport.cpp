@@ -1,5 +1,6 @@
 #include "FailureReport.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -36,7 +37,7 @@ QString ExceptionMessage(std::exception_ptr error) {
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {
-        return QStringLiteral("予期しないエラーが発生しました");
+        return QCoreApplication::translate("quillane::FailureReport", "予期しないエラーが発生しました");
     }
 }
 

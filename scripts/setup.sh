@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
   libfontconfig-dev fonts-ipafont-gothic adwaita-icon-theme
   xvfb xauth xdotool x11-utils openbox
   fuse3 libfuse3-dev

@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
 
@@ -89,6 +90,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: quillane_snapshot <main.png> [<folder.png>]\n");
         return 2;
     }
+    app.LoadTranslations(QLocale());
     UseDesignFontEverywhere();
     auto folders = std::make_shared<shell::MemoryShell>(SampleFolders);
     folders->SetSpecialFolder(17, "Computer");  // the computer's platform id

@@ -1,11 +1,14 @@
 #include "AppTestSupport.h"
 
+#include "InterfaceLanguage.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QTranslator>
 #include <QWidget>
 
 #include <stdexcept>
@@ -127,6 +130,20 @@ void RunUntilIdle()
     // A short wait makes the loop block once, which is when idle updates run.
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+TInterfaceLanguage::TInterfaceLanguage(QLocale::Language language) : FTranslator(OwnTranslator(language))
+{
+    if (language != QLocale::Japanese && !FTranslator)
+        throw std::runtime_error("no translation into " + QLocale::languageToString(language).toStdString());
+    if (FTranslator)
+        QCoreApplication::installTranslator(FTranslator.get());
+}
+
+TInterfaceLanguage::~TInterfaceLanguage()
+{
+    if (FTranslator)
+        QCoreApplication::removeTranslator(FTranslator.get());
 }
 
 }  // namespace quillane::test

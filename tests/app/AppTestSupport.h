@@ -5,6 +5,7 @@
 #include "MemoryRegistry.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 
 #include <ostream>
 
+class QTranslator;
 class QWidget;
 
 /// Shows QStrings readably in GoogleTest's failure messages. Every test file
@@ -101,5 +103,21 @@ void TypeInto(QWidget* field, const QString& text);
 
 /// Runs the event loop until it would block, so idle-time updates run.
 void RunUntilIdle();
+
+/// The languages of the program's texts that the window tests run in.
+inline constexpr QLocale::Language InterfaceLanguages[] = {QLocale::Japanese, QLocale::English};
+
+/// The program's texts in `language` while it lives, as written again
+/// afterwards. Windows made meanwhile show that language.
+class TInterfaceLanguage {
+public:
+    explicit TInterfaceLanguage(QLocale::Language language);
+    ~TInterfaceLanguage();
+    TInterfaceLanguage(const TInterfaceLanguage&) = delete;
+    TInterfaceLanguage& operator=(const TInterfaceLanguage&) = delete;
+
+private:
+    std::unique_ptr<QTranslator> FTranslator;
+};
 
 }  // namespace quillane::test

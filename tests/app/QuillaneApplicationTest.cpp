@@ -89,16 +89,22 @@ TEST(TQuillaneApplication, AltLetterNeverBecomesTextWhileAcceleratorsStillWork)
     EXPECT_TRUE(line->text().isEmpty());
 }
 
-TEST(TQuillaneApplication, QtsOwnTextsFollowTheLocale)
+TEST(TQuillaneApplication, QtsOwnTextsAndTheProgramsFollowTheLocale)
 {
     auto* app = qobject_cast<TQuillaneApplication*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
+    const char* const caption = "フォルダの参照";
     EXPECT_TRUE(app->LoadTranslations(QLocale(QLocale::Japanese, QLocale::Japan)));
     const QString japanese = QCoreApplication::translate("QLineEdit", "&Undo");
     EXPECT_NE(japanese, undo);
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
-    // English: Qt's own texts again.
+    EXPECT_EQ(QCoreApplication::translate("quillane::TBrowseDlg", caption), QString::fromUtf8(caption));
+    // English: Qt's own texts again, and the program's in English.
     app->LoadTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Undo"), undo);
+    EXPECT_EQ(QCoreApplication::translate("quillane::TBrowseDlg", caption), QStringLiteral("Browse for Folder"));
+    // The C locale: the program's texts as written, Qt's as well.
+    EXPECT_FALSE(app->LoadTranslations(QLocale::c()));
+    EXPECT_EQ(QCoreApplication::translate("quillane::TBrowseDlg", caption), QString::fromUtf8(caption));
 }

@@ -1276,52 +1276,62 @@ public:
 
 TEST_F(HomeFolderTest, DesignValuesLoadedFromTheStoredForm)
 {
-    StartWithHome(std::nullopt);
-    const TBrowseDlg& dlg = Window->BrowseDlg();
-    EXPECT_EQ(dlg.objectName(), QStringLiteral("BrowseDlg"));
-    EXPECT_EQ(dlg.parent(), Window.get());
+    for (const QLocale::Language language : InterfaceLanguages) {
+        SCOPED_TRACE(QLocale::languageToString(language).toStdString());
+        const TInterfaceLanguage shown(language);
+        StartWithHome(std::nullopt);
+        const TBrowseDlg& dlg = Window->BrowseDlg();
+        EXPECT_EQ(dlg.objectName(), QStringLiteral("BrowseDlg"));
+        EXPECT_EQ(dlg.parent(), Window.get());
 
-    const std::map<QString, QVariant> design = {
-        {QStringLiteral("Caption"), QStringLiteral("フォルダの参照")},
-        {QStringLiteral("Text1"), QStringLiteral("$HomeDirectoryを選んでください")},
-        {QStringLiteral("SpecialRoot"), QVariant::fromValue(shell::sfMyComputer)},
-        {QStringLiteral("CustomEditType"), QVariant::fromValue(ceComboBox)},
-        {QStringLiteral("OKBtnCaption"), QStringLiteral("&OK")},
-        {QStringLiteral("CancelBtnCaption"), QStringLiteral("キャンセル(&C)")},
-        {QStringLiteral("CustomBtnCaption"), QStringLiteral("カスタム(&U)")},
-    };
-    // Every other property keeps the component's default.
-    const TBrowseDlg defaults;
-    const QMetaObject* meta = dlg.metaObject();
-    int checked = 0;
-    for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const QString name = QString::fromLatin1(property.name());
-        const auto it = design.find(name);
-        const QVariant expected = it != design.end() ? it->second : property.read(&defaults);
-        EXPECT_EQ(property.read(&dlg), expected) << name.toStdString();
-        checked += it != design.end();
-    }
-    EXPECT_EQ(checked, static_cast<int>(design.size()));
+        std::map<QString, QVariant> design = {
+            {QStringLiteral("Caption"), QStringLiteral("フォルダの参照")},
+            {QStringLiteral("Text1"), QStringLiteral("$HomeDirectoryを選んでください")},
+            {QStringLiteral("SpecialRoot"), QVariant::fromValue(shell::sfMyComputer)},
+            {QStringLiteral("CustomEditType"), QVariant::fromValue(ceComboBox)},
+            {QStringLiteral("OKBtnCaption"), QStringLiteral("&OK")},
+            {QStringLiteral("CancelBtnCaption"), QStringLiteral("キャンセル(&C)")},
+            {QStringLiteral("CustomBtnCaption"), QStringLiteral("カスタム(&U)")},
+        };
+        if (language == QLocale::English)
+            for (const auto& [name, text] : {std::pair{"Caption", "Browse for Folder"},
+                                             {"Text1", "Choose the folder for $HomeDirectory"},
+                                             {"CancelBtnCaption", "&Cancel"},
+                                             {"CustomBtnCaption", "C&ustom"}})
+                design[QString::fromLatin1(name)] = QString::fromLatin1(text);
+        // Every other property keeps the component's default.
+        const TBrowseDlg defaults;
+        const QMetaObject* meta = dlg.metaObject();
+        int checked = 0;
+        for (int i = QObject::staticMetaObject.propertyCount(); i < meta->propertyCount(); ++i) {
+            const QMetaProperty property = meta->property(i);
+            const QString name = QString::fromLatin1(property.name());
+            const auto it = design.find(name);
+            const QVariant expected = it != design.end() ? it->second : property.read(&defaults);
+            EXPECT_EQ(property.read(&dlg), expected) << name.toStdString();
+            checked += it != design.end();
+        }
+        EXPECT_EQ(checked, static_cast<int>(design.size()));
 
-    const struct {
-        const char* Event;
-        bool Bound;
-        const char* Handler;
-    } events[] = {
-        {"OnShow", static_cast<bool>(dlg.OnShow), "BrowseDlgShow"},
-        {"OnChange", static_cast<bool>(dlg.OnChange), ""},
-        {"OnCustomBtnClick", static_cast<bool>(dlg.OnCustomBtnClick), ""},
-        {"OnCustomEditChange", static_cast<bool>(dlg.OnCustomEditChange), ""},
-        {"OnOKBtnClick", static_cast<bool>(dlg.OnOKBtnClick), "BrowseDlgOKBtnClick"},
-        {"OnCancelBtnClick", static_cast<bool>(dlg.OnCancelBtnClick), ""},
-        {"OnAddHistrory", static_cast<bool>(dlg.OnAddHistrory), ""},
-    };
-    for (const auto& e : events) {
-        EXPECT_EQ(dlg.HandlerName(QString::fromLatin1(e.Event)), QString::fromUtf8(e.Handler)) << e.Event;
-        EXPECT_EQ(e.Bound, *e.Handler != '\0') << e.Event;
+        const struct {
+            const char* Event;
+            bool Bound;
+            const char* Handler;
+        } events[] = {
+            {"OnShow", static_cast<bool>(dlg.OnShow), "BrowseDlgShow"},
+            {"OnChange", static_cast<bool>(dlg.OnChange), ""},
+            {"OnCustomBtnClick", static_cast<bool>(dlg.OnCustomBtnClick), ""},
+            {"OnCustomEditChange", static_cast<bool>(dlg.OnCustomEditChange), ""},
+            {"OnOKBtnClick", static_cast<bool>(dlg.OnOKBtnClick), "BrowseDlgOKBtnClick"},
+            {"OnCancelBtnClick", static_cast<bool>(dlg.OnCancelBtnClick), ""},
+            {"OnAddHistrory", static_cast<bool>(dlg.OnAddHistrory), ""},
+        };
+        for (const auto& e : events) {
+            EXPECT_EQ(dlg.HandlerName(QString::fromLatin1(e.Event)), QString::fromUtf8(e.Handler)) << e.Event;
+            EXPECT_EQ(e.Bound, *e.Handler != '\0') << e.Event;
+        }
+        EXPECT_TRUE(Dialogs.Reports.isEmpty());
     }
-    EXPECT_TRUE(Dialogs.Reports.isEmpty());
 }
 
 // The shipped resource says exactly what the component stores for these

@@ -150,6 +150,21 @@ TEST_F(BrowseDlgStoreTest, LoadingAppliesValuesAndBindsHandlers) {
     EXPECT_TRUE(saved.contains("OnOKBtnClick = BrowseDlgOKBtnClick\n"));
 }
 
+// An owner's form is translated in the owner's context, its texts only.
+TEST_F(BrowseDlgStoreTest, LoadingTranslatesTheTextsInTheGivenContext) {
+    const TMarkingTranslator translator("TOwner");
+    const QString form = QStringLiteral("Caption = 'フォルダ'\nText2 = 'two'\nRoot = '/home'\nCustomEditItems = ('/a')\n");
+    for (const char* context : {static_cast<const char*>(nullptr), "TOwner"}) {
+        SCOPED_TRACE(context ? context : "no context");
+        TBrowseDlg dlg;
+        LoadBrowseDlgForm(dlg, form, {}, context);
+        EXPECT_EQ(dlg.Caption(), QString::fromUtf8(context ? "<フォルダ>" : "フォルダ"));
+        EXPECT_EQ(dlg.Text2(), QString::fromUtf8(context ? "<two>" : "two"));
+        EXPECT_EQ(dlg.Root(), QStringLiteral("/home"));
+        EXPECT_EQ(dlg.CustomEditItems().Lines(), QStringList{QStringLiteral("/a")});
+    }
+}
+
 TEST_F(BrowseDlgStoreTest, EveryStoredValueSurvivesSaveAndLoad) {
     TBrowseDlg dlg;
     dlg.SetBottomMargin(1);

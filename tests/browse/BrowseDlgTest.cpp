@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -47,35 +48,44 @@ QVariant OfType(QMetaType type, int n) {
 }
 
 // Every property of the table is published, nothing else is, and a new
-// component reads the table's default through the meta-object.
+// component reads the table's default through the meta-object; its
+// captions in the user's language.
 TEST_F(BrowseDlgTest, NewComponentHasEveryDefault) {
-    TBrowseDlg dlg;
-    const QMetaObject& meta = *dlg.metaObject();
-    EXPECT_EQ(meta.propertyCount() - meta.propertyOffset(), BrowsePropertyCount);
-    for (int id = 0; id < BrowsePropertyCount; ++id) {
-        const TBrowseProperty& property = BrowseProperty(TBrowsePropertyId(id));
-        SCOPED_TRACE(property.Name);
-        const int index = meta.indexOfProperty(property.Name);
-        ASSERT_GE(index, 0) << "not published";
-        const QVariant actual = meta.property(index).read(&dlg);
-        switch (property.Type.Kind) {
-        case TPropertyKind::Lines:
-            EXPECT_EQ(actual.toStringList(), QStringList());
-            break;
-        case TPropertyKind::Font:
-            EXPECT_TRUE(actual.value<TFont>() == SystemFont());
-            break;
-        case TPropertyKind::String:
-            EXPECT_EQ(actual.toString(), QString::fromUtf8(property.Type.DefaultText));
-            break;
-        default:
-            EXPECT_EQ(AsNumber(actual), property.Type.Default);
+    for (const bool translated : {false, true}) {
+        SCOPED_TRACE(translated ? "translated" : "as written");
+        std::optional<TMarkingTranslator> translator;
+        if (translated) translator.emplace("quillane::TBrowseDlg");
+        TBrowseDlg dlg;
+        const QMetaObject& meta = *dlg.metaObject();
+        EXPECT_EQ(meta.propertyCount() - meta.propertyOffset(), BrowsePropertyCount);
+        for (int id = 0; id < BrowsePropertyCount; ++id) {
+            const TBrowseProperty& property = BrowseProperty(TBrowsePropertyId(id));
+            SCOPED_TRACE(property.Name);
+            const int index = meta.indexOfProperty(property.Name);
+            ASSERT_GE(index, 0) << "not published";
+            const QVariant actual = meta.property(index).read(&dlg);
+            switch (property.Type.Kind) {
+            case TPropertyKind::Lines:
+                EXPECT_EQ(actual.toStringList(), QStringList());
+                break;
+            case TPropertyKind::Font:
+                EXPECT_TRUE(actual.value<TFont>() == SystemFont());
+                break;
+            case TPropertyKind::String: {
+                const QString text = QString::fromUtf8(property.Type.DefaultText);
+                const bool marked = translated && property.Type.Text && !text.isEmpty();
+                EXPECT_EQ(actual.toString(), marked ? u'<' + text + u'>' : text);
+                break;
+            }
+            default:
+                EXPECT_EQ(AsNumber(actual), property.Type.Default);
+            }
         }
+        EXPECT_TRUE(dlg.CustomEditText().isEmpty());
+        EXPECT_TRUE(dlg.SelectedPath().isEmpty());
+        EXPECT_TRUE(dlg.SelectedName().isEmpty());
+        EXPECT_EQ(dlg.Form(), nullptr);
     }
-    EXPECT_TRUE(dlg.CustomEditText().isEmpty());
-    EXPECT_TRUE(dlg.SelectedPath().isEmpty());
-    EXPECT_TRUE(dlg.SelectedName().isEmpty());
-    EXPECT_EQ(dlg.Form(), nullptr);
 }
 
 // Each published setter writes its own table entry, and its getter reads

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,21 @@ inline bool RunBrowse(TBrowseDlg& dlg, const std::function<void(TBrowseDlgForm&)
     });
     return dlg.Execute();
 }
+
+/// While it lives, translates every text of one context into the text in
+/// angle brackets, so that a test sees which texts go through which context.
+class TMarkingTranslator : public QTranslator {
+public:
+    explicit TMarkingTranslator(const char* context) : FContext(context) { QCoreApplication::installTranslator(this); }
+    ~TMarkingTranslator() override { QCoreApplication::removeTranslator(this); }
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* = nullptr, int = -1) const override {
+        return FContext == context ? u'<' + QString::fromUtf8(source) + u'>' : QString();
+    }
+
+private:
+    std::string FContext;
+};
 
 /// Starts the browse unit on a fresh in-memory namespace for each test and
 /// collects failure reports.
