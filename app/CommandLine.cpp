@@ -1,11 +1,15 @@
 #include "CommandLine.h"
 
+#include "InterfaceLanguage.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTranslator>
 
 #include <cstdio>
+#include <memory>
 
 namespace quillane {
 
@@ -43,12 +47,17 @@ TCommandLine ParseCommandLine(int argc, char** argv)
     // A core application only: it needs no display, and it is gone before
     // the real one starts.
     QCoreApplication core(argc, argv);
+    // The help and the messages in the language of the window.
+    const std::unique_ptr<QTranslator> translator = OwnTranslator(InterfaceLanguage(QLocale()));
+    if (translator)
+        QCoreApplication::installTranslator(translator.get());
     QCoreApplication::setApplicationName(QStringLiteral("quillane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLANE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。"));
+        QCoreApplication::translate("quillane::CommandLine",
+                                    "Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。"));
     // Qt's options are single-dash words (-platform, -style).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
@@ -64,7 +73,8 @@ TCommandLine ParseCommandLine(int argc, char** argv)
         parser.addOption(option);
     }
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("編集する init.m (省略すると、見つかった設定ﾌｧｲﾙ)"),
+                                 QCoreApplication::translate("quillane::CommandLine",
+                                                             "編集する init.m (省略すると、見つかった設定ﾌｧｲﾙ)"),
                                  QStringLiteral("[FILE]"));
 
     TCommandLine result;
@@ -86,12 +96,15 @@ TCommandLine ParseCommandLine(int argc, char** argv)
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        Print(stderr, QStringLiteral("quillane: 編集できるﾌｧｲﾙは一つだけです\n\n%1").arg(usage));
+        Print(stderr, QCoreApplication::translate("quillane::CommandLine", "quillane: 編集できるﾌｧｲﾙは一つだけです\n\n%1")
+                          .arg(usage));
         result.ExitCode = 2;
         return result;
     }
     if (NoDisplay() && !parser.isSet(QStringLiteral("platform"))) {
-        Print(stderr, QStringLiteral("quillane: 画面に接続できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)\n"));
+        Print(stderr, QCoreApplication::translate(
+                          "quillane::CommandLine",
+                          "quillane: 画面に接続できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)\n"));
         result.ExitCode = 1;
         return result;
     }

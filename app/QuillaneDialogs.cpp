@@ -61,7 +61,7 @@ void TQtDialogs::SetParent(QWidget* parent)
 
 void TQtDialogs::ShowReadFailure(const QString& text)
 {
-    ShowErrorBox(FParent, QStringLiteral("エラー"), text);
+    ShowErrorBox(FParent, tr("エラー"), text);
 }
 
 void TQtDialogs::ShowFailureReport(const QString& text)
@@ -71,8 +71,7 @@ void TQtDialogs::ShowFailureReport(const QString& text)
 
 TSaveAnswer TQtDialogs::AskSaveChanges()
 {
-    switch (Ask({QStringLiteral("内容が変更されています。変更を保存しますか？"),
-                 {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")}, 0, 2})) {
+    switch (Ask({tr("内容が変更されています。変更を保存しますか？"), {tr("はい(&Y)"), tr("いいえ(&N)"), tr("キャンセル")}, 0, 2})) {
     case 0:
         return TSaveAnswer::Yes;
     case 1:
@@ -85,7 +84,7 @@ TSaveAnswer TQtDialogs::AskSaveChanges()
 int TQtDialogs::Ask(const TQuestion& question)
 {
     TFixedButtonOrderStyle order;  // outlives the box that uses it
-    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), question.Text, QMessageBox::NoButton, FParent);
+    QMessageBox box(QMessageBox::Question, tr("確認"), question.Text, QMessageBox::NoButton, FParent);
     // The button box lays its buttons out as they are added.
     if (auto* buttons = box.findChild<QDialogButtonBox*>())
         buttons->setStyle(&order);

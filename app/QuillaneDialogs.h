@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +52,7 @@ QStringList InitFileNameFilters();
 
 /// The real boxes: QMessageBox and QFileDialog, modal to `parent`.
 class TQtDialogs : public IQuillaneDialogs {
+    Q_DECLARE_TR_FUNCTIONS(quillane::TQtDialogs)
 public:
     /// `nativeFileDialog` false forces Qt's own widget dialog (tests).
     explicit TQtDialogs(QWidget* parent, bool nativeFileDialog = true);

@@ -89,9 +89,10 @@ QString ExpandHome(const QString& path)
     return path;
 }
 
-const QString Yes = QStringLiteral("はい(&Y)");
-const QString No = QStringLiteral("いいえ(&N)");
-const QString Cancel = QStringLiteral("キャンセル");
+// Answers of the window's questions, translated where they are asked.
+const char* const Yes = QT_TRANSLATE_NOOP("quillane::TFrmQuillane", "はい(&Y)");
+const char* const No = QT_TRANSLATE_NOOP("quillane::TFrmQuillane", "いいえ(&N)");
+const char* const Cancel = QT_TRANSLATE_NOOP("quillane::TFrmQuillane", "キャンセル");
 
 }  // namespace
 
@@ -141,7 +142,7 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     QAction* choose = ui->EdtFileName->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
                                                   QLineEdit::TrailingPosition);
     choose->setObjectName(QStringLiteral("ActChooseInitFile"));
-    choose->setToolTip(QStringLiteral("このｺﾝﾋﾟｭｰﾀの設定ﾌｧｲﾙから選ぶ (F4)"));
+    choose->setToolTip(tr("このｺﾝﾋﾟｭｰﾀの設定ﾌｧｲﾙから選ぶ (F4)"));
     connect(choose, &QAction::triggered, this, &TFrmQuillane::ChooseInitFileAmongCandidates);
 
     // Editors save by replacing the file, which ends a watch on the file
@@ -370,7 +371,7 @@ bool TFrmQuillane::QueryClose()
         return SaveInto(ui->EdtFileName->text());
     } catch (...) {
         Report(std::current_exception(),
-               QStringLiteral("保存せずに終了するには、もう一度終了して「いいえ」を選んでください。"));
+               tr("保存せずに終了するには、もう一度終了して「いいえ」を選んでください。"));
         return false;
     }
 }
@@ -414,22 +415,22 @@ QString Describe(const InitFileCandidate& c)
     QString kind;
     switch (c.Kind) {
     case InitFileKind::PerUser:
-        kind = QStringLiteral("このﾕｰｻﾞｰ用");
+        kind = TFrmQuillane::tr("このﾕｰｻﾞｰ用");
         break;
     case InitFileKind::AllUsers:
-        kind = QStringLiteral("全ﾕｰｻﾞｰ用");
+        kind = TFrmQuillane::tr("全ﾕｰｻﾞｰ用");
         break;
     case InitFileKind::Installation:
-        kind = (QStringLiteral("ｲﾝｽﾄｰﾙ先 ") + QString::fromStdString(c.Product) + u' ' +
-                QString::fromStdString(c.Version))
+        kind = TFrmQuillane::tr("ｲﾝｽﾄｰﾙ先 %1 %2")
+                   .arg(QString::fromStdString(c.Product), QString::fromStdString(c.Version))
                    .trimmed();
         break;
     }
     QString access;
     if (c.Access.Exists)
-        access = c.Access.Writable ? QStringLiteral("書き込み可") : QStringLiteral("書き込み不可");
+        access = c.Access.Writable ? TFrmQuillane::tr("書き込み可") : TFrmQuillane::tr("書き込み不可");
     else
-        access = c.Access.Writable ? QStringLiteral("未作成・作成可") : QStringLiteral("未作成・作成不可");
+        access = c.Access.Writable ? TFrmQuillane::tr("未作成・作成可") : TFrmQuillane::tr("未作成・作成不可");
     return QStringLiteral("%1 [%2]  %3").arg(kind, access, QString::fromStdString(c.Path));
 }
 
@@ -584,8 +585,8 @@ bool TFrmQuillane::SaveBeforeLeavingFile()
     if (!Changed() || FLoadedPath.isEmpty())
         return true;
     const int answer = FServices.Dialogs.Ask(
-        {QStringLiteral("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？").arg(FLoadedPath),
-         {Yes, No, Cancel}, 0, 2});
+        {tr("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？").arg(FLoadedPath),
+         {tr(Yes), tr(No), tr(Cancel)}, 0, 2});
     if (answer == 1)
         return true;
     if (answer != 0)
@@ -654,15 +655,14 @@ void TFrmQuillane::NoticeIfNotWritable(const QString& path)
             break;
         }
     }
-    const QString text = QStringLiteral("設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。").arg(path);
+    const QString text = tr("設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。").arg(path);
     if (perUser.isEmpty()) {
         FServices.Dialogs.Ask({text, {QStringLiteral("OK")}, 0, 0});
         return;
     }
     const int answer = FServices.Dialogs.Ask(
-        {text + QStringLiteral("\nこのﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %1 を使いますか？ (まだなければ、最初の書き込みで作成します)")
-                    .arg(perUser),
-         {QStringLiteral("ﾕｰｻﾞｰ用を使う(&U)"), QStringLiteral("このまま(&K)")}, 0, 1});
+        {text + tr("\nこのﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %1 を使いますか？ (まだなければ、最初の書き込みで作成します)").arg(perUser),
+         {tr("ﾕｰｻﾞｰ用を使う(&U)"), tr("このまま(&K)")}, 0, 1});
     if (answer == 0)
         SwitchTo(perUser, true);
 }
@@ -672,8 +672,8 @@ void TFrmQuillane::NoticeIfNotWritable(const QString& path)
 QStringList TFrmQuillane::CreateForFirstSave(const QString& path)
 {
     const int answer = FServices.Dialogs.Ask(
-        {QStringLiteral("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？").arg(path),
-         {QStringLiteral("作成して書き込む(&C)"), Cancel}, 0, 1});
+        {tr("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？").arg(path),
+         {tr("作成して書き込む(&C)"), tr(Cancel)}, 0, 1});
     if (answer != 0)
         throw ECancelled();
     QStringList made;
@@ -691,14 +691,14 @@ QStringList TFrmQuillane::CreateForFirstSave(const QString& path)
     for (const QString& dir : made) {
         if (!QDir().mkdir(dir)) {
             undo();
-            throw EQuillaneError(QStringLiteral("ﾌｫﾙﾀﾞ %1 を作成できません").arg(QDir::toNativeSeparators(dir)).toStdString());
+            throw EQuillaneError(tr("ﾌｫﾙﾀﾞ %1 を作成できません").arg(QDir::toNativeSeparators(dir)).toStdString());
         }
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         const QString why = file.errorString();
         undo();
-        throw EQuillaneError(QStringLiteral("ﾌｧｲﾙ %1 を作成できません: %2").arg(path, why).toStdString());
+        throw EQuillaneError(tr("ﾌｧｲﾙ %1 を作成できません: %2").arg(path, why).toStdString());
     }
     file.close();
     return made;
@@ -774,8 +774,9 @@ bool TFrmQuillane::SaveInto(const QString& path)
         const InitFileAccess access = FServices.Probe(path.toStdString());
         if (access.Exists && !access.Writable)
             throw EQuillaneError(std::string(e.what()) +
-                                 "\nこのﾕｰｻﾞｰには、このﾌｧｲﾙに書き込む権限がありません。設定ﾌｧｲﾙ欄の ▼ (F4) から"
-                                 "このﾕｰｻﾞｰ用の設定ﾌｧｲﾙを選んで書き込むか、権限のあるﾕｰｻﾞｰで書き込んでください");
+                                 tr("\nこのﾕｰｻﾞｰには、このﾌｧｲﾙに書き込む権限がありません。設定ﾌｧｲﾙ欄の ▼ (F4) から"
+                                    "このﾕｰｻﾞｰ用の設定ﾌｧｲﾙを選んで書き込むか、権限のあるﾕｰｻﾞｰで書き込んでください")
+                                     .toStdString());
         throw;
     }
     FCreateOnSave = false;
@@ -793,11 +794,11 @@ bool TFrmQuillane::AskAboutNotSetInCommands()
     if (!commands.contains(NotSet()) || commands.trimmed() == NotSet())
         return true;
     const int answer = FServices.Dialogs.Ask(
-        {QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞに \"%1\" が含まれています。"
-                        "このままでは、ｺﾏﾝﾄﾞは設定されていないものとして扱われ、設定ﾌｧｲﾙに書き込まれません。\n"
-                        "\"%1\" を取り除いて、残りのｺﾏﾝﾄﾞを書き込みますか？")
+        {tr("起動時に実行したいｺﾏﾝﾄﾞに \"%1\" が含まれています。"
+            "このままでは、ｺﾏﾝﾄﾞは設定されていないものとして扱われ、設定ﾌｧｲﾙに書き込まれません。\n"
+            "\"%1\" を取り除いて、残りのｺﾏﾝﾄﾞを書き込みますか？")
              .arg(NotSet()),
-         {QStringLiteral("取り除いて書き込む(&R)"), QStringLiteral("ｺﾏﾝﾄﾞなしで書き込む(&W)"), Cancel}, 0, 2});
+         {tr("取り除いて書き込む(&R)"), tr("ｺﾏﾝﾄﾞなしで書き込む(&W)"), tr(Cancel)}, 0, 2});
     if (answer == 1)
         return true;
     if (answer != 0)
@@ -818,12 +819,12 @@ bool TFrmQuillane::AskAboutChangeOnDisk(const QString& path)
     if (!now.Readable || SameContents(now, FLoadedStamp))
         return true;
     const int answer = FServices.Dialogs.Ask(
-        {QStringLiteral("設定ﾌｧｲﾙ %1 は、読み込んだ後にほかのﾌﾟﾛｸﾞﾗﾑで変更されています。\n"
-                        "読み込み直すと、この画面での変更は失われます。"
-                        "上書きすると、Quillane のｾｸｼｮﾝがこの画面の内容になります"
-                        "(ｾｸｼｮﾝの外の行はﾌｧｲﾙのまま残ります)。")
+        {tr("設定ﾌｧｲﾙ %1 は、読み込んだ後にほかのﾌﾟﾛｸﾞﾗﾑで変更されています。\n"
+            "読み込み直すと、この画面での変更は失われます。"
+            "上書きすると、Quillane のｾｸｼｮﾝがこの画面の内容になります"
+            "(ｾｸｼｮﾝの外の行はﾌｧｲﾙのまま残ります)。")
              .arg(path),
-         {QStringLiteral("読み込み直す(&R)"), QStringLiteral("上書きする(&O)"), Cancel}, 2, 2});
+         {tr("読み込み直す(&R)"), tr("上書きする(&O)"), tr(Cancel)}, 2, 2});
     if (answer == 0)
         LoadFrom(path);
     return answer == 1;
@@ -840,12 +841,12 @@ SectionSettings TFrmQuillane::CurrentSettings() const
     try {
         settings.HomeDirectory = FromUtf8(ui->EdtHome->text().toStdString(), FServices.CodePage);
     } catch (const ECodePageError&) {
-        throw EQuillaneError(u8"ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります");
+        throw EQuillaneError(tr("ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります").toStdString());
     }
     try {
         settings.Commands = FromUtf8(CommandsText().toStdString(), FServices.CodePage);
     } catch (const ECodePageError&) {
-        throw EQuillaneError(u8"起動時に実行したいｺﾏﾝﾄﾞに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります");
+        throw EQuillaneError(tr("起動時に実行したいｺﾏﾝﾄﾞに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります").toStdString());
     }
     settings.DefineUtils = ui->ChkDefineUtils->isChecked();
     return settings;

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "DesignLook.h"
+#include "InterfaceLanguage.h"
 #include "JapaneseFontCheck.h"
 #include "QuillaneApplication.h"
 #include "QuillaneDialogs.h"
@@ -32,7 +33,11 @@ int main(int argc, char** argv)
     app.LoadTranslations(QLocale());
     fonts.Wait();
     UseDesignFontEverywhere();
-    WarnWithoutJapaneseFont();
+    // The notice is about the Japanese texts: the English window reads well
+    // without a Japanese font (its one Japanese text, the not-set text,
+    // marks an unset field whether or not its glyphs can be drawn).
+    if (InterfaceLanguage(QLocale()) == QLocale::Japanese)
+        WarnWithoutJapaneseFont();
     TQtDialogs dialogs(nullptr);
     app.SetFailureReport([&dialogs](const QString& text) { dialogs.ShowFailureReport(text); });
 

@@ -133,6 +133,31 @@ current directory.</translation>
     </message>
 </context>
 <context>
+    <name>quillane::CommandLine</name>
+    <message>
+        <source>Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。</source>
+        <translation>Edits Quillane&apos;s section of init.m, the start-up file of the Mathematica kernel.</translation>
+    </message>
+    <message>
+        <source>編集する init.m (省略すると、見つかった設定ﾌｧｲﾙ)</source>
+        <translation>The init.m to edit (without one, the settings file found)</translation>
+    </message>
+    <message>
+        <source>quillane: 編集できるﾌｧｲﾙは一つだけです
+
+%1</source>
+        <translation>quillane: only one file can be edited
+
+%1</translation>
+    </message>
+    <message>
+        <source>quillane: 画面に接続できません (DISPLAY も WAYLAND_DISPLAY も設定されていません)
+</source>
+        <translation>quillane: cannot connect to a display (neither DISPLAY nor WAYLAND_DISPLAY is set)
+</translation>
+    </message>
+</context>
+<context>
     <name>quillane::FailureReport</name>
     <message>
         <source>予期しないエラーが発生しました</source>
@@ -160,6 +185,164 @@ current directory.</translation>
     <message>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>quillane::TFrmQuillane</name>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>このｺﾝﾋﾟｭｰﾀの設定ﾌｧｲﾙから選ぶ (F4)</source>
+        <translation>Choose among the settings files of this computer (F4)</translation>
+    </message>
+    <message>
+        <source>保存せずに終了するには、もう一度終了して「いいえ」を選んでください。</source>
+        <translation>To exit without saving, exit again and choose &quot;No&quot;.</translation>
+    </message>
+    <message>
+        <source>このﾕｰｻﾞｰ用</source>
+        <translation>This user&apos;s</translation>
+    </message>
+    <message>
+        <source>全ﾕｰｻﾞｰ用</source>
+        <translation>All users&apos;</translation>
+    </message>
+    <message>
+        <source>ｲﾝｽﾄｰﾙ先 %1 %2</source>
+        <translation>Installation %1 %2</translation>
+    </message>
+    <message>
+        <source>書き込み可</source>
+        <translation>writable</translation>
+    </message>
+    <message>
+        <source>書き込み不可</source>
+        <translation>not writable</translation>
+    </message>
+    <message>
+        <source>未作成・作成可</source>
+        <translation>not there yet, can be created</translation>
+    </message>
+    <message>
+        <source>未作成・作成不可</source>
+        <translation>not there yet, cannot be created</translation>
+    </message>
+    <message>
+        <source>内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？</source>
+        <translation>The contents have been changed. Save the changes to %1 before another file is loaded?</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。</source>
+        <translation>This user cannot write the settings file %1 (no permission to write it).</translation>
+    </message>
+    <message>
+        <source>
+このﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %1 を使いますか？ (まだなければ、最初の書き込みで作成します)</source>
+        <translation>
+Use this user&apos;s settings file %1 instead? (If it does not exist yet, the first save creates it.)</translation>
+    </message>
+    <message>
+        <source>ﾕｰｻﾞｰ用を使う(&amp;U)</source>
+        <translation>&amp;Use the user&apos;s file</translation>
+    </message>
+    <message>
+        <source>このまま(&amp;K)</source>
+        <translation>&amp;Keep this one</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？</source>
+        <translation>The settings file %1 does not exist yet. Create it, and the folders it needs, and save?</translation>
+    </message>
+    <message>
+        <source>作成して書き込む(&amp;C)</source>
+        <translation>&amp;Create and save</translation>
+    </message>
+    <message>
+        <source>ﾌｫﾙﾀﾞ %1 を作成できません</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ %1 を作成できません: %2</source>
+        <translation>Cannot create the file %1: %2</translation>
+    </message>
+    <message>
+        <source>
+このﾕｰｻﾞｰには、このﾌｧｲﾙに書き込む権限がありません。設定ﾌｧｲﾙ欄の ▼ (F4) からこのﾕｰｻﾞｰ用の設定ﾌｧｲﾙを選んで書き込むか、権限のあるﾕｰｻﾞｰで書き込んでください</source>
+        <translation>
+This user has no permission to write this file. Choose this user&apos;s settings file with ▼ (F4) in the settings file field and save there, or save as a user who may write it</translation>
+    </message>
+    <message>
+        <source>起動時に実行したいｺﾏﾝﾄﾞに &quot;%1&quot; が含まれています。このままでは、ｺﾏﾝﾄﾞは設定されていないものとして扱われ、設定ﾌｧｲﾙに書き込まれません。
+&quot;%1&quot; を取り除いて、残りのｺﾏﾝﾄﾞを書き込みますか？</source>
+        <translation>The commands to execute at start-up contain &quot;%1&quot;, which stands for no commands: as they are, they count as not set and are not saved into the settings file.
+Remove &quot;%1&quot; and save the other commands?</translation>
+    </message>
+    <message>
+        <source>取り除いて書き込む(&amp;R)</source>
+        <translation>&amp;Remove and save</translation>
+    </message>
+    <message>
+        <source>ｺﾏﾝﾄﾞなしで書き込む(&amp;W)</source>
+        <translation>Save &amp;without commands</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙ %1 は、読み込んだ後にほかのﾌﾟﾛｸﾞﾗﾑで変更されています。
+読み込み直すと、この画面での変更は失われます。上書きすると、Quillane のｾｸｼｮﾝがこの画面の内容になります(ｾｸｼｮﾝの外の行はﾌｧｲﾙのまま残ります)。</source>
+        <translation>The settings file %1 has been changed by another program since it was loaded.
+Reloading it loses the changes made in this window. Overwriting it makes Quillane&apos;s section what this window shows (the lines outside the section stay as they are in the file).</translation>
+    </message>
+    <message>
+        <source>読み込み直す(&amp;R)</source>
+        <translation>&amp;Reload</translation>
+    </message>
+    <message>
+        <source>上書きする(&amp;O)</source>
+        <translation>&amp;Overwrite</translation>
+    </message>
+    <message>
+        <source>ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります</source>
+        <translation>The home directory has characters that the settings file&apos;s encoding cannot hold</translation>
+    </message>
+    <message>
+        <source>起動時に実行したいｺﾏﾝﾄﾞに、設定ﾌｧｲﾙの文字ｺｰﾄﾞで書けない文字があります</source>
+        <translation>The commands to execute at start-up have characters that the settings file&apos;s encoding cannot hold</translation>
+    </message>
+</context>
+<context>
+    <name>quillane::TQtDialogs</name>
+    <message>
+        <source>エラー</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>内容が変更されています。変更を保存しますか？</source>
+        <translation>The contents have been changed. Save the changes?</translation>
+    </message>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirm</translation>
     </message>
 </context>
 </TS>

@@ -39,6 +39,12 @@ inline void PrintTo(const QStringList& list, std::ostream* out)
     *out << '}';
 }
 
+/// Names the interface's language in the names of parameterised tests.
+inline void PrintTo(QLocale::Language language, std::ostream* out)
+{
+    *out << QLocale::languageToString(language).toStdString();
+}
+
 namespace quillane::test {
 
 /// One installation in `registry`: a version key below the Mathematica key

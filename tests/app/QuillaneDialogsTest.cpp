@@ -55,7 +55,19 @@ QAbstractButton* ButtonWithText(QMessageBox* box, const QString& text)
     return nullptr;
 }
 
-TEST(TQtDialogs, ErrorBoxesShowTitleIconTextAndOneOkButton)
+// The boxes whose texts matter, once in each language of the interface.
+class TQtDialogsLanguageTest : public ::testing::TestWithParam<QLocale::Language> {
+protected:
+    bool English() const { return GetParam() == QLocale::English; }
+
+private:
+    const TInterfaceLanguage FShown{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, TQtDialogsLanguageTest, ::testing::ValuesIn(InterfaceLanguages),
+                         [](const auto& info) { return QLocale::languageToString(info.param).toStdString(); });
+
+TEST_P(TQtDialogsLanguageTest, ErrorBoxesShowTitleIconTextAndOneOkButton)
 {
     struct Case {
         const char* Name;
@@ -66,11 +78,10 @@ TEST(TQtDialogs, ErrorBoxesShowTitleIconTextAndOneOkButton)
     };
     const QString readText = QStringLiteral("/x/init.m\nファイルの読込みに失敗しました");
     const QString report = QStringLiteral("ファイル /x/init.m は開けません.");
+    const QString error = English() ? QStringLiteral("Error") : QStringLiteral("エラー");
     const std::vector<Case> cases = {
-        {"reader's box, Enter", [&](TQtDialogs& d) { d.ShowReadFailure(readText); }, QStringLiteral("エラー"),
-         readText, Qt::Key_Return},
-        {"reader's box, Esc", [&](TQtDialogs& d) { d.ShowReadFailure(readText); }, QStringLiteral("エラー"),
-         readText, Qt::Key_Escape},
+        {"reader's box, Enter", [&](TQtDialogs& d) { d.ShowReadFailure(readText); }, error, readText, Qt::Key_Return},
+        {"reader's box, Esc", [&](TQtDialogs& d) { d.ShowReadFailure(readText); }, error, readText, Qt::Key_Escape},
         {"failure report", [&](TQtDialogs& d) { d.ShowFailureReport(report); }, QStringLiteral("Quillane"), report,
          Qt::Key_Return},
     };
@@ -97,8 +108,11 @@ TEST(TQtDialogs, ErrorBoxesShowTitleIconTextAndOneOkButton)
     }
 }
 
-TEST(TQtDialogs, SaveQuestionOffersYesNoCancelWithYesAsDefault)
+TEST_P(TQtDialogsLanguageTest, SaveQuestionOffersYesNoCancelWithYesAsDefault)
 {
+    const QStringList answers =
+        English() ? QStringList{QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("Cancel")}
+                  : QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")};
     struct Case {
         const char* Name;
         std::function<void(QMessageBox*)> Answer;
@@ -107,12 +121,9 @@ TEST(TQtDialogs, SaveQuestionOffersYesNoCancelWithYesAsDefault)
     const std::vector<Case> cases = {
         {"Enter takes the default", [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Return); }, TSaveAnswer::Yes},
         {"Esc cancels", [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Escape); }, TSaveAnswer::Cancel},
-        {"no button", [](QMessageBox* b) { ButtonWithText(b, QStringLiteral("いいえ(&N)"))->click(); },
-         TSaveAnswer::No},
-        {"cancel button", [](QMessageBox* b) { ButtonWithText(b, QStringLiteral("キャンセル"))->click(); },
-         TSaveAnswer::Cancel},
-        {"yes button", [](QMessageBox* b) { ButtonWithText(b, QStringLiteral("はい(&Y)"))->click(); },
-         TSaveAnswer::Yes},
+        {"no button", [&](QMessageBox* b) { ButtonWithText(b, answers[1])->click(); }, TSaveAnswer::No},
+        {"cancel button", [&](QMessageBox* b) { ButtonWithText(b, answers[2])->click(); }, TSaveAnswer::Cancel},
+        {"yes button", [&](QMessageBox* b) { ButtonWithText(b, answers[0])->click(); }, TSaveAnswer::Yes},
         {"close box", [](QMessageBox* b) { b->close(); }, TSaveAnswer::Cancel},
     };
     for (const Case& c : cases) {
@@ -127,12 +138,12 @@ TEST(TQtDialogs, SaveQuestionOffersYesNoCancelWithYesAsDefault)
             c.Answer(box);
         });
         EXPECT_EQ(dialogs.AskSaveChanges(), c.Expected);
-        EXPECT_EQ(seen.Title, QStringLiteral("確認"));
-        EXPECT_EQ(seen.Text, QStringLiteral("内容が変更されています。変更を保存しますか？"));
+        EXPECT_EQ(seen.Title, English() ? QStringLiteral("Confirm") : QStringLiteral("確認"));
+        EXPECT_EQ(seen.Text, English() ? QStringLiteral("The contents have been changed. Save the changes?")
+                                       : QStringLiteral("内容が変更されています。変更を保存しますか？"));
         EXPECT_EQ(seen.Icon, QMessageBox::Question);
-        EXPECT_EQ(seen.Buttons, (QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
-                                             QStringLiteral("キャンセル")}));
-        EXPECT_EQ(seen.Default, QStringLiteral("はい(&Y)"));
+        EXPECT_EQ(seen.Buttons, answers);
+        EXPECT_EQ(seen.Default, answers[0]);
     }
 }
 

@@ -126,6 +126,19 @@ public:
     void LeaveField() { Get<QPushButton>("BtnExit")->setFocus(Qt::TabFocusReason); }
 };
 
+// The window's tests whose texts matter, once in each language of the
+// interface.
+class FrmQuillaneLanguageTest : public FrmQuillaneTest, public ::testing::WithParamInterface<QLocale::Language> {
+public:
+    bool English() const { return GetParam() == QLocale::English; }
+
+private:
+    const TInterfaceLanguage FShown{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, FrmQuillaneLanguageTest, ::testing::ValuesIn(InterfaceLanguages),
+                         [](const auto& info) { return QLocale::languageToString(info.param).toStdString(); });
+
 TEST_F(FrmQuillaneTest, StartUpWithoutAnyFileShowsNoReadFailure)
 {
     Create();
@@ -314,20 +327,36 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
 
 TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
 {
-    StartWith("Print[1]\r\n");
-    ShowActive();
-    TypeInto(EdtHome(), QStringLiteral("/home/ann"));
-    TypeInto(MemCommands(), QStringLiteral("Off[General::spell]"));
-    LeaveField();
-    RunUntilIdle();
-    Window->ActSave()->trigger();
-    EXPECT_TRUE(Dialogs.Reports.isEmpty());
-    EXPECT_FALSE(Window->Changed());
-    const QByteArray written = ReadFile(Install.InitFile());
-    EXPECT_TRUE(written.startsWith("Print[1]\r\n(*--- This section is added by Quillane ---*)\r\n")) << written.constData();
-    EXPECT_TRUE(written.contains("[HomeDirectory]/home/ann\r\n"));
-    EXPECT_TRUE(written.contains("(* Quillane commands begin *)\r\nOff[General::spell]\r\n\r\n(* Quillane commands end *)"));
-    EXPECT_FALSE(written.contains("[DefineUtils]"));
+    // The file does not depend on the interface's language: the not-set text
+    // and everything the section holds are the same.
+    std::map<QLocale::Language, QByteArray> saved;
+    for (const QLocale::Language language : InterfaceLanguages) {
+        SCOPED_TRACE(QLocale::languageToString(language).toStdString());
+        const TInterfaceLanguage shown(language);
+        StartWith("Print[1]\r\n");
+        ShowActive();
+        TypeInto(EdtHome(), QStringLiteral("/home/ann"));
+        TypeInto(MemCommands(), QStringLiteral("Off[General::spell]"));
+        LeaveField();
+        RunUntilIdle();
+        Window->ActSave()->trigger();
+        EXPECT_TRUE(Dialogs.Reports.isEmpty());
+        EXPECT_FALSE(Window->Changed());
+        const QByteArray written = ReadFile(Install.InitFile());
+        EXPECT_TRUE(written.startsWith("Print[1]\r\n(*--- This section is added by Quillane ---*)\r\n")) << written.constData();
+        EXPECT_TRUE(written.contains("[HomeDirectory]/home/ann\r\n"));
+        EXPECT_TRUE(written.contains("(* Quillane commands begin *)\r\nOff[General::spell]\r\n\r\n(* Quillane commands end *)"));
+        EXPECT_FALSE(written.contains("[DefineUtils]"));
+        // Again with the helper function and without a home directory.
+        ChkDefineUtils()->click();
+        TypeInto(EdtHome(), QString());
+        LeaveField();
+        ASSERT_EQ(EdtHome()->text(), NotSet);
+        Window->ActSave()->trigger();
+        saved[language] = written + ReadFile(Install.InitFile());
+        EXPECT_FALSE(saved[language].endsWith(written));
+    }
+    EXPECT_EQ(saved[QLocale::English], saved[QLocale::Japanese]);
 }
 
 TEST_F(FrmQuillaneTest, CommandsKeepTheirCharactersAndLineBreaks)
@@ -911,40 +940,59 @@ TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly)
     QTRY_VERIFY(Window->isMinimized());
 }
 
-TEST_F(FrmQuillaneTest, ControlsStandWhereTheDesignPutsThem)
+TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem)
 {
     struct Case {
         const char* Name;
         const char* Parent;
         QRect Geometry;
         QString Text;
+        QString English;  // under the English interface; none: the same
     };
     const std::vector<Case> cases = {
-        {"GbDirectory", "FrmQuillane", {8, 8, 553, 249}, QStringLiteral("基本設定")},
+        {"GbDirectory", "FrmQuillane", {8, 8, 553, 249}, QStringLiteral("基本設定"),
+         QStringLiteral("Basic settings")},
         {"Label2", "GbDirectory", {16, 24, 345, 17},
-         QStringLiteral("ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ( $HomeDirectory に設定されます)(&H)：")},
+         QStringLiteral("ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ( $HomeDirectory に設定されます)(&H)："),
+         QStringLiteral("&Home directory (set as $HomeDirectory):")},
         {"EdtHome", "GbDirectory", {16, 40, 457, 20}, NotSet},
-        {"BtnHome", "GbDirectory", {480, 38, 65, 25}, QStringLiteral("参照(&R)")},
+        {"BtnHome", "GbDirectory", {480, 38, 65, 25}, QStringLiteral("参照(&R)"),
+         QStringLiteral("B&rowse")},
         {"ChkDefineUtils", "GbDirectory", {16, 72, 265, 17},
-         QStringLiteral("MoveToNotebookDirectory関数を定義する(&D)")},
+         QStringLiteral("MoveToNotebookDirectory関数を定義する(&D)"),
+         QStringLiteral("&Define MoveToNotebookDirectory[]")},
         {"MemCommands", "GbDirectory", {16, 136, 265, 97}, NotSet},
         {"Memo1", "GbDirectory", {288, 152, 257, 57},
          QStringLiteral("<<Graphics`PlotField3D` (* ﾊﾟｯｹｰｼﾞ読込 *)\n"
                         "Off[General::spell]     (* ｽﾍﾟﾙ警告抑制 *)\n"
-                        "Pi2 = Pi ^ 2;           (* 定数の定義 *)")},
+                        "Pi2 = Pi ^ 2;           (* 定数の定義 *)"),
+         QStringLiteral("<<Graphics`PlotField3D` (* load package *)\n"
+                        "Off[General::spell]     (* spelling off *)\n"
+                        "Pi2 = Pi ^ 2;           (* a constant *)")},
         {"Memo2", "GbDirectory", {288, 72, 257, 41},
          QStringLiteral("MoveToNotebookDirectory[] 関数は\n"
                         "最後にﾉｰﾄﾌﾞｯｸﾌｧｲﾙを保存したﾃﾞｨﾚｸﾄﾘを\n"
-                        "ｶﾚﾝﾄﾃﾞｨﾚｸﾄﾘにします。")},
-        {"Label4", "GbDirectory", {16, 120, 217, 17}, QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞ(&E)：")},
-        {"Label1", "GbDirectory", {288, 136, 217, 17}, QStringLiteral("【ｺﾏﾝﾄﾞの例】")},
-        {"GbInitm", "FrmQuillane", {8, 272, 553, 81}, QStringLiteral("設定ﾌｧｲﾙ指定")},
-        {"Label3", "GbInitm", {16, 24, 457, 17}, QStringLiteral("書き換える設定ﾌｧｲﾙ(通常は init.m です) (&I)；")},
+                        "ｶﾚﾝﾄﾃﾞｨﾚｸﾄﾘにします。"),
+         QStringLiteral("MoveToNotebookDirectory[] makes the\n"
+                        "folder of the notebook saved last the\n"
+                        "current directory.")},
+        {"Label4", "GbDirectory", {16, 120, 217, 17}, QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞ(&E)："),
+         QStringLiteral("Commands to &execute at start-up:")},
+        {"Label1", "GbDirectory", {288, 136, 217, 17}, QStringLiteral("【ｺﾏﾝﾄﾞの例】"),
+         QStringLiteral("Examples:")},
+        {"GbInitm", "FrmQuillane", {8, 272, 553, 81}, QStringLiteral("設定ﾌｧｲﾙ指定"),
+         QStringLiteral("Settings file")},
+        {"Label3", "GbInitm", {16, 24, 457, 17}, QStringLiteral("書き換える設定ﾌｧｲﾙ(通常は init.m です) (&I)；"),
+         QStringLiteral("Settings file to rewrite (usually &init.m):")},
         {"EdtFileName", "GbInitm", {16, 45, 457, 20}, QString()},
-        {"BtnFile", "GbInitm", {480, 43, 65, 25}, QStringLiteral("参照(&F)")},
-        {"BtnOpenInitm", "FrmQuillane", {208, 368, 129, 25}, QStringLiteral("設定ﾌｧｲﾙを開く(&M)")},
-        {"BtnSave", "FrmQuillane", {352, 368, 91, 25}, QStringLiteral("書き込み(&S)")},
-        {"BtnExit", "FrmQuillane", {456, 368, 97, 25}, QStringLiteral("終了(&X)")},
+        {"BtnFile", "GbInitm", {480, 43, 65, 25}, QStringLiteral("参照(&F)"),
+         QStringLiteral("Bro&wse")},
+        {"BtnOpenInitm", "FrmQuillane", {208, 368, 129, 25}, QStringLiteral("設定ﾌｧｲﾙを開く(&M)"),
+         QStringLiteral("&Open as text")},
+        {"BtnSave", "FrmQuillane", {352, 368, 91, 25}, QStringLiteral("書き込み(&S)"),
+         QStringLiteral("&Save")},
+        {"BtnExit", "FrmQuillane", {456, 368, 97, 25}, QStringLiteral("終了(&X)"),
+         QStringLiteral("E&xit")},
     };
     Create();
     for (const Case& c : cases) {
@@ -967,8 +1015,19 @@ TEST_F(FrmQuillaneTest, ControlsStandWhereTheDesignPutsThem)
             text = memo->toPlainText();
         else if (auto* button = qobject_cast<QAbstractButton*>(widget))
             text = button->text();
-        EXPECT_EQ(text, c.Text);
+        EXPECT_EQ(text, English() && !c.English.isNull() ? c.English : c.Text);
         EXPECT_TRUE(widget->isVisibleTo(Window.get()));
+        // Every caption fits its fixed size (the example memos: below).
+        if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget))
+            EXPECT_LE(widget->sizeHint().width(), widget->width());
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+            const int used = button->iconSize().width() + 4 +  // Qt's gap between glyph and text
+                             button->fontMetrics().horizontalAdvance(QString(text).remove(u'&'));
+            EXPECT_LE(used, room);
+        }
     }
 }
 
@@ -1092,9 +1151,9 @@ TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
     }
 }
 
-// The example memos show all their lines inside the design height, on the
+// The example memos show all their lines inside the design size, on the
 // button face like the file-name field.
-TEST_F(FrmQuillaneTest, ExampleMemosShowEveryLineOnTheButtonFace)
+TEST_P(FrmQuillaneLanguageTest, ExampleMemosShowEveryLineOnTheButtonFace)
 {
     Create();
     ShowActive();
@@ -1107,14 +1166,15 @@ TEST_F(FrmQuillaneTest, ExampleMemosShowEveryLineOnTheButtonFace)
             continue;
         EXPECT_EQ(memo->document()->blockCount(), 3);
         EXPECT_FALSE(memo->document()->isModified());
-        const qreal height = memo->document()->documentLayout()->documentSize().height();
-        EXPECT_LE(height, memo->viewport()->height());
+        const QSizeF size = memo->document()->documentLayout()->documentSize();
+        EXPECT_LE(size.height(), memo->viewport()->height());
+        EXPECT_LE(size.width(), memo->viewport()->width());
         for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
             EXPECT_EQ(block.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
     }
 }
 
-TEST_F(FrmQuillaneTest, AcceleratorsReachTheirControlsAndNeverClash)
+TEST_P(FrmQuillaneLanguageTest, AcceleratorsReachTheirControlsAndNeverClash)
 {
     StartWith(InitFileWith(""));
     ShowActive();
@@ -1132,7 +1192,7 @@ TEST_F(FrmQuillaneTest, AcceleratorsReachTheirControlsAndNeverClash)
         EXPECT_EQ(QApplication::focusWidget(), *c.Focused ? Get<QWidget>(c.Focused) : before);
     }
     QTRY_VERIFY(ChkDefineUtils()->isChecked());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);  // the file button
+    QTest::keyClick(QApplication::focusWidget(), English() ? Qt::Key_W : Qt::Key_F, Qt::AltModifier);  // file button
     QTRY_COMPARE(Dialogs.Presets.size(), 1);
 
     // One letter for one control: labels, buttons, the check box, actions.
@@ -1148,25 +1208,26 @@ TEST_F(FrmQuillaneTest, AcceleratorsReachTheirControlsAndNeverClash)
             letters << mnemonic.toString();
     }
     letters.sort();
-    EXPECT_EQ(letters.join(u' '), QStringLiteral("Alt+D Alt+E Alt+F Alt+H Alt+I Alt+M Alt+R Alt+S Alt+X"));
+    EXPECT_EQ(letters.join(u' '), English() ? QStringLiteral("Alt+D Alt+E Alt+H Alt+I Alt+O Alt+R Alt+S Alt+W Alt+X")
+                                            : QStringLiteral("Alt+D Alt+E Alt+F Alt+H Alt+I Alt+M Alt+R Alt+S Alt+X"));
 }
 
-TEST_F(FrmQuillaneTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs)
+TEST_P(FrmQuillaneLanguageTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs)
 {
-    const std::map<QString, QString> names = {
-        {"GbDirectory", "基本設定"},
-        {"EdtHome", "ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ"},
-        {"BtnHome", "ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘを参照"},
-        {"ChkDefineUtils", "MoveToNotebookDirectory関数を定義する"},
-        {"MemCommands", "起動時に実行したいｺﾏﾝﾄﾞ"},
-        {"Memo1", "ｺﾏﾝﾄﾞの例"},
-        {"Memo2", "MoveToNotebookDirectory関数の説明"},
-        {"GbInitm", "設定ﾌｧｲﾙ指定"},
-        {"EdtFileName", "書き換える設定ﾌｧｲﾙ"},
-        {"BtnFile", "書き換える設定ﾌｧｲﾙを参照"},
-        {"BtnOpenInitm", "設定ﾌｧｲﾙを開く"},
-        {"BtnSave", "書き込み"},
-        {"BtnExit", "終了"},
+    const std::map<QString, std::pair<QString, QString>> names = {  // Japanese, English
+        {"GbDirectory", {"基本設定", "Basic settings"}},
+        {"EdtHome", {"ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ", "Home directory"}},
+        {"BtnHome", {"ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘを参照", "Browse for the home directory"}},
+        {"ChkDefineUtils", {"MoveToNotebookDirectory関数を定義する", "Define MoveToNotebookDirectory[]"}},
+        {"MemCommands", {"起動時に実行したいｺﾏﾝﾄﾞ", "Commands to execute at start-up"}},
+        {"Memo1", {"ｺﾏﾝﾄﾞの例", "Examples of commands"}},
+        {"Memo2", {"MoveToNotebookDirectory関数の説明", "What MoveToNotebookDirectory[] does"}},
+        {"GbInitm", {"設定ﾌｧｲﾙ指定", "Settings file"}},
+        {"EdtFileName", {"書き換える設定ﾌｧｲﾙ", "Settings file to rewrite"}},
+        {"BtnFile", {"書き換える設定ﾌｧｲﾙを参照", "Browse for the settings file"}},
+        {"BtnOpenInitm", {"設定ﾌｧｲﾙを開く", "Open the settings file as text"}},
+        {"BtnSave", {"書き込み", "Save"}},
+        {"BtnExit", {"終了", "Exit"}},
     };
     Create();
     ShowActive();
@@ -1181,7 +1242,8 @@ TEST_F(FrmQuillaneTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs)
         const auto it = names.find(widget->objectName());
         EXPECT_NE(it, names.end()) << widget->objectName().toStdString() << " has no name in this table";
         if (it != names.end())
-            EXPECT_EQ(accessible->text(QAccessible::Name), it->second) << widget->objectName().toStdString();
+            EXPECT_EQ(accessible->text(QAccessible::Name), English() ? it->second.second : it->second.first)
+                << widget->objectName().toStdString();
     }
     EXPECT_EQ(controls, static_cast<int>(names.size()));
 }

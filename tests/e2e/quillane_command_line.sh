@@ -50,6 +50,16 @@ for help in --help -h; do
     empty err
 done
 
+# The help is in the window's language: English where the locale's
+# languages name English before Japanese, the texts as written otherwise
+# (the C locale ignores LANGUAGE).
+for locale in "LC_ALL=en_US.UTF-8|Edits Quillane's section" "LC_ALL=de_DE.UTF-8 LANGUAGE=de:en|Edits Quillane's section" \
+    "LC_ALL=C LANGUAGE=en|ｾｸｼｮﾝを編集します"; do
+    # shellcheck disable=SC2086 # the settings are words
+    env ${locale%%|*} "$program" --help >"$work/out" 2>/dev/null
+    holds out "${locale#*|}"
+done
+
 run 0 --version
 [ "$(cat "$work/out")" = "quillane 0.13" ] || { echo "FAIL: --version printed: $(cat "$work/out")" >&2; failures=$((failures + 1)); }
 empty err

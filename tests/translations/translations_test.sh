@@ -21,4 +21,11 @@ if grep -n -E 'type="(unfinished|vanished|obsolete)"|<translation></translation>
   echo "$ts: the texts above have no finished translation"
   status=1
 fi
+# The translations are to be read without Japanese; the not-set text comes
+# into a message through its placeholder.
+if perl -CSD -0777 -ne 'while (/<translation>(.*?)<\/translation>/sg) { $t = $1;
+    print "$t\n" if $t =~ /[\p{Han}\p{Hiragana}\p{Katakana}]/ }' "$ts" | grep .; then
+  echo "$ts: the translations above still hold Japanese"
+  status=1
+fi
 exit $status
