@@ -81,7 +81,8 @@ public:
     TTreeNotifyEvent OnChange;
 
     /// Deletes all nodes and builds the root node, expanded with its
-    /// children listed when it has any. While loading, waits for EndLoad.
+    /// children listed when it has any (as they come, when the shell does
+    /// not answer within the wait). While loading, waits for EndLoad.
     void Reload();
 
     /// Selects the node of `path`, or of its nearest listed ancestor, and

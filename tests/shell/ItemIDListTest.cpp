@@ -204,4 +204,19 @@ TEST(ItemIDListNoUnit, RoutinesWithoutUnitAllocateNothing) {
     EXPECT_EQ(MatchIDListPrefix(desktop, desktop), desktop);
 }
 
+TEST(ItemIDListNoUnit, FreeingAListAfterTheUnitHasEndedIsAFault) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "an assertion of debug builds";
+#else
+    auto shell = std::make_shared<MemoryShell>("");
+    PItemIDList list = nullptr;
+    {
+        ShellUnitScope unit(shell);
+        list = MakeIDList(Item(4, 'x')).release();
+    }
+    EXPECT_DEATH(FreeIDList(list), "after the shell unit had ended");
+    shell->Allocator().Free(list);
+#endif
+}
+
 }  // namespace
