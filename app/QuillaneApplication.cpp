@@ -2,6 +2,7 @@
 
 #include "FailureReport.h"
 #include "InterfaceLanguage.h"
+#include "Translation.h"
 
 #include <QKeyEvent>
 #include <QLibraryInfo>
@@ -44,9 +45,16 @@ TQuillaneApplication::TQuillaneApplication(int& argc, char** argv) : QApplicatio
     // window title, and the main window's caption stands alone.
     setApplicationName(QString::fromUtf8(ApplicationTitle));
     installEventFilter(new TAltLetterGuard(this));
+    // The Qt-free layers' texts go through the translators installed here.
+    SetTranslation([](const char* context, const char* text, const char* disambiguation) {
+        return QCoreApplication::translate(context, text, disambiguation).toStdString();
+    });
 }
 
-TQuillaneApplication::~TQuillaneApplication() = default;
+TQuillaneApplication::~TQuillaneApplication()
+{
+    SetTranslation(nullptr);
+}
 
 void TQuillaneApplication::SetFailureReport(std::function<void(const QString&)> report)
 {

@@ -11,8 +11,9 @@ class QTranslator;
 namespace quillane {
 
 /// The application object: titled "Quillane", the last line of defence
-/// that keeps an exception from unwinding through Qt's event loop, and the
-/// guard that keeps Alt+letter out of every text field of every window.
+/// that keeps an exception from unwinding through Qt's event loop, the
+/// guard that keeps Alt+letter out of every text field of every window, and
+/// the translation of the Qt-free layers' texts while it lives.
 class TQuillaneApplication : public QApplication {
     Q_OBJECT
 public:

@@ -9,7 +9,9 @@ find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
 # that the kept files are up to date and complete, so that a file that
 # passes is exactly what an update writes. Without source locations a .ts
 # changes only where a text does, which keeps its diffs and merges small.
-set(QUILLANE_LUPDATE_OPTIONS -silent -locations none -no-obsolete -source-language ja)
+# The Qt-free layers name their texts through quillane::Translate.
+set(QUILLANE_LUPDATE_OPTIONS -silent -locations none -no-obsolete -source-language ja
+    -tr-function-alias translate+=Translate)
 set(QUILLANE_LUPDATE_SOURCES ${CMAKE_BINARY_DIR}/translations/lupdate-sources.lst)
 
 # The texts of a browse component's stored form, which its owner loads
