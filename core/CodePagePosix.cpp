@@ -1,6 +1,7 @@
 // Code-page conversion on POSIX: iconv, with the file's code page named the
 // way glibc names it. The system code page here is UTF-8.
 #include "CodePage.h"
+#include "Translation.h"
 
 #include <iconv.h>
 
@@ -103,21 +104,23 @@ std::string Convert(const std::string& in, unsigned codePage, bool toUtf8)
     const std::string cpName = IconvName(codePage);
     Converter conv(toUtf8 ? "UTF-8" : cpName, toUtf8 ? cpName : "UTF-8");
     if (!conv.Valid())
-        throw ECodePageError("コードページ " + std::to_string(codePage) + " には対応していません");
+        throw ECodePageError(
+            Arg(Translate("quillane::CodePage", "コードページ %1 には対応していません"), {std::to_string(codePage)}));
     std::string out;
     std::size_t bad = 0;
     if (!conv.Run(in, out, bad)) {
         if (toUtf8)
-            throw ECodePageError("コードページ " + std::to_string(codePage) + " のテキストとして読めないバイトがあります (" +
-                                 std::to_string(bad + 1) + " バイト目)");
-        throw ECodePageError("コードページ " + std::to_string(codePage) + " で表せない文字があります (" +
-                             std::to_string(bad + 1) + " バイト目)");
+            throw ECodePageError(
+                Arg(Translate("quillane::CodePage", "コードページ %1 のテキストとして読めないバイトがあります (%2 バイト目)"),
+                    {std::to_string(codePage), std::to_string(bad + 1)}));
+        throw ECodePageError(Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります (%2 バイト目)"),
+                                 {std::to_string(codePage), std::to_string(bad + 1)}));
     }
     if (!toUtf8 && codePage != CpUtf8) {
         const std::size_t lookAlike = FirstLookAlike(in, out, cpName);
         if (lookAlike != std::string::npos)
-            throw ECodePageError("コードページ " + std::to_string(codePage) + " で表せない文字があります (" +
-                                 std::to_string(lookAlike + 1) + " バイト目)");
+            throw ECodePageError(Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります (%2 バイト目)"),
+                                     {std::to_string(codePage), std::to_string(lookAlike + 1)}));
     }
     return out;
 }

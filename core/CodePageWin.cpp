@@ -1,6 +1,7 @@
 // Code-page conversion on Windows: through UTF-16 with the Win32 calls,
 // failing on invalid bytes and on characters without an exact mapping.
 #include "CodePage.h"
+#include "Translation.h"
 
 #include <windows.h>
 
@@ -16,8 +17,10 @@ std::wstring Widen(const std::string& bytes, unsigned codePage)
     const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), inLen, nullptr, 0);
     if (n <= 0) {
         if (GetLastError() == ERROR_INVALID_PARAMETER)
-            throw ECodePageError("コードページ " + std::to_string(codePage) + " には対応していません");
-        throw ECodePageError("コードページ " + std::to_string(codePage) + " のテキストとして読めないバイトがあります");
+            throw ECodePageError(
+                Arg(Translate("quillane::CodePage", "コードページ %1 には対応していません"), {std::to_string(codePage)}));
+        throw ECodePageError(
+            Arg(Translate("quillane::CodePage", "コードページ %1 のテキストとして読めないバイトがあります"), {std::to_string(codePage)}));
     }
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), inLen, wide.data(), n);
@@ -37,8 +40,10 @@ std::string Narrow(const std::wstring& wide, unsigned codePage)
     const int n = WideCharToMultiByte(codePage, flags, wide.data(), inLen, nullptr, 0, nullptr, usedDefaultArg);
     if (n <= 0 || usedDefault) {
         if (n <= 0 && GetLastError() == ERROR_INVALID_PARAMETER)
-            throw ECodePageError("コードページ " + std::to_string(codePage) + " には対応していません");
-        throw ECodePageError("コードページ " + std::to_string(codePage) + " で表せない文字があります");
+            throw ECodePageError(
+                Arg(Translate("quillane::CodePage", "コードページ %1 には対応していません"), {std::to_string(codePage)}));
+        throw ECodePageError(
+            Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります"), {std::to_string(codePage)}));
     }
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(codePage, flags, wide.data(), inLen, out.data(), n, nullptr, usedDefaultArg);

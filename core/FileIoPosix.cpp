@@ -4,6 +4,7 @@
 // fsync of the file and of its folder. A running save holds a lock on its
 // file, which tells the files of saves that were killed from it.
 #include "FileIo.h"
+#include "Translation.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -498,7 +499,7 @@ private:
 
 std::string FileErrorText(FileError error)
 {
-    if (error == NotARegularFile) return "通常のファイルではありません";
+    if (error == NotARegularFile) return Translate("quillane::FileIo", "通常のファイルではありません");
     // The C library's words, in the language of the user's locale.
     return std::generic_category().message(error);
 }

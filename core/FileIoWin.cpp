@@ -5,6 +5,7 @@
 // file open without delete sharing, which keeps the clean-up of the files
 // of killed saves away from it.
 #include "FileIo.h"
+#include "Translation.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -405,7 +406,7 @@ public:
 
 std::string FileErrorText(FileError error)
 {
-    if (error == NotARegularFile) return "通常のファイルではありません";
+    if (error == NotARegularFile) return Translate("quillane::FileIo", "通常のファイルではありません");
     // The system's words in the user's language; its messages end in a
     // full stop and a line break, of which only the break goes.
     wchar_t* text = nullptr;
@@ -415,7 +416,8 @@ std::string FileErrorText(FileError error)
     std::wstring wide = n > 0 && text ? std::wstring(text, n) : std::wstring();
     if (text) LocalFree(text);
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
-    if (wide.empty()) return "エラー " + std::to_string(static_cast<unsigned long>(error));
+    if (wide.empty())
+        return Arg(Translate("quillane::FileIo", "エラー %1"), {std::to_string(static_cast<unsigned long>(error))});
     return Utf8(wide);
 }
 

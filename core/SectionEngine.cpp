@@ -4,6 +4,7 @@
 #include "FileIo.h"
 #include "LineModel.h"
 #include "SectionFormat.h"
+#include "Translation.h"
 
 #include <new>
 #include <string>
@@ -50,20 +51,16 @@ void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigne
     FileError error = 0;
     const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8, error);
     if (file) error = ReadSectionFromFile(*file, EncodeMarkers(codePage), settings);
-    if (error != 0) reporter.ReportReadFailure(pathUtf8 + "\n" + "ファイルの読込みに失敗しました" + Cause(error));
+    if (error != 0)
+        reporter.ReportReadFailure(pathUtf8 + "\n" +
+                                   Translate("quillane::SectionEngine", "ファイルの読込みに失敗しました") + Cause(error));
 }
 
 namespace {
 
-std::string Replace1(std::string pattern, const std::string& value)
-{
-    const auto at = pattern.find("%s");
-    return pattern.replace(at, 2, value);
-}
-
 [[noreturn]] void Refuse(const std::string& path, const std::string& what)
 {
-    throw ESectionError("ファイル " + path + " に保存できません: " + what);
+    throw ESectionError(Arg(Translate("quillane::SectionEngine", "ファイル %1 に保存できません: %2"), {path, what}));
 }
 
 // One-based line numbers for a message; a long list is cut, since the box
@@ -71,14 +68,16 @@ std::string Replace1(std::string pattern, const std::string& value)
 std::string LineNumbers(const std::vector<std::size_t>& zeroBased)
 {
     constexpr std::size_t shown = 10;
-    std::string out;
+    std::string list;
     for (std::size_t i = 0; i < zeroBased.size() && i < shown; ++i) {
-        if (i > 0) out += ", ";
-        out += std::to_string(zeroBased[i] + 1);
+        if (i > 0) list += ", ";
+        list += std::to_string(zeroBased[i] + 1);
     }
-    out += " 行目";
-    if (zeroBased.size() > shown) out += "ほか " + std::to_string(zeroBased.size() - shown) + " 行";
-    return out;
+    // One text in Japanese, two in languages that count lines.
+    if (zeroBased.size() == 1) return Arg(Translate("quillane::SectionEngine", "%1 行目", "one line"), {list});
+    if (zeroBased.size() <= shown) return Arg(Translate("quillane::SectionEngine", "%1 行目", "several lines"), {list});
+    return Arg(Translate("quillane::SectionEngine", "%1 行目ほか %2 行"),
+               {list, std::to_string(zeroBased.size() - shown)});
 }
 
 // Inputs that the reader would take back as something else are refused
@@ -88,13 +87,13 @@ void CheckInputs(const std::string& path, const SectionSettings& settings, unsig
 {
     if (settings.HomeDirectory != notSet) {
         if (settings.HomeDirectory.find_first_of("\r\n") != std::string::npos)
-            Refuse(path, "ホームディレクトリに改行が含まれています");
+            Refuse(path, Translate("quillane::SectionEngine", "ホームディレクトリに改行が含まれています"));
         // Its string literal is made character by character: bytes that are
         // no text of the code page could take the closing quote with them.
         try {
             ToUtf8(settings.HomeDirectory, codePage);
         } catch (const ECodePageError& e) {
-            Refuse(path, std::string("ホームディレクトリに") + e.what());
+            Refuse(path, Arg(Translate("quillane::SectionEngine", "ホームディレクトリに%1"), {e.what()}));
         }
     }
 
@@ -109,8 +108,9 @@ void CheckInputs(const std::string& path, const SectionSettings& settings, unsig
             bad.push_back(i);
     }
     if (!bad.empty())
-        Refuse(path, "コマンドの " + LineNumbers(bad) +
-                         "は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません");
+        Refuse(path, Arg(Translate("quillane::SectionEngine",
+                                   "コマンドの %1は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません"),
+                         {LineNumbers(bad)}));
 }
 
 // What the reader gives back from a correctly written section.
@@ -154,7 +154,9 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     // Closed before the file is replaced: Windows replaces no file that is
     // open without delete sharing.
     if (const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8, error)) error = ReadWhole(*file, bytes);
-    if (error != 0) throw ESectionError(Replace1("ファイル %s は開けません", pathUtf8) + Cause(error));
+    if (error != 0)
+        throw ESectionError(Arg(Translate("quillane::SectionEngine", "ファイル %1 は開けません"), {pathUtf8}) +
+                            Cause(error));
     // A byte order mark is kept and is no part of the first line.
     const std::size_t bom = BomLength(bytes.View());
     const std::string_view text = bytes.View().substr(bom);
@@ -177,13 +179,15 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     // close; replacing "from the start to the end" would drop or repeat the
     // user's lines, so the file is left for the user to mend.
     if (eFound != LineNotFound && sFound == LineNotFound)
-        Refuse(pathUtf8, std::to_string(eFound + 1) +
-                             " 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。"
-                             "ファイルを手作業で修正してください");
+        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
+                                       "%1 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。"
+                                       "ファイルを手作業で修正してください"),
+                             {std::to_string(eFound + 1)}));
     if (eFound != LineNotFound && eFound < sFound)
-        Refuse(pathUtf8, "Quillane セクションの終わりの行 (" + std::to_string(eFound + 1) +
-                             " 行目) が始まりの行 (" + std::to_string(sFound + 1) +
-                             " 行目) より前にあります。ファイルを手作業で修正してください");
+        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
+                                       "Quillane セクションの終わりの行 (%1 行目) が始まりの行 (%2 行目) より前にあります。"
+                                       "ファイルを手作業で修正してください"),
+                             {std::to_string(eFound + 1), std::to_string(sFound + 1)}));
 
     // Bytes above the start marker and below the end marker's line; a
     // missing marker puts its bound at the end of the file.
@@ -240,17 +244,20 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
                 EqualsIgnoringCase(l, markers.CommandsBegin) || EqualsIgnoringCase(l, markers.CommandsEnd))
                 strays.push_back(i);
         }
-        Refuse(pathUtf8, "セクションの外にある Quillane のマーカー行 (" + LineNumbers(strays) +
-                             ") のため、保存した設定が正しく読み込めなくなります。"
-                             "ファイルを手作業で修正してください");
+        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
+                                       "セクションの外にある Quillane のマーカー行 (%1) のため、"
+                                       "保存した設定が正しく読み込めなくなります。ファイルを手作業で修正してください"),
+                             {LineNumbers(strays)}));
     }
 
     const std::string_view parts[] = {bytes.View().substr(0, bom + keepAbove), section, below};
     const ReplaceOutcome outcome = ReplaceFileWithParts(pathUtf8, bytes.View(), parts, 3, ops);
     if (outcome.Error == 0) return;
-    std::string message = Replace1("ファイル %s を作成できません", pathUtf8) + Cause(outcome.Error);
+    std::string message =
+        Arg(Translate("quillane::SectionEngine", "ファイル %1 を作成できません"), {pathUtf8}) + Cause(outcome.Error);
     if (!outcome.KeptBackup.empty())
-        message += "。元の内容に戻せなかったため、元の内容を " + outcome.KeptBackup + " に残してあります";
+        message += Arg(Translate("quillane::SectionEngine", "。元の内容に戻せなかったため、元の内容を %1 に残してあります"),
+                       {outcome.KeptBackup});
     throw ESectionError(message);
 }
 
@@ -267,7 +274,8 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
     } catch (const std::bad_alloc&) {
         // Nothing allocates once the old file is being rewritten: it is as
         // it was.
-        throw ESectionError(Replace1("ファイル %s を作成できません", pathUtf8) + Cause(OutOfMemoryError()));
+        throw ESectionError(Arg(Translate("quillane::SectionEngine", "ファイル %1 を作成できません"), {pathUtf8}) +
+                            Cause(OutOfMemoryError()));
     }
 }
 

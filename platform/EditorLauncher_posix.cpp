@@ -1,5 +1,7 @@
 #include "PosixEditorLauncher.h"
 
+#include "Translation.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -300,8 +302,10 @@ void PosixEditorLauncher::OpenAsText(const std::string& pathUtf8) {
     if (commands.empty()) {
         std::string names;
         for (const std::string& e : FEditors) names += (names.empty() ? "" : ", ") + e;
-        throw EEditorLaunchError("ﾃｷｽﾄｴﾃﾞｨﾀが見つかりません。ﾃﾞｽｸﾄｯﾌﾟの text/plain の既定のｱﾌﾟﾘｹｰｼｮﾝと、"
-                                 "次のﾌﾟﾛｸﾞﾗﾑを探しました: " + names);
+        throw EEditorLaunchError(Arg(Translate("quillane::EditorLauncher",
+                                               "ﾃｷｽﾄｴﾃﾞｨﾀが見つかりません。ﾃﾞｽｸﾄｯﾌﾟの text/plain の既定のｱﾌﾟﾘｹｰｼｮﾝと、"
+                                               "次のﾌﾟﾛｸﾞﾗﾑを探しました: %1"),
+                                     {names}));
     }
     std::string tried;
     for (const std::vector<std::string>& command : commands) {
@@ -309,7 +313,8 @@ void PosixEditorLauncher::OpenAsText(const std::string& pathUtf8) {
         if (error == 0) return;
         tried += "\n" + command[0] + " (" + std::strerror(error) + ")";
     }
-    throw EEditorLaunchError("ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:" + tried);
+    throw EEditorLaunchError(
+        Arg(Translate("quillane::EditorLauncher", "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:%1"), {tried}));
 }
 
 std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() {

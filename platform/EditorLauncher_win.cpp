@@ -1,4 +1,5 @@
 #include "EditorLauncher.h"
+#include "Translation.h"
 #include "WinText.h"
 
 #include <windows.h>
@@ -33,7 +34,8 @@ std::string SystemMessage(DWORD error) {
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
     std::string utf8;
     WideToUtf8(wide, utf8);
-    return "エラー " + std::to_string(error) + (utf8.empty() ? "" : ": " + utf8);
+    return Arg(Translate("quillane::EditorLauncher", "エラー %1"), {std::to_string(error)}) +
+           (utf8.empty() ? "" : ": " + utf8);
 }
 
 class NotepadLauncher : public IEditorLauncher {
@@ -42,12 +44,14 @@ public:
 
     void OpenAsText(const std::string& pathUtf8) override {
         std::wstring path;
-        if (!Utf8ToWide(pathUtf8, path)) throw EEditorLaunchError("ﾌｧｲﾙ名を Windows の文字に変換できません");
+        if (!Utf8ToWide(pathUtf8, path))
+            throw EEditorLaunchError(Translate("quillane::EditorLauncher", "ﾌｧｲﾙ名を Windows の文字に変換できません"));
         // A quote or NUL cannot be part of a Windows file name; inside the
         // quotes it would split or cut the command line and hand the editor
         // something other than the path.
         if (path.find_first_of(std::wstring(L"\"\0", 2)) != std::wstring::npos)
-            throw EEditorLaunchError("ﾌｧｲﾙ名に \" を含むﾌｧｲﾙは開けません: " + pathUtf8);
+            throw EEditorLaunchError(
+                Arg(Translate("quillane::EditorLauncher", "ﾌｧｲﾙ名に \" を含むﾌｧｲﾙは開けません: %1"), {pathUtf8}));
         const std::wstring line = FProgram + L" \"" + path + L"\"";
         // CreateProcessW may write into the command line, so it gets a copy.
         std::vector<wchar_t> commandLine(line.begin(), line.end());
@@ -62,8 +66,8 @@ public:
             const DWORD error = GetLastError();
             std::string program;
             WideToUtf8(FProgram, program);
-            throw EEditorLaunchError("ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:\n" + program + " (" +
-                                     SystemMessage(error) + ")");
+            throw EEditorLaunchError(Arg(Translate("quillane::EditorLauncher", "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:%1"),
+                                         {"\n" + program + " (" + SystemMessage(error) + ")"}));
         }
         Handle process(info.hProcess);
         Handle thread(info.hThread);
@@ -79,7 +83,8 @@ std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() { return std::make
 
 std::unique_ptr<IEditorLauncher> CreateEditorLauncher(const std::string& program) {
     std::wstring wide;
-    if (!Utf8ToWide(program, wide)) throw EEditorLaunchError("ﾌﾟﾛｸﾞﾗﾑ名を Windows の文字に変換できません");
+    if (!Utf8ToWide(program, wide))
+        throw EEditorLaunchError(Translate("quillane::EditorLauncher", "ﾌﾟﾛｸﾞﾗﾑ名を Windows の文字に変換できません"));
     return std::make_unique<NotepadLauncher>(wide);
 }
 

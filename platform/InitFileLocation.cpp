@@ -1,6 +1,7 @@
 #include "InitFileLocation.h"
 
 #include "TextOrder.h"
+#include "Translation.h"
 
 #include <algorithm>
 
@@ -8,29 +9,19 @@ namespace quillane {
 
 const char* const ProductKeyPath = "Software\\Wolfram Research\\Mathematica";
 
-namespace {
-
-std::string FormatError(const char* pattern, const std::string& name) {
-    std::string text = pattern;
-    const std::size_t at = text.find("%s");
-    text.replace(at, 2, name);
-    return text;
-}
-
-}  // namespace
-
 std::string ReadRegistryString(IRegistryKey& key, const std::string& name) {
     RegType type = RegType::None;
     std::uint32_t size = 0;
     // The value exists, so not being able to query it is a failed fetch,
     // not an absent installation.
     if (!key.QueryValueInfo(name, type, size))
-        throw ERegistryError(FormatError("'%s' の取得に失敗しました", name));
+        throw ERegistryError(Arg(Translate("quillane::InitFileLocation", "'%1' の取得に失敗しました"), {name}));
     if (size == 0) return std::string();
     std::string data;
-    if (!key.ReadValue(name, data)) throw ERegistryError(FormatError("'%s' の取得に失敗しました", name));
+    if (!key.ReadValue(name, data))
+        throw ERegistryError(Arg(Translate("quillane::InitFileLocation", "'%1' の取得に失敗しました"), {name}));
     if (type != RegType::String && type != RegType::ExpandString)
-        throw ERegistryError(FormatError("'%s' のデータ型が不正です", name));
+        throw ERegistryError(Arg(Translate("quillane::InitFileLocation", "'%1' のデータ型が不正です"), {name}));
     const std::size_t nul = data.find('\0');
     if (nul != std::string::npos) data.resize(nul);
     return data;

@@ -133,6 +133,29 @@ current directory.</translation>
     </message>
 </context>
 <context>
+    <name>quillane::CodePage</name>
+    <message>
+        <source>コードページ %1 には対応していません</source>
+        <translation>Code page %1 is not supported</translation>
+    </message>
+    <message>
+        <source>コードページ %1 のテキストとして読めないバイトがあります (%2 バイト目)</source>
+        <translation>Some bytes are not valid text in code page %1 (byte %2)</translation>
+    </message>
+    <message>
+        <source>コードページ %1 で表せない文字があります (%2 バイト目)</source>
+        <translation>Some characters cannot be written in code page %1 (byte %2)</translation>
+    </message>
+    <message>
+        <source>コードページ %1 のテキストとして読めないバイトがあります</source>
+        <translation>Some bytes are not valid text in code page %1</translation>
+    </message>
+    <message>
+        <source>コードページ %1 で表せない文字があります</source>
+        <translation>Some characters cannot be written in code page %1</translation>
+    </message>
+</context>
+<context>
     <name>quillane::CommandLine</name>
     <message>
         <source>Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。</source>
@@ -158,10 +181,120 @@ current directory.</translation>
     </message>
 </context>
 <context>
+    <name>quillane::EditorLauncher</name>
+    <message>
+        <source>ﾌｧｲﾙ名を Windows の文字に変換できません</source>
+        <translation>The file name cannot be converted to Windows characters</translation>
+    </message>
+    <message>
+        <source>ﾌﾟﾛｸﾞﾗﾑ名を Windows の文字に変換できません</source>
+        <translation>The program name cannot be converted to Windows characters</translation>
+    </message>
+    <message>
+        <source>ﾃｷｽﾄｴﾃﾞｨﾀが見つかりません。ﾃﾞｽｸﾄｯﾌﾟの text/plain の既定のｱﾌﾟﾘｹｰｼｮﾝと、次のﾌﾟﾛｸﾞﾗﾑを探しました: %1</source>
+        <translation>No text editor was found. Looked for the desktop&apos;s default application for text/plain and for these programs: %1</translation>
+    </message>
+    <message>
+        <source>ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:%1</source>
+        <translation>The text editor cannot be started. Programs tried:%1</translation>
+    </message>
+    <message>
+        <source>エラー %1</source>
+        <translation>Error %1</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ名に &quot; を含むﾌｧｲﾙは開けません: %1</source>
+        <translation>A file whose name holds &quot; cannot be opened: %1</translation>
+    </message>
+</context>
+<context>
     <name>quillane::FailureReport</name>
     <message>
         <source>予期しないエラーが発生しました</source>
         <translation>An unexpected error occurred</translation>
+    </message>
+</context>
+<context>
+    <name>quillane::FileIo</name>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>Not a regular file</translation>
+    </message>
+    <message>
+        <source>エラー %1</source>
+        <translation>Error %1</translation>
+    </message>
+</context>
+<context>
+    <name>quillane::InitFileLocation</name>
+    <message>
+        <source>&apos;%1&apos; の取得に失敗しました</source>
+        <translation>Reading &apos;%1&apos; failed</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; のデータ型が不正です</source>
+        <translation>&apos;%1&apos; has the wrong data type</translation>
+    </message>
+</context>
+<context>
+    <name>quillane::SectionEngine</name>
+    <message>
+        <source>ファイルの読込みに失敗しました</source>
+        <translation>Reading the file failed</translation>
+    </message>
+    <message>
+        <source>ホームディレクトリに改行が含まれています</source>
+        <translation>The home directory holds a line break</translation>
+    </message>
+    <message>
+        <source>ファイル %1 に保存できません: %2</source>
+        <translation>Cannot save the file %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 行目ほか %2 行</source>
+        <translation>lines %1 and %2 more</translation>
+    </message>
+    <message>
+        <source>ホームディレクトリに%1</source>
+        <translation>%1 in the home directory</translation>
+    </message>
+    <message>
+        <source>コマンドの %1は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません</source>
+        <translation>In the commands, %1 would be read back as Quillane&apos;s markers or directives, so the commands cannot be written</translation>
+    </message>
+    <message>
+        <source>ファイル %1 は開けません</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+    <message>
+        <source>%1 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。ファイルを手作業で修正してください</source>
+        <translation>Line %1 is the end line of Quillane&apos;s section, but there is no start line. Please mend the file by hand</translation>
+    </message>
+    <message>
+        <source>Quillane セクションの終わりの行 (%1 行目) が始まりの行 (%2 行目) より前にあります。ファイルを手作業で修正してください</source>
+        <translation>The end line of Quillane&apos;s section (line %1) comes before its start line (line %2). Please mend the file by hand</translation>
+    </message>
+    <message>
+        <source>セクションの外にある Quillane のマーカー行 (%1) のため、保存した設定が正しく読み込めなくなります。ファイルを手作業で修正してください</source>
+        <translation>Quillane&apos;s marker lines outside the section (%1) would keep the saved settings from being read back correctly. Please mend the file by hand</translation>
+    </message>
+    <message>
+        <source>ファイル %1 を作成できません</source>
+        <translation>Cannot create the file %1</translation>
+    </message>
+    <message>
+        <source>。元の内容に戻せなかったため、元の内容を %1 に残してあります</source>
+        <translation>. The old contents could not be put back; they are kept in %1</translation>
+    </message>
+    <message>
+        <source>%1 行目</source>
+        <comment>one line</comment>
+        <translation>line %1</translation>
+    </message>
+    <message>
+        <source>%1 行目</source>
+        <comment>several lines</comment>
+        <translation>lines %1</translation>
     </message>
 </context>
 <context>

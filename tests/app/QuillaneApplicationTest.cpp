@@ -1,6 +1,7 @@
 #include "QuillaneApplication.h"
 
 #include "AppTestSupport.h"  // readable QStrings in failure messages
+#include "Translation.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -104,6 +105,7 @@ TEST(TQuillaneApplication, QtsOwnTextsAndTheProgramsFollowTheLocale)
     app->LoadTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Undo"), undo);
     EXPECT_EQ(QCoreApplication::translate("quillane::TBrowseDlg", caption), QStringLiteral("Browse for Folder"));
+    EXPECT_EQ(Translate("quillane::SectionEngine", "ファイル %1 は開けません"), "Cannot open the file %1");
     // The C locale: the program's texts as written, Qt's as well.
     EXPECT_FALSE(app->LoadTranslations(QLocale::c()));
     EXPECT_EQ(QCoreApplication::translate("quillane::TBrowseDlg", caption), QString::fromUtf8(caption));

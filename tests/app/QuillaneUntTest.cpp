@@ -373,7 +373,8 @@ TEST_F(FrmQuillaneTest, CommandsKeepTheirCharactersAndLineBreaks)
     EXPECT_TRUE(ReadFile(Install.InitFile()).contains("(* Quillane commands begin *)\r\n" + commands + "\r\n"));
 }
 
-TEST_F(FrmQuillaneTest, FailedSaveIsReportedAndKeepsTheFlag)
+// The engine's message comes in the interface's language too.
+TEST_P(FrmQuillaneLanguageTest, FailedSaveIsReportedAndKeepsTheFlag)
 {
     StartWith(InitFileWith(""));
     ShowActive();
@@ -383,7 +384,8 @@ TEST_F(FrmQuillaneTest, FailedSaveIsReportedAndKeepsTheFlag)
     EdtFileName()->setText(missing);
     RunUntilIdle();
     Window->ActSave()->trigger();
-    EXPECT_EQ(Dialogs.Reports, QStringList{QStringLiteral("ファイル %1 は開けません: %2.").arg(missing, NoSuchFile)});
+    const QString report = English() ? QStringLiteral("Cannot open the file %1: %2.") : QStringLiteral("ファイル %1 は開けません: %2.");
+    EXPECT_EQ(Dialogs.Reports, QStringList{report.arg(missing, NoSuchFile)});
     EXPECT_TRUE(Window->Changed());
     RunUntilIdle();
     EXPECT_TRUE(BtnSave()->isEnabled());
