@@ -24,10 +24,11 @@ namespace {
 // short enough that the window never seems to stop.
 constexpr std::chrono::milliseconds DefaultWaitLimit{80};
 
-const char16_t* const LoadingCaption = u"読み込み中...";
+// The captions are translated where they are shown, in the model's context.
+const char* const LoadingCaption = QT_TRANSLATE_NOOP("quillane::TShellTreeModel", "読み込み中...");
 // The caption of a top node whose special folder cannot be located ("not
 // found"); a root path that does not parse shows the path itself.
-const char16_t* const MissingRootCaption = u"(見つかりません)";
+const char* const MissingRootCaption = QT_TRANSLATE_NOOP("quillane::TShellTreeModel", "(見つかりません)");
 
 // Shows the busy cursor for its lifetime, so that every way out of a wait
 // or a listing, an exception included, puts the previous cursor back.
@@ -194,7 +195,7 @@ bool TShellTreeModel::hasChildren(const QModelIndex& parent) const {
 QVariant TShellTreeModel::data(const QModelIndex& index, int role) const {
     const TTreeNode* node = NodeOf(index);
     if (node == nullptr) return QVariant();
-    if (node->Placeholder) return role == Qt::DisplayRole ? QVariant(QString::fromUtf16(LoadingCaption)) : QVariant();
+    if (node->Placeholder) return role == Qt::DisplayRole ? QVariant(tr(LoadingCaption)) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
         return node->Text;
@@ -287,7 +288,7 @@ void TShellTreeModel::Rebuild(const QString& root, TSpecialFolder special, bool 
 
     // Until the record comes, the node names what was asked for.
     auto top = std::make_unique<TTreeNode>();
-    top->Text = root.isEmpty() ? QString::fromUtf16(LoadingCaption) : LastNameComponent(root, syntax);
+    top->Text = root.isEmpty() ? tr(LoadingCaption) : LastNameComponent(root, syntax);
     top->ImageIndex = top->SelectedImageIndex = IconFolder;
     top->HasChildren = true;
     top->State = TNodeState::Loading;
@@ -309,7 +310,7 @@ void TShellTreeModel::SetTop(TRootJob& job) {
         // Nothing to list: the node names what was asked for, with a closed
         // folder, and no path search can reach into it.
         made = std::make_unique<TTreeNode>();
-        made->Text = job.root.isEmpty() ? QString::fromUtf16(MissingRootCaption) : job.root;
+        made->Text = job.root.isEmpty() ? tr(MissingRootCaption) : job.root;
         made->ImageIndex = made->SelectedImageIndex = IconFolder;
         FImageList = SharedIconListHandle;
     }

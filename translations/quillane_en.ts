@@ -478,4 +478,26 @@ Reloading it loses the changes made in this window. Overwriting it makes Quillan
         <translation>Confirm</translation>
     </message>
 </context>
+<context>
+    <name>quillane::TShellTreeModel</name>
+    <message>
+        <source>読み込み中...</source>
+        <translation>Loading...</translation>
+    </message>
+    <message>
+        <source>(見つかりません)</source>
+        <translation>(not found)</translation>
+    </message>
+</context>
+<context>
+    <name>quillane::shell::PosixShell</name>
+    <message>
+        <source>デスクトップ</source>
+        <translation>Desktop</translation>
+    </message>
+    <message>
+        <source>コンピュータ</source>
+        <translation>Computer</translation>
+    </message>
+</context>
 </TS>

@@ -16,6 +16,7 @@
 #include "CodePage.h"
 #include "EditorLauncher.h"
 #include "InstallFolderRegistry.h"
+#include "Translation.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,9 +47,10 @@ public:
 };
 
 // A computer as the POSIX shell shows it: the root file system and a
-// removable volume, with the sample home directory below the root.
+// removable volume, with the sample home directory below the root. The
+// computer's name is the shell's, in the interface's language.
 const char* const SampleFolders = R"(
-Computer | folder ancestor sub | | コンピュータ
+Computer | folder ancestor sub | | %1
   / | folder | / | /
     bin | folder | /bin
     etc | folder | /etc
@@ -92,7 +94,8 @@ int main(int argc, char** argv)
     }
     app.LoadTranslations(QLocale());
     UseDesignFontEverywhere();
-    auto folders = std::make_shared<shell::MemoryShell>(SampleFolders);
+    auto folders = std::make_shared<shell::MemoryShell>(
+        Arg(SampleFolders, {Translate("quillane::shell::PosixShell", "コンピュータ")}));
     folders->SetSpecialFolder(17, "Computer");  // the computer's platform id
     BrowseUnitScope browseUnit(folders);
 

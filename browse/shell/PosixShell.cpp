@@ -3,6 +3,7 @@
 #include "ItemIDList.h"
 #include "ShellIcons.h"
 #include "ShellText.h"
+#include "Translation.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -27,9 +28,6 @@ constexpr char KindVolume = 'V';
 constexpr char KindFolder = 'D';
 constexpr char KindFile = 'F';
 constexpr std::size_t NameOffset = 3;
-
-const char* const DesktopName = "デスクトップ";
-const char* const ComputerName = "コンピュータ";
 
 class MallocAllocator : public ShellAllocator {
 public:
@@ -436,9 +434,10 @@ public:
         if (!FState->Resolve(FPlace, item, place)) return ShellInvalidArg;
         switch (place.type) {
         case Place::Desktop:
-            return AnswerText(*FState->allocator, DesktopName, name);
+            // The names Windows' shell gives in its own language, here in the user's.
+            return AnswerText(*FState->allocator, Translate("quillane::shell::PosixShell", "デスクトップ"), name);
         case Place::Computer:
-            return AnswerText(*FState->allocator, ComputerName, name);
+            return AnswerText(*FState->allocator, Translate("quillane::shell::PosixShell", "コンピュータ"), name);
         case Place::FileSystem:
             break;
         }

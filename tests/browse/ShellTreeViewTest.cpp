@@ -4,6 +4,7 @@
 
 #include "ShellTreeView.h"
 
+#include "BrowseTestSupport.h"
 #include "MemoryShell.h"
 #include "PosixShell.h"
 #include "ShellIconSet.h"
@@ -23,6 +24,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -248,6 +250,7 @@ TEST_F(ShellTreeViewTest, RootVariants) {
         const char* caption;
         const char* path;
         QStringList children;
+        bool translated = false;  // the model's texts go through a marking translator
     };
     const Case cases[] = {
         // The desktop lists the computer and the home folder; the control
@@ -264,9 +267,12 @@ TEST_F(ShellTreeViewTest, RootVariants) {
         // Nothing to show: the node names what was asked for.
         {"C:\\Nope", sfMyComputer, "C:\\Nope", "", {}},
         {"", sfNetwork, "(見つかりません)", "", {}},
+        {"", sfNetwork, "<(見つかりません)>", "", {}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.root) + " / " + std::to_string(c.special));
+        std::optional<test::TMarkingTranslator> translator;
+        if (c.translated) translator.emplace("quillane::TShellTreeModel");
         TestTree& tree = TreeOn(QString::fromUtf8(c.root), c.special);
         const QModelIndex top = tree.TopIndex();
         ASSERT_TRUE(top.isValid());

@@ -5,6 +5,7 @@
 #include "PosixShell.h"
 #include "ShellIcons.h"
 #include "ShellRoutines.h"
+#include "Translation.h"
 
 #include <gtest/gtest.h>
 
@@ -294,6 +295,12 @@ TEST_F(PosixShellTest, DesktopAndComputer) {
     EXPECT_EQ(GetIDListSize(desktopList.get()), 2u);
     EXPECT_EQ(GetPathFromIDList(desktopList.get()), T / "home/Desktop");
     EXPECT_EQ(GetDisplayName(*desktop, desktopList.get(), DisplayNameNormal), "デスクトップ");
+    // Both names are the shell's own, in the user's language.
+    const quillane::TTranslation before = quillane::SetTranslation(
+        [](const char*, const char* text, const char*) { return "<" + std::string(text) + ">"; });
+    EXPECT_EQ(GetDisplayName(*desktop, desktopList.get(), DisplayNameNormal), "<デスクトップ>");
+    EXPECT_EQ(GetDisplayName(*desktop, computer.get(), DisplayNameNormal), "<コンピュータ>");
+    quillane::SetTranslation(before);
     IDListPtr home = PathToIDList("", sfPersonal);
     EXPECT_EQ(GetPathFromIDList(home.get()), T / "home");
     IDListPtr desktopDir = PathToIDList("", sfDesktopDir);
