@@ -15,6 +15,23 @@ bool TCommandsMemo::ShowsNotSet() const
     return document()->toRawText() == QString::fromUtf8(NotSetTextUtf8);
 }
 
+QString TCommandsMemo::FileText() const
+{
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    return text;
+}
+
+void TCommandsMemo::SetFileText(const QString& text)
+{
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    setPlainText(plain);
+}
+
 // Selecting the whole text first makes the edit replace it, wherever the
 // caret stood.
 void TCommandsMemo::ReplaceNotSet()

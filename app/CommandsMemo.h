@@ -14,6 +14,12 @@ public:
 
     /// Whether the field shows exactly the not-set text.
     bool ShowsNotSet() const;
+    /// The text with its lines separated by CR LF, as the file has them;
+    /// raw, so that characters toPlainText would replace (no-break spaces)
+    /// stay.
+    QString FileText() const;
+    /// Shows `text`, whose lines may be separated by CR LF, CR or LF.
+    void SetFileText(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

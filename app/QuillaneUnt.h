@@ -14,8 +14,6 @@
 #include <optional>
 
 class QAction;
-class QFileSystemWatcher;
-class QTimer;
 
 namespace Ui {
 class TFrmQuillane;
@@ -25,6 +23,7 @@ namespace quillane {
 
 class IRegistry;
 class IEditorLauncher;
+class TFileWatch;
 
 /// The stored design values of the window's folder browse component, a
 /// Qt resource in the component's stored-form format.
@@ -133,6 +132,9 @@ private:
     template <class Body>
     void Guarded(Body&& body);
     void Report(std::exception_ptr error, const QString& afterwards = QString());
+    void SetUpLook();
+    void BindControls();
+    void SetUpInitFileChooser();
     void LoadBrowseDlg();
     void Reload();
     void LoadFrom(const QString& path, bool newIfMissing = false);
@@ -147,12 +149,9 @@ private:
     bool SwitchToTypedFile();
     bool CommitPendingEdit();
     bool QueryClose();
-    void Watch(const QString& path);
     void EdtHomeEdited(const QString& text);
     TShown Shown() const;
     SectionSettings CurrentSettings() const;
-    QString CommandsText() const;
-    void SetCommandsText(const QString& text);
     QString NotSet() const;
 
     std::unique_ptr<Ui::TFrmQuillane> ui;
@@ -165,10 +164,21 @@ private:
     bool FCreateOnSave = false;            // that file is missing and is made by the first save
     QString FNoticedPath;                  // the last file said to be read-only
     std::optional<TShown> FLeaveApproved;  // a log-out may drop exactly these changes
-    QFileSystemWatcher* FWatcher = nullptr;
-    QTimer* FDiskCheck = nullptr;
+    TFileWatch* FFileWatch = nullptr;
     TBrowseDlg* FBrowseDlg = nullptr;  // a child: deleted with the window
     TFailureReport FPreviousFailureReport;
 };
+
+// Every handler runs through here: whatever it throws ends the handler and
+// is shown as the failure report, and never unwinds into Qt's event loop.
+template <class Body>
+void TFrmQuillane::Guarded(Body&& body)
+{
+    try {
+        body();
+    } catch (...) {
+        Report(std::current_exception());
+    }
+}
 
 }  // namespace quillane
