@@ -1,135 +1,17 @@
 #include "MemoryShell.h"
 
 #include "ItemIDList.h"
+#include "MemoryTree.h"
 #include "ShellIcons.h"
 #include "ShellText.h"
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdlib>
 #include <cstring>
-#include <sstream>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
 namespace quillane::shell {
-
-// ---------------------------------------------------------------------------
-// CountingAllocator
-
-void* CountingAllocator::Alloc(std::size_t size) {
-    std::lock_guard<std::mutex> lock(FMutex);
-    if (FFailAfter == 0) return nullptr;
-    if (FFailAfter > 0) --FFailAfter;
-    // malloc(0) may answer null; a block of one byte keeps every answer distinct.
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr) return nullptr;
-    FLive[block] = size;
-    ++FAllocations;
-    return block;
-}
-
-void CountingAllocator::Free(void* block) {
-    if (block == nullptr) return;
-    std::lock_guard<std::mutex> lock(FMutex);
-    auto it = FLive.find(block);
-    if (it == FLive.end()) {
-        // Never hand an unknown pointer to free(): count it so the test fails.
-        ++FBadFrees;
-        return;
-    }
-    FLive.erase(it);
-    ++FFrees;
-    std::free(block);
-}
-
-std::size_t CountingAllocator::Allocations() const {
-    std::lock_guard<std::mutex> lock(FMutex);
-    return FAllocations;
-}
-
-std::size_t CountingAllocator::Frees() const {
-    std::lock_guard<std::mutex> lock(FMutex);
-    return FFrees;
-}
-
-std::size_t CountingAllocator::Outstanding() const {
-    std::lock_guard<std::mutex> lock(FMutex);
-    return FLive.size();
-}
-
-std::size_t CountingAllocator::BadFrees() const {
-    std::lock_guard<std::mutex> lock(FMutex);
-    return FBadFrees;
-}
-
-void CountingAllocator::FailAfter(long count) {
-    std::lock_guard<std::mutex> lock(FMutex);
-    FFailAfter = count;
-}
-
-std::size_t CountingAllocator::BlockSize(const void* block) const {
-    std::lock_guard<std::mutex> lock(FMutex);
-    auto it = FLive.find(block);
-    return it == FLive.end() ? 0 : it->second;
-}
-
-CountingAllocator::~CountingAllocator() {
-    for (auto& live : FLive) std::free(const_cast<void*>(live.first));
-}
-
-// ---------------------------------------------------------------------------
-// The namespace model
-
-namespace {
-
-constexpr std::uint8_t ItemTag = 'M';
-
-struct MemNode {
-    std::uint32_t id = 0;
-    std::string name;
-    std::string path;
-    std::string normalName;
-    std::uint32_t attributes = 0;
-    bool hidden = false;
-    bool noSub = false;
-    bool noAttr = false, noName = false, noBind = false, noEnum = false, noIcon = false, noPath = false;
-    int icon = IconFile;
-    int openIcon = IconFile;
-    MemNode* parent = nullptr;
-    std::vector<std::unique_ptr<MemNode>> children;
-};
-
-std::string Trim(const std::string& s) {
-    const auto begin = s.find_first_not_of(" \t\r");
-    if (begin == std::string::npos) return std::string();
-    const auto end = s.find_last_not_of(" \t\r");
-    return s.substr(begin, end - begin + 1);
-}
-
-std::vector<std::string> Split(const std::string& s, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(s);
-    while (std::getline(in, part, separator)) parts.push_back(part);
-    if (!s.empty() && s.back() == separator) parts.emplace_back();
-    return parts;
-}
-
-// Bytes of the one item that addresses `node` inside its parent.
-std::string ItemBytes(const MemNode& node) {
-    const std::size_t cb = MemoryShell::NameOffset + node.name.size() + 1;
-    std::string item(cb, '\0');
-    item[0] = static_cast<char>(cb & 0xFF);
-    item[1] = static_cast<char>(cb >> 8);
-    item[2] = static_cast<char>(ItemTag);
-    for (int k = 0; k < 4; ++k) item[3 + k] = static_cast<char>((node.id >> (8 * k)) & 0xFF);
-    std::memcpy(&item[MemoryShell::NameOffset], node.name.data(), node.name.size());
-    return item;
-}
-
-}  // namespace
 
 // What a test asked of calls of one kind about one item.
 struct Slowdown {
@@ -183,7 +65,7 @@ struct MemoryShellState {
         MemNode* node = from;
         for (PCItemIDList item = list; ItemSize(item) != 0;) {
             const std::uint16_t cb = ItemSize(item);
-            if (cb < MemoryShell::NameOffset + 1 || item[2] != ItemTag) return nullptr;
+            if (cb < MemoryShell::NameOffset + 1 || item[2] != MemoryItemTag) return nullptr;
             std::uint32_t id = 0;
             for (int k = 0; k < 4; ++k) id |= static_cast<std::uint32_t>(item[3 + k]) << (8 * k);
             if (id >= byId.size() || byId[id]->parent != node) return nullptr;
@@ -380,43 +262,6 @@ private:
     MemNode* FNode;
 };
 
-void ApplyFlags(MemNode& node, const std::string& flags, int lineNo) {
-    std::istringstream in(flags);
-    std::string flag;
-    while (in >> flag) {
-        if (flag == "folder") node.attributes |= SFGAO_FOLDER;
-        else if (flag == "fs") node.attributes |= SFGAO_FILESYSTEM;
-        else if (flag == "ancestor") node.attributes |= SFGAO_FILESYSANCESTOR;
-        else if (flag == "sub") node.attributes |= SFGAO_HASSUBFOLDER;
-        else if (flag == "nosub") node.noSub = true;
-        else if (flag == "hidden") node.hidden = true;
-        else if (flag == "noattr") node.noAttr = true;
-        else if (flag == "noname") node.noName = true;
-        else if (flag == "nobind") node.noBind = true;
-        else if (flag == "noenum") node.noEnum = true;
-        else if (flag == "noicon") node.noIcon = true;
-        else if (flag == "nopath") node.noPath = true;
-        else throw std::invalid_argument("line " + std::to_string(lineNo) + ": unknown flag " + flag);
-    }
-}
-
-// Fills in the attributes and icons that follow from the tree's shape.
-void Complete(MemNode& node) {
-    if (!node.path.empty()) node.attributes |= SFGAO_FILESYSTEM;
-    if (!node.children.empty()) node.attributes |= SFGAO_FOLDER;
-    if (!node.noSub)
-        for (auto& child : node.children)
-            if (child->attributes & SFGAO_FOLDER) node.attributes |= SFGAO_HASSUBFOLDER;
-    if (!(node.attributes & SFGAO_FOLDER)) {
-        node.icon = node.openIcon = IconFile;
-    } else if (node.attributes & SFGAO_FILESYSTEM) {
-        node.icon = IconFolder;
-        node.openIcon = IconFolderOpen;
-    } else {
-        node.icon = node.openIcon = IconComputer;
-    }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -429,45 +274,7 @@ MemoryShell::MemoryShell(const std::string& description) : FState(std::make_shar
     s.root.icon = s.root.openIcon = IconDesktop;
     s.byId.push_back(&s.root);
 
-    // Flags are parsed first, then the structure's defaults are filled in.
-    std::vector<MemNode*> all;
-    std::vector<MemNode*> stack{&s.root};
-    std::istringstream in(description);
-    std::string line;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        const std::string trimmed = Trim(line);
-        if (trimmed.empty() || trimmed[0] == '#') continue;
-        const std::size_t indent = line.find_first_not_of(' ');
-        if (indent % 2 != 0 || indent / 2 + 1 > stack.size())
-            throw std::invalid_argument("line " + std::to_string(lineNo) + ": bad indentation");
-        stack.resize(indent / 2 + 1);
-        MemNode* parent = stack.back();
-
-        const std::vector<std::string> fields = Split(trimmed, '|');
-        auto node = std::make_unique<MemNode>();
-        node->name = Trim(fields[0]);
-        if (node->name.empty()) throw std::invalid_argument("line " + std::to_string(lineNo) + ": no name");
-        if (node->name.size() > 60000)
-            throw std::invalid_argument("line " + std::to_string(lineNo) + ": name too long for an item");
-        for (auto& sibling : parent->children)
-            if (sibling->name == node->name)
-                throw std::invalid_argument("line " + std::to_string(lineNo) + ": duplicate name " + node->name);
-        if (fields.size() > 1) ApplyFlags(*node, fields[1], lineNo);
-        if (fields.size() > 2) node->path = Trim(fields[2]);
-        if (fields.size() > 3) node->normalName = Trim(fields[3]);
-        node->id = static_cast<std::uint32_t>(s.byId.size());
-        node->parent = parent;
-        s.byId.push_back(node.get());
-        all.push_back(node.get());
-        stack.push_back(node.get());
-        parent->children.push_back(std::move(node));
-    }
-    // Children come after their parents in `all`, so completing in reverse
-    // settles every child's folder bit before its parent looks at it.
-    for (auto it = all.rbegin(); it != all.rend(); ++it) Complete(**it);
-    Complete(s.root);
+    BuildMemoryTree(description, s.root, s.byId);
     s.root.icon = s.root.openIcon = IconDesktop;
     s.special[0] = &s.root;
 }
