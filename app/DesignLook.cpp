@@ -21,32 +21,55 @@ namespace {
 
 // One face a design font may be drawn with, and how wide to draw it.
 struct Face {
-    QString Family;
+    const char16_t* Family;
     int Stretch;  // 0: as wide as designed
 };
 
-// The design fonts: the window's "ＭＳ Ｐゴシック" and the example memos' "ＭＳ ゴシック",
-// 12 pixels high. Where those faces are missing (every Linux desktop) the
-// first installed Japanese gothic face stands in, so that the texts show. The
-// IPA gothic faces (and Takao, made from them) have the design faces' widths,
-// but for the proportional face's Latin letters, a little wider: that one is
-// drawn at 95%. The others run wider still than the faces the fixed geometry
-// was laid out for and would clip captions, so they are drawn at 90%. The fonts are made in code, not in the .ui file,
-// which can only hold point sizes, and are given before any text arrives (the
-// window's before its controls exist, the memos' by the memos themselves), so
-// that no text is laid out twice.
+// The design fonts, 12 pixels high: the window's proportional "ＭＳ Ｐゴシック"
+// and the example memos' fixed "ＭＳ ゴシック", then the Japanese gothic faces
+// that stand in where those are missing (every Linux desktop), in order of
+// preference, each row a proportional face and a fixed one. The IPA gothic
+// faces (and Takao, made from them) have the design faces' widths, but for
+// the proportional face's Latin letters, a little wider: that one is drawn at
+// 95%. The others run wider still than the faces the fixed geometry was laid
+// out for and would clip captions, so they are drawn at 90%.
+struct FaceRow {
+    Face Window;
+    Face Memo;  // null family: none in this row
+};
+constexpr FaceRow DesignFaces[] = {
+    {{u"ＭＳ Ｐゴシック", 0}, {u"ＭＳ ゴシック", 0}},
+    {{u"MS PGothic", 0}, {u"MS Gothic", 0}},
+    {{u"IPAPGothic", 95}, {u"IPAGothic", 0}},
+    {{u"Noto Sans CJK JP", 90}, {u"Noto Sans Mono CJK JP", 90}},
+    {{u"Noto Sans JP", 90}, {u"Noto Sans CJK JP", 90}},
+    {{u"VL PGothic", 90}, {u"VL Gothic", 90}},
+    {{u"TakaoPGothic", 95}, {u"TakaoGothic", 0}},
+    {{u"Source Han Sans JP", 90}, {nullptr, 0}},
+};
+// The first rows hold the design faces themselves.
+constexpr std::size_t DesignRows = 2;
+
+// The fonts are made in code, not in the .ui file, which can only hold point
+// sizes, and are given before any text arrives (the window's before its
+// controls exist, the memos' by the memos themselves), so that no text is
+// laid out twice.
 //
-// The face is picked from the installed families once, here: a font whose
-// first family is missing makes Qt consult fontconfig for fallbacks for every
-// script of every text it lays out, and QFontDatabase::hasFamily runs a
-// fontconfig substitution for each name it is asked about; together that was
-// about a fifth of the start-up's work. Matching against the family list, as
-// Qt's own matcher does, costs next to nothing.
-QFont DesignFont(const std::vector<Face>& faces)
+// The face is picked from the installed families once, here, by matching
+// the family list as Qt's own matcher does: a font whose first family is
+// missing would make Qt consult fontconfig for fallbacks for every script of
+// every text it lays out, and QFontDatabase::hasFamily runs a fontconfig
+// substitution for each name it is asked about.
+QFont DesignFont(Face FaceRow::*column)
 {
+    std::vector<Face> faces;
+    for (const FaceRow& row : DesignFaces) {
+        if ((row.*column).Family != nullptr)
+            faces.push_back(row.*column);
+    }
     const QStringList installed = QFontDatabase::families();
     std::size_t rank = 0;
-    while (rank < faces.size() && !installed.contains(faces[rank].Family, Qt::CaseInsensitive))
+    while (rank < faces.size() && !installed.contains(QString::fromUtf16(faces[rank].Family), Qt::CaseInsensitive))
         ++rank;
     QFont font;
     font.setPixelSize(12);
@@ -57,21 +80,20 @@ QFont DesignFont(const std::vector<Face>& faces)
         // Nothing installed: Qt's own fallback picks a face.
         QStringList families;
         for (const Face& face : faces)
-            families << face.Family;
+            families << QString::fromUtf16(face.Family);
         font.setFamilies(families);
         return font;
     }
     // The chosen face alone: names left behind it would each be matched and
     // given fallbacks again. Width and hinting are always set, so that a memo
     // inherits neither from the window's font.
-    font.setFamily(faces[rank].Family);
+    font.setFamily(QString::fromUtf16(faces[rank].Family));
     font.setStretch(faces[rank].Stretch != 0 ? faces[rank].Stretch : int(QFont::Unstretched));
     // A stand-in is drawn by FreeType, whose light auto-hinting measures
-    // every glyph of these large faces before the first is drawn, nearly
-    // half the window's start-up; unhinted, the outlines are drawn as
-    // designed, smoothed. The design faces are drawn as the system draws
-    // them.
-    font.setHintingPreference(rank >= 2 ? QFont::PreferNoHinting : QFont::PreferDefaultHinting);
+    // every glyph of these large faces before the first is drawn; unhinted,
+    // the outlines are drawn as designed, smoothed. The design faces are
+    // drawn as the system draws them.
+    font.setHintingPreference(rank >= DesignRows ? QFont::PreferNoHinting : QFont::PreferDefaultHinting);
     return font;
 }
 
@@ -79,33 +101,22 @@ QFont DesignFont(const std::vector<Face>& faces)
 
 QFont WindowFont()
 {
-    return DesignFont({{QStringLiteral("ＭＳ Ｐゴシック"), 0},
-                       {QStringLiteral("MS PGothic"), 0},
-                       {QStringLiteral("IPAPGothic"), 95},
-                       {QStringLiteral("Noto Sans CJK JP"), 90},
-                       {QStringLiteral("Noto Sans JP"), 90},
-                       {QStringLiteral("VL PGothic"), 90},
-                       {QStringLiteral("TakaoPGothic"), 95},
-                       {QStringLiteral("Source Han Sans JP"), 90}});
+    return DesignFont(&FaceRow::Window);
 }
 
 QFont MemoFont()
 {
-    return DesignFont({{QStringLiteral("ＭＳ ゴシック"), 0},
-                       {QStringLiteral("MS Gothic"), 0},
-                       {QStringLiteral("IPAGothic"), 0},
-                       {QStringLiteral("Noto Sans Mono CJK JP"), 90},
-                       {QStringLiteral("Noto Sans CJK JP"), 90},
-                       {QStringLiteral("VL Gothic"), 90},
-                       {QStringLiteral("TakaoGothic"), 0}});
+    return DesignFont(&FaceRow::Memo);
 }
 
 void UseDesignFontEverywhere()
 {
     const QFont font = WindowFont();
     const QString face = font.families().value(0);
-    if (face == QStringLiteral("ＭＳ Ｐゴシック") || face == QStringLiteral("MS PGothic"))
-        return;
+    for (std::size_t row = 0; row < DesignRows; ++row) {
+        if (face == QString::fromUtf16(DesignFaces[row].Window.Family))
+            return;
+    }
     QApplication::setFont(font);
 }
 
@@ -113,8 +124,7 @@ QIcon Glyph(int index)
 {
     // The glyphs are XPM text. Handed to QImage as the array of strings that
     // the text spells out, they need no image reader: the first reader of a
-    // run looks through every image plugin installed, which cost more than
-    // the rest of the icons together.
+    // run looks through every image plugin installed.
     QFile file(QStringLiteral(":/glyphs/%1.xpm").arg(index));
     if (!file.open(QIODevice::ReadOnly))
         return {};
