@@ -942,16 +942,18 @@ TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly)
     QTRY_VERIFY(Window->isMinimized());
 }
 
-TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem)
+// Where the design puts each control, and its text in either language.
+struct DesignedControl {
+    const char* Name;
+    const char* Parent;
+    QRect Geometry;
+    QString Text;
+    QString English = QString();  // under the English interface; none: the same
+};
+
+std::vector<DesignedControl> DesignedControls()
 {
-    struct Case {
-        const char* Name;
-        const char* Parent;
-        QRect Geometry;
-        QString Text;
-        QString English;  // under the English interface; none: the same
-    };
-    const std::vector<Case> cases = {
+    return {
         {"GbDirectory", "FrmQuillane", {8, 8, 553, 249}, QStringLiteral("基本設定"),
          QStringLiteral("Basic settings")},
         {"Label2", "GbDirectory", {16, 24, 345, 17},
@@ -996,27 +998,37 @@ TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem)
         {"BtnExit", "FrmQuillane", {456, 368, 97, 25}, QStringLiteral("終了(&X)"),
          QStringLiteral("E&xit")},
     };
+}
+
+// The caption or text a control shows.
+QString ShownText(QWidget* widget)
+{
+    if (auto* box = qobject_cast<QGroupBox*>(widget))
+        return box->title();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
+        return memo->toPlainText();
+    if (auto* memo = qobject_cast<QTextEdit*>(widget))
+        return memo->toPlainText();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    return QString();
+}
+
+TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem)
+{
     Create();
-    for (const Case& c : cases) {
+    for (const DesignedControl& c : DesignedControls()) {
         SCOPED_TRACE(c.Name);
         QWidget* widget = Get<QWidget>(c.Name);
         if (!widget)
             continue;
         EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromLatin1(c.Parent));
         EXPECT_EQ(widget->geometry(), c.Geometry);
-        QString text;
-        if (auto* box = qobject_cast<QGroupBox*>(widget))
-            text = box->title();
-        else if (auto* label = qobject_cast<QLabel*>(widget))
-            text = label->text();
-        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
-            text = edit->text();
-        else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
-            text = memo->toPlainText();
-        else if (auto* memo = qobject_cast<QTextEdit*>(widget))
-            text = memo->toPlainText();
-        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            text = button->text();
+        const QString text = ShownText(widget);
         EXPECT_EQ(text, English() && !c.English.isNull() ? c.English : c.Text);
         EXPECT_TRUE(widget->isVisibleTo(Window.get()));
         // Every caption fits its fixed size (the example memos: below).
