@@ -46,117 +46,155 @@ void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const Se
     }
 }
 
-FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
-{
-    settings.DefineUtils = false;
-    const std::string_view wanted[] = {markers.StartMarker, markers.EndMarker, markers.CommandsBegin,
-                                       markers.CommandsEnd};
-    const MarkerSet set(wanted, 4);
-    // Where the first line of each marker starts in the file; offsets order
-    // the lines as their numbers would.
-    constexpr std::uint64_t notFound = ~std::uint64_t{0};
-    std::uint64_t at[4] = {notFound, notFound, notFound, notFound};
-    std::uint64_t& s = at[0];
-    std::uint64_t& e = at[1];
-    std::uint64_t& b = at[2];
-    std::uint64_t& n = at[3];
+namespace {
 
-    // What the lines between the markers say, gathered while reading since
-    // the file is seen only once; used only if the markers turn out right.
-    bool home = false;
-    std::string homeDirectory;
-    bool utils = false;
-    std::string commands;
+// One pass over the file: where the first line of each marker starts, and
+// what the lines between the markers say, gathered while reading since the
+// file is seen only once; used only if the markers turn out right. Offsets
+// order the lines as their numbers would.
+class SectionScan {
+public:
+    explicit SectionScan(const SectionMarkers& markers)
+        : FMarkers(markers),
+          FWanted{markers.StartMarker, markers.EndMarker, markers.CommandsBegin, markers.CommandsEnd},
+          FSet(FWanted, 4)
+    {
+    }
 
-    // Whether the current line lies strictly between the first start
-    // marker and the first end marker below it, and likewise for the
-    // commands markers.
-    bool inSection = false;
-    bool inCommands = false;
-    constexpr unsigned startBit = 1, endBit = 2, beginBit = 4, stopBit = 8;
-
-    const auto visit = [&](std::string_view line, std::uint64_t offset) {
-        unsigned first = 0;  // markers seen for the first time on this line
-        set.ForEachMatch(line, [&](std::size_t k) {
-            if (at[k] != notFound) return;
-            at[k] = offset;
-            first |= 1u << k;
-        });
-        if (first & endBit) inSection = false;
-        if (first & stopBit) inCommands = false;
-        if (inSection) {
-            if (IsDirective(line, markers.HomeDirective)) {
-                home = true;
-                homeDirectory.assign(line.substr(markers.HomeDirective.size()));
-            }
-            if (IsDirective(line, markers.DefineUtilsDirective)) utils = true;
-        }
-        if (inCommands) {
-            commands.append(line);
-            commands.append(CrLf);
-        }
-        if ((first & startBit) && e == notFound) inSection = true;
-        if ((first & beginBit) && n == notFound) inCommands = true;
-    };
-    // Every line counts while inside a range; outside, only marker lines do,
-    // and when the markers share their first bytes only lines beginning
-    // with them need a look.
-    const auto everyLine = [&] { return inSection || inCommands || !set.HasLead(); };
-    const auto allFound = [&] { return s != notFound && e != notFound && b != notFound && n != notFound; };
-
-    const FileError error = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t offset) {
+    // Reads the stretch `text` that starts at `offset` in the file; false
+    // once no later line can change what was read.
+    bool Stretch(std::string_view text, std::uint64_t offset)
+    {
         // A byte order mark does not hide a marker on the first line.
         std::size_t pos = offset == 0 ? BomLength(text) : 0;
         while (pos < text.size()) {
             const std::string_view rest = text.substr(pos);
-            std::size_t done = rest.size();
-            if (everyLine()) {
-                ForEachLine(rest, [&](std::string_view line, std::size_t next) {
-                    if (inSection || inCommands || set.MayMatch(line.size()))
-                        visit(line, offset + pos + static_cast<std::size_t>(line.data() - rest.data()));
-                    done = next;
-                    return everyLine();
-                });
-            } else {
-                // Offsets order the lines here: no need to count them.
-                ForEachLineBeginningWith<false>(rest, set.Lead()[0], set.Lead()[1], [&](std::size_t p, std::ptrdiff_t) {
-                    std::size_t length = 0;
-                    std::size_t next = 0;
-                    set.ForEachMatchAt(rest, p, [&](std::size_t k, std::size_t after) {
-                        length = wanted[k].size();
-                        next = after;
-                    });
-                    if (next == 0) return true;  // no marker: nothing to read here
-                    visit(rest.substr(p, length), offset + pos + p);
-                    if (!everyLine()) return true;
-                    done = next;
-                    return false;
-                });
-            }
-            pos += done;
-            // Once every marker is found, no later line can change what was
-            // read: each range has closed by then.
-            if (allFound()) return false;
+            pos += EveryLine() ? ScanEveryLine(rest, offset + pos) : ScanMarkerLines(rest, offset + pos);
+            // Once every marker is found, each range has closed.
+            if (AllFound()) return false;
         }
         return true;
-    });
-    if (error != 0) return error;
-    if (s == notFound || e == notFound) return 0;
+    }
 
-    if (s < e) {
-        if (home) settings.HomeDirectory = std::move(homeDirectory);
-        settings.DefineUtils = utils;
+    // What was read, into `settings`.
+    void Apply(SectionSettings& settings)
+    {
+        const std::uint64_t s = FAt[0], e = FAt[1], b = FAt[2], n = FAt[3];
+        if (s == NotFound || e == NotFound) return;
+        if (s < e) {
+            if (FHome) settings.HomeDirectory = std::move(FHomeDirectory);
+            settings.DefineUtils = FUtils;
+        }
+        // A missing commands marker counts as before everything, so a missing
+        // end marker still empties the text; so does an end marker above the
+        // start marker.
+        const bool beginAfterStart = b != NotFound && b > s;
+        const bool stopBeforeEnd = n == NotFound || n < e;
+        if (beginAfterStart && stopBeforeEnd) {
+            if (n == NotFound || n < b) FCommands.clear();
+            DropWritersEmptyLine(FCommands);
+            settings.Commands = std::move(FCommands);
+        }
     }
-    // A missing commands marker counts as before everything, so a missing
-    // end marker still empties the text; so does an end marker above the
-    // start marker.
-    const bool beginAfterStart = b != notFound && b > s;
-    const bool stopBeforeEnd = n == notFound || n < e;
-    if (beginAfterStart && stopBeforeEnd) {
-        if (n == notFound || n < b) commands.clear();
-        DropWritersEmptyLine(commands);
-        settings.Commands = std::move(commands);
+
+private:
+    static constexpr std::uint64_t NotFound = ~std::uint64_t{0};
+    static constexpr unsigned StartBit = 1, EndBit = 2, BeginBit = 4, StopBit = 8;
+
+    // Every line counts while inside a range; outside, only marker lines do,
+    // and when the markers share their first bytes only lines beginning
+    // with them need a look.
+    bool EveryLine() const { return FInSection || FInCommands || !FSet.HasLead(); }
+    bool AllFound() const
+    {
+        return FAt[0] != NotFound && FAt[1] != NotFound && FAt[2] != NotFound && FAt[3] != NotFound;
     }
+
+    // Lines of `rest` (at `offset` in the file) one by one, as long as every
+    // line counts; the bytes done.
+    std::size_t ScanEveryLine(std::string_view rest, std::uint64_t offset)
+    {
+        std::size_t done = rest.size();
+        ForEachLine(rest, [&](std::string_view line, std::size_t next) {
+            if (FInSection || FInCommands || FSet.MayMatch(line.size()))
+                Visit(line, offset + static_cast<std::size_t>(line.data() - rest.data()));
+            done = next;
+            return EveryLine();
+        });
+        return done;
+    }
+
+    // Only the lines of `rest` that begin as the markers do, until one makes
+    // every line count; the bytes done.
+    std::size_t ScanMarkerLines(std::string_view rest, std::uint64_t offset)
+    {
+        std::size_t done = rest.size();
+        ForEachLineBeginningWith<false>(rest, FSet.Lead()[0], FSet.Lead()[1], [&](std::size_t p, std::ptrdiff_t) {
+            std::size_t length = 0;
+            std::size_t next = 0;
+            FSet.ForEachMatchAt(rest, p, [&](std::size_t k, std::size_t after) {
+                length = FWanted[k].size();
+                next = after;
+            });
+            if (next == 0) return true;  // no marker: nothing to read here
+            Visit(rest.substr(p, length), offset + p);
+            if (!EveryLine()) return true;
+            done = next;
+            return false;
+        });
+        return done;
+    }
+
+    // Notes the markers `line` is the first line of, and what it says when
+    // it lies strictly between the first start marker and the first end
+    // marker below it (likewise for the commands markers).
+    void Visit(std::string_view line, std::uint64_t offset)
+    {
+        unsigned first = 0;  // markers seen for the first time on this line
+        FSet.ForEachMatch(line, [&](std::size_t k) {
+            if (FAt[k] != NotFound) return;
+            FAt[k] = offset;
+            first |= 1u << k;
+        });
+        if (first & EndBit) FInSection = false;
+        if (first & StopBit) FInCommands = false;
+        if (FInSection) {
+            if (IsDirective(line, FMarkers.HomeDirective)) {
+                FHome = true;
+                FHomeDirectory.assign(line.substr(FMarkers.HomeDirective.size()));
+            }
+            if (IsDirective(line, FMarkers.DefineUtilsDirective)) FUtils = true;
+        }
+        if (FInCommands) {
+            FCommands.append(line);
+            FCommands.append(CrLf);
+        }
+        if ((first & StartBit) && FAt[1] == NotFound) FInSection = true;
+        if ((first & BeginBit) && FAt[3] == NotFound) FInCommands = true;
+    }
+
+    const SectionMarkers& FMarkers;
+    const std::string_view FWanted[4];
+    const MarkerSet FSet;
+    std::uint64_t FAt[4] = {NotFound, NotFound, NotFound, NotFound};  // start, end, begin, stop
+    bool FHome = false;
+    std::string FHomeDirectory;
+    bool FUtils = false;
+    std::string FCommands;
+    bool FInSection = false;
+    bool FInCommands = false;
+};
+
+}  // namespace
+
+FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
+{
+    settings.DefineUtils = false;
+    SectionScan scan(markers);
+    const FileError error =
+        ForEachStretchOf(file, [&](std::string_view text, std::uint64_t offset) { return scan.Stretch(text, offset); });
+    if (error != 0) return error;
+    scan.Apply(settings);
     return 0;
 }
 
