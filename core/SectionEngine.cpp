@@ -147,7 +147,8 @@ void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, u
 
 namespace {
 
-void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
+// The whole file as it is before the save.
+FileBytes ReadBeforeSave(const std::string& pathUtf8, IFileOps& ops)
 {
     FileBytes bytes;
     FileError error = 0;
@@ -157,6 +158,69 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     if (error != 0)
         throw ESectionError(Arg(Translate("quillane::SectionEngine", "ファイル %1 は開けません"), {pathUtf8}) +
                             Cause(error));
+    return bytes;
+}
+
+// An end marker without a start marker above it has no section to close;
+// replacing "from the start to the end" would drop or repeat the user's
+// lines, so the file is left for the user to mend.
+void RefuseMisplacedEnd(const std::string& pathUtf8, std::ptrdiff_t sFound, std::ptrdiff_t eFound)
+{
+    if (eFound != LineNotFound && sFound == LineNotFound)
+        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
+                                       "%1 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。"
+                                       "ファイルを手作業で修正してください"),
+                             {std::to_string(eFound + 1)}));
+    if (eFound != LineNotFound && eFound < sFound)
+        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
+                                       "Quillane セクションの終わりの行 (%1 行目) が始まりの行 (%2 行目) より前にあります。"
+                                       "ファイルを手作業で修正してください"),
+                             {std::to_string(eFound + 1), std::to_string(sFound + 1)}));
+}
+
+// The section's bytes between the kept bytes `above` and `below` of `text`.
+std::string SectionBytes(std::string_view above, std::string_view below, std::string_view text,
+                         const SectionSettings& settings, unsigned codePage)
+{
+    std::string section;
+    const std::string_view br = SectionBreak(above, below, text);
+    // A last line without a break gets one, so the section begins a line.
+    if (!above.empty() && above.back() != '\n' && above.back() != '\r') section.append(br);
+    for (const std::string& line : BuildSectionLines(settings, codePage)) {
+        section += line;
+        section.append(br);
+    }
+    // A lone CR before the user's LF would make one break of two.
+    if (br == "\r" && !below.empty() && below.front() == '\n') section += '\n';
+    return section;
+}
+
+// Refuses the save for the marker lines of `text` outside its section
+// (lines sFound to eFound), which would make it read back otherwise.
+[[noreturn]] void RefuseStrayMarkers(const std::string& pathUtf8, std::string_view text, const SectionMarkers& markers,
+                                     std::ptrdiff_t sFound, std::ptrdiff_t eFound)
+{
+    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::size_t count = lines.size();
+    const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
+    const std::size_t tail = eFound == LineNotFound ? count : static_cast<std::size_t>(eFound) + 1;
+    std::vector<std::size_t> strays;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i >= s && i < tail) continue;
+        const std::string_view l = lines[i];
+        if (EqualsIgnoringCase(l, markers.StartMarker) || EqualsIgnoringCase(l, markers.EndMarker) ||
+            EqualsIgnoringCase(l, markers.CommandsBegin) || EqualsIgnoringCase(l, markers.CommandsEnd))
+            strays.push_back(i);
+    }
+    Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
+                                   "セクションの外にある Quillane のマーカー行 (%1) のため、"
+                                   "保存した設定が正しく読み込めなくなります。ファイルを手作業で修正してください"),
+                         {LineNumbers(strays)}));
+}
+
+void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
+{
+    const FileBytes bytes = ReadBeforeSave(pathUtf8, ops);
     // A byte order mark is kept and is no part of the first line.
     const std::size_t bom = BomLength(bytes.View());
     const std::string_view text = bytes.View().substr(bom);
@@ -175,19 +239,7 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     const std::ptrdiff_t looked = ContinueMarkerHits(&text, 1, 0, 0, wantedMarkers, 4, 2, at);
     const std::ptrdiff_t sFound = at[0].Line;
     const std::ptrdiff_t eFound = at[1].Line;
-    // An end marker without a start marker above it has no section to
-    // close; replacing "from the start to the end" would drop or repeat the
-    // user's lines, so the file is left for the user to mend.
-    if (eFound != LineNotFound && sFound == LineNotFound)
-        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
-                                       "%1 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。"
-                                       "ファイルを手作業で修正してください"),
-                             {std::to_string(eFound + 1)}));
-    if (eFound != LineNotFound && eFound < sFound)
-        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
-                                       "Quillane セクションの終わりの行 (%1 行目) が始まりの行 (%2 行目) より前にあります。"
-                                       "ファイルを手作業で修正してください"),
-                             {std::to_string(eFound + 1), std::to_string(sFound + 1)}));
+    RefuseMisplacedEnd(pathUtf8, sFound, eFound);
 
     // Bytes above the start marker and below the end marker's line; a
     // missing marker puts its bound at the end of the file.
@@ -197,18 +249,7 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     // The bytes around the section are written back as they are.
     const std::string_view above = text.substr(0, keepAbove);
     const std::string_view below = text.substr(keepFrom);
-    std::string section;
-    if (wanted) {
-        const std::string_view br = SectionBreak(above, below, text);
-        // A last line without a break gets one, so the section begins a line.
-        if (!above.empty() && above.back() != '\n' && above.back() != '\r') section.append(br);
-        for (const std::string& line : BuildSectionLines(settings, codePage)) {
-            section += line;
-            section.append(br);
-        }
-        // A lone CR before the user's LF would make one break of two.
-        if (br == "\r" && !below.empty() && below.front() == '\n') section += '\n';
-    }
+    const std::string section = wanted ? SectionBytes(above, below, text, settings, codePage) : std::string();
     const std::string_view pieces[] = {above, section, below};
 
     // Read the result back in memory before touching the disk: marker lines
@@ -231,24 +272,8 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     // With no section written, a start marker among the kept lines would
     // make the next save take the lines below it for the section.
     const bool strayStart = !wanted && result[0].Line != LineNotFound;
-    if (strayStart || !SameSettings(readBack, ExpectedReadBack(settings, notSet))) {
-        const std::vector<std::string_view> lines = SplitLines(text);
-        const std::size_t count = lines.size();
-        const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
-        const std::size_t tail = eFound == LineNotFound ? count : static_cast<std::size_t>(eFound) + 1;
-        std::vector<std::size_t> strays;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (i >= s && i < tail) continue;
-            const std::string_view l = lines[i];
-            if (EqualsIgnoringCase(l, markers.StartMarker) || EqualsIgnoringCase(l, markers.EndMarker) ||
-                EqualsIgnoringCase(l, markers.CommandsBegin) || EqualsIgnoringCase(l, markers.CommandsEnd))
-                strays.push_back(i);
-        }
-        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
-                                       "セクションの外にある Quillane のマーカー行 (%1) のため、"
-                                       "保存した設定が正しく読み込めなくなります。ファイルを手作業で修正してください"),
-                             {LineNumbers(strays)}));
-    }
+    if (strayStart || !SameSettings(readBack, ExpectedReadBack(settings, notSet)))
+        RefuseStrayMarkers(pathUtf8, text, markers, sFound, eFound);
 
     const std::string_view parts[] = {bytes.View().substr(0, bom + keepAbove), section, below};
     const ReplaceOutcome outcome = ReplaceFileWithParts(pathUtf8, bytes.View(), parts, 3, ops);
