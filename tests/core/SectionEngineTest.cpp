@@ -584,6 +584,63 @@ SectionSettings Loaded(const std::string& path, unsigned cp)
     return s;
 }
 
+// Every byte around the section in `after` is as it was; the section's
+// lines all take one break, the one of the user's lines when they have only
+// one kind, the system's when the file has none.
+void ExpectKeptAroundTheSection(const std::string& after, const Generated& g, const SectionSettings& settings,
+                                unsigned cp)
+{
+    const std::string ns = NotSetText(cp);
+    ASSERT_GE(after.size(), g.above.size() + g.below.size());
+    ASSERT_EQ(after.substr(0, g.above.size()), g.above);
+    ASSERT_EQ(after.substr(after.size() - g.below.size()), g.below);
+    std::string middle = after.substr(g.above.size(), after.size() - g.above.size() - g.below.size());
+    const bool sectionWritten = settings.HomeDirectory != ns || settings.DefineUtils ||
+                                settings.Commands.find(ns) == std::string::npos;
+    EXPECT_EQ(!middle.empty(), sectionWritten);
+    if (!sectionWritten) return;
+    // A CR section ends in CR LF before the user's LF.
+    unsigned kinds = BreakKinds(middle);
+    if (kinds == 5 && !g.below.empty() && g.below[0] == '\n') {
+        middle.pop_back();
+        kinds = BreakKinds(middle);
+    }
+    EXPECT_TRUE(kinds == 1 || kinds == 2 || kinds == 4) << kinds;
+    const unsigned userKinds = BreakKinds(g.above + g.below);
+    if (userKinds == 1 || userKinds == 2 || userKinds == 4) {
+        EXPECT_EQ(kinds, userKinds);
+    }
+    if (BreakKinds(g.file) == 0) {
+        EXPECT_EQ(kinds, OnWindows ? 1u : 2u);
+    }
+}
+
+// Saving what was loaded (`back`, from `after`) changes nothing; from the
+// generated file itself, the second save of what was loaded writes what the
+// first did. Marker lines of the user's may make a file that is refused.
+void ExpectSavesOfWhatWasLoadedToStay(const std::string& path, unsigned cp, const Generated& g,
+                                      const SectionSettings& back, const std::string& after)
+{
+    const auto saveAgain = [&](const SectionSettings& s) {
+        try {
+            SaveSection(path, s, cp);
+            return true;
+        } catch (const ESectionError& e) {
+            EXPECT_TRUE(g.strayCommandsMarker || g.straySectionMarker) << e.what();
+            return false;
+        }
+    };
+    if (saveAgain(back)) {
+        EXPECT_EQ(ReadBytes(path), after);
+    }
+    WriteBytes(path, g.file);
+    if (!saveAgain(Loaded(path, cp))) return;
+    const std::string once = ReadBytes(path);
+    if (saveAgain(Loaded(path, cp))) {
+        EXPECT_EQ(ReadBytes(path), once);
+    }
+}
+
 }  // namespace roundtrip
 
 TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad)
@@ -626,60 +683,16 @@ TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad)
         EXPECT_FALSE(g.malformed);
         ++saved;
 
-        // Every byte around the section is as it was; the section's lines
-        // all take one break, the one of the user's lines when they have
-        // only one kind, the system's when the file has none.
         const std::string after = ReadBytes(path);
-        ASSERT_GE(after.size(), g.above.size() + g.below.size());
-        ASSERT_EQ(after.substr(0, g.above.size()), g.above);
-        ASSERT_EQ(after.substr(after.size() - g.below.size()), g.below);
-        std::string middle = after.substr(g.above.size(), after.size() - g.above.size() - g.below.size());
-        const bool sectionWritten = settings.HomeDirectory != ns || settings.DefineUtils ||
-                                    settings.Commands.find(ns) == std::string::npos;
-        EXPECT_EQ(!middle.empty(), sectionWritten);
-        if (sectionWritten) {
-            // A CR section ends in CR LF before the user's LF.
-            unsigned kinds = roundtrip::BreakKinds(middle);
-            if (kinds == 5 && !g.below.empty() && g.below[0] == '\n') {
-                middle.pop_back();
-                kinds = roundtrip::BreakKinds(middle);
-            }
-            EXPECT_TRUE(kinds == 1 || kinds == 2 || kinds == 4) << kinds;
-            const unsigned userKinds = roundtrip::BreakKinds(g.above + g.below);
-            if (userKinds == 1 || userKinds == 2 || userKinds == 4) {
-                EXPECT_EQ(kinds, userKinds);
-            }
-            if (roundtrip::BreakKinds(g.file) == 0) {
-                EXPECT_EQ(kinds, OnWindows ? 1u : 2u);
-            }
-        }
+        roundtrip::ExpectKeptAroundTheSection(after, g, settings, cp);
+        if (::testing::Test::HasFatalFailure()) return;
 
         const SectionSettings back = roundtrip::Loaded(path, cp);
         EXPECT_EQ(back.HomeDirectory, settings.HomeDirectory);
         EXPECT_EQ(back.DefineUtils, settings.DefineUtils);
         EXPECT_EQ(back.Commands, commandsReadBack);
 
-        // Saving what was loaded changes nothing; from the generated file
-        // itself, the second save of what was loaded writes what the first
-        // did. Marker lines of the user's may make a file that is refused.
-        const auto saveAgain = [&](const SectionSettings& s) {
-            try {
-                SaveSection(path, s, cp);
-                return true;
-            } catch (const ESectionError& e) {
-                EXPECT_TRUE(g.strayCommandsMarker || g.straySectionMarker) << e.what();
-                return false;
-            }
-        };
-        if (saveAgain(back)) {
-            EXPECT_EQ(ReadBytes(path), after);
-        }
-        WriteBytes(path, g.file);
-        if (!saveAgain(roundtrip::Loaded(path, cp))) continue;
-        const std::string once = ReadBytes(path);
-        if (saveAgain(roundtrip::Loaded(path, cp))) {
-            EXPECT_EQ(ReadBytes(path), once);
-        }
+        roundtrip::ExpectSavesOfWhatWasLoadedToStay(path, cp, g, back, after);
     }
     // Most files must go through; otherwise the test proves little.
     EXPECT_GT(saved, 300);
