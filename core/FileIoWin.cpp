@@ -6,6 +6,8 @@
 // of killed saves away from it.
 #include "FileIo.h"
 #include "Translation.h"
+#include "UniqueHandle.h"
+#include "WinText.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -16,26 +18,6 @@
 namespace quillane {
 namespace {
 
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
-
-std::string Utf8(const std::wstring& wide)
-{
-    if (wide.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
 FileError LastError()
 {
     return static_cast<FileError>(GetLastError());
@@ -44,48 +26,35 @@ FileError LastError()
 // The wide form of a UTF-8 path; the cause in `error` when there is none.
 bool WidePath(const std::string& path, std::wstring& wide, FileError& error)
 {
-    wide = Wide(path);
-    if (!wide.empty()) return true;
-    error = path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_NO_UNICODE_TRANSLATION;
+    if (path.empty()) {
+        error = ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    if (Utf8ToWide(path, wide)) return true;
+    error = ERROR_NO_UNICODE_TRANSLATION;
     return false;
 }
 
-// Owns a file handle.
-class Handle {
-public:
-    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : FH(h) {}
-    ~Handle() { Reset(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return FH; }
-    bool Valid() const { return FH != INVALID_HANDLE_VALUE && FH != nullptr; }
-    HANDLE Release()
-    {
-        HANDLE h = FH;
-        FH = INVALID_HANDLE_VALUE;
-        return h;
-    }
-    void Reset()
-    {
-        if (Valid()) CloseHandle(FH);
-        FH = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE FH;
-};
+// The UTF-8 form of a path the system answered; a name that UTF-8 cannot
+// hold (an unpaired surrogate) is an error, not a near miss.
+bool Utf8Path(const std::wstring& wide, std::string& path, FileError& error)
+{
+    if (WideToUtf8(wide, path)) return true;
+    error = ERROR_NO_UNICODE_TRANSLATION;
+    return false;
+}
 
 template <class Base>
 class WinFile : public Base {
 public:
-    explicit WinFile(HANDLE h) : FH(h) {}
+    explicit WinFile(FileHandle h) : FH(std::move(h)) {}
 
     FileError Write(const char* data, std::size_t size) override
     {
         while (size > 0) {
             const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
             DWORD written = 0;
-            if (!WriteFile(FH.Get(), data, chunk, &written, nullptr)) return LastError();
+            if (!WriteFile(FH.get(), data, chunk, &written, nullptr)) return LastError();
             if (written == 0) return ERROR_WRITE_FAULT;
             data += written;
             size -= written;
@@ -93,16 +62,16 @@ public:
         return 0;
     }
 
-    FileError Flush() override { return FlushFileBuffers(FH.Get()) ? 0 : LastError(); }
+    FileError Flush() override { return FlushFileBuffers(FH.get()) ? 0 : LastError(); }
 
     FileError Close() override
     {
-        if (!FH.Valid()) return 0;
-        return CloseHandle(FH.Release()) ? 0 : LastError();
+        if (!FH) return 0;
+        return CloseHandle(FH.release()) ? 0 : LastError();
     }
 
 protected:
-    Handle FH;
+    FileHandle FH;
 };
 
 using WinWritableFile = WinFile<IWritableFile>;
@@ -114,19 +83,19 @@ public:
     FileError Rewind() override
     {
         const LARGE_INTEGER start{};
-        return SetFilePointerEx(FH.Get(), start, nullptr, FILE_BEGIN) ? 0 : LastError();
+        return SetFilePointerEx(FH.get(), start, nullptr, FILE_BEGIN) ? 0 : LastError();
     }
 
     FileError Flush() override
     {
-        if (!SetEndOfFile(FH.Get()) || !FlushFileBuffers(FH.Get())) return LastError();
+        if (!SetEndOfFile(FH.get()) || !FlushFileBuffers(FH.get())) return LastError();
         return 0;
     }
 };
 
 class WinReadableFile : public IReadableFile {
 public:
-    WinReadableFile(HANDLE h, std::size_t size) : FH(h), FSize(size) {}
+    WinReadableFile(FileHandle h, std::size_t size) : FH(std::move(h)), FSize(size) {}
 
     std::size_t SizeHint() const override { return FSize; }
 
@@ -134,13 +103,13 @@ public:
     {
         const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD n = 0;
-        if (!ReadFile(FH.Get(), data, chunk, &n, nullptr)) return LastError();
+        if (!ReadFile(FH.get(), data, chunk, &n, nullptr)) return LastError();
         got = n;
         return 0;
     }
 
 private:
-    Handle FH;
+    FileHandle FH;
     std::size_t FSize;
 };
 
@@ -196,8 +165,8 @@ bool IsTempName(const std::wstring& name)
 void RemoveStaleTemps(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
-    const HANDLE find = FindFirstFileW(InFolder(folder, std::wstring(TempPrefix) + L"*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const FindHandle find(FindFirstFileW(InFolder(folder, std::wstring(TempPrefix) + L"*").c_str(), &found));
+    if (!find) return;
     FILETIME nowFt{};
     GetSystemTimeAsFileTime(&nowFt);
     const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
@@ -206,19 +175,18 @@ void RemoveStaleTemps(const std::wstring& folder)
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTempName(found.cFileName)) continue;
         if (ticks(nowFt) - ticks(found.ftLastWriteTime) < minute) continue;
         DeleteFileW(InFolder(folder, found.cFileName).c_str());
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
 }
 
 class WinTempFile : public WinFile<ITempFile> {
 public:
-    WinTempFile(HANDLE h, std::wstring path, std::wstring target)
-        : WinFile(h), FPath(std::move(path)), FTarget(std::move(target))
+    WinTempFile(FileHandle h, std::wstring path, std::wstring target)
+        : WinFile(std::move(h)), FPath(std::move(path)), FTarget(std::move(target))
     {
     }
     ~WinTempFile() override
     {
-        FH.Reset();
+        FH.reset();
         if (!FPath.empty()) DeleteFileW(FPath.c_str());
     }
 
@@ -263,27 +231,28 @@ public:
     {
         std::wstring w;
         if (!WidePath(path, w, error)) return nullptr;
-        Handle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        FileHandle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.Valid()) {
+        if (!h) {
             error = LastError();
             return nullptr;
         }
         LARGE_INTEGER size{};
-        if (GetFileType(h.Get()) != FILE_TYPE_DISK) {
+        if (GetFileType(h.get()) != FILE_TYPE_DISK) {
             error = NotARegularFile;
             return nullptr;
         }
-        if (!GetFileSizeEx(h.Get(), &size)) {
+        if (!GetFileSizeEx(h.get(), &size)) {
             error = LastError();
             return nullptr;
         }
-        return std::make_unique<WinReadableFile>(h.Release(), static_cast<std::size_t>(size.QuadPart));
+        return std::make_unique<WinReadableFile>(std::move(h), static_cast<std::size_t>(size.QuadPart));
     }
     FileError ResolveTarget(const std::string& path, std::string& target) override
     {
-        const std::wstring w = Wide(path);
-        if (w.empty()) return path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_NO_UNICODE_TRANSLATION;
+        std::wstring w;
+        FileError error = 0;
+        if (!WidePath(path, w, error)) return error;
         const DWORD attrs = GetFileAttributesW(w.c_str());
         if (attrs == INVALID_FILE_ATTRIBUTES) return LastError();
         if (!(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -291,14 +260,14 @@ public:
             return 0;
         }
         // A link: replace what it points to, so the link itself stays.
-        Handle h(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        FileHandle h(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.Valid()) return LastError();
+        if (!h) return LastError();
         std::wstring final(MAX_PATH, L'\0');
-        DWORD n = GetFinalPathNameByHandleW(h.Get(), final.data(), static_cast<DWORD>(final.size()), 0);
+        DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()), 0);
         if (n >= final.size()) {
             final.resize(n + 1);
-            n = GetFinalPathNameByHandleW(h.Get(), final.data(), static_cast<DWORD>(final.size()), 0);
+            n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()), 0);
         }
         if (n == 0 || n >= final.size()) return LastError();
         final.resize(n);
@@ -308,8 +277,7 @@ public:
             final = L"\\\\" + final.substr(8);
         else if (final.rfind(L"\\\\?\\", 0) == 0)
             final = final.substr(4);
-        target = Utf8(final);
-        return 0;
+        return Utf8Path(final, target, error) ? 0 : error;
     }
 
     std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
@@ -317,10 +285,10 @@ public:
         std::wstring w;
         if (!WidePath(target, w, error)) return nullptr;
         // A replace would split a hard link off: such a file is rewritten.
-        Handle old(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        FileHandle old(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         BY_HANDLE_FILE_INFORMATION info{};
-        if (!old.Valid() || !GetFileInformationByHandle(old.Get(), &info)) {
+        if (!old || !GetFileInformationByHandle(old.get(), &info)) {
             error = LastError();
             return nullptr;
         }
@@ -342,8 +310,8 @@ public:
         // open or remove it while it is written.
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
             std::wstring path = InFolder(folder, TempPrefix + RandomChars(TempRandom) + TempSuffix);
-            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h != INVALID_HANDLE_VALUE) return std::make_unique<WinTempFile>(h, std::move(path), w);
+            FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (h) return std::make_unique<WinTempFile>(std::move(h), std::move(path), w);
             error = LastError();
             // A folder that takes no new file, around a file that may be written.
             if (error == ERROR_ACCESS_DENIED) error = NeedsRewriteInPlace;
@@ -356,13 +324,13 @@ public:
     {
         std::wstring w;
         if (!WidePath(target, w, error)) return nullptr;
-        Handle h(CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+        FileHandle h(CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr));
-        if (!h.Valid()) {
+        if (!h) {
             error = LastError();
             return nullptr;
         }
-        return std::make_unique<WinInPlaceFile>(h.Release());
+        return std::make_unique<WinInPlaceFile>(std::move(h));
     }
 
     std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
@@ -380,15 +348,18 @@ public:
             error = LastError();
             return nullptr;
         }
-        // The file's own name, cut to leave room, tells the user whose copy it is.
-        const std::wstring name = NameOf(Wide(target)).substr(0, 100);
+        std::wstring wideTarget;
+        if (!WidePath(target, wideTarget, error)) return nullptr;
+        // The file's own name, cut to leave room, tells the user whose copy
+        // it is; the cut keeps a surrogate pair whole.
+        std::wstring name = NameOf(wideTarget);
+        if (name.size() > 100) name.resize(IS_HIGH_SURROGATE(name[99]) ? 99 : 100);
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
             const std::wstring path = InFolder(folder, name + L"." + RandomChars(TempRandom) + L".bak");
-            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h != INVALID_HANDLE_VALUE) {
-                backupPath = Utf8(path);
-                return std::make_unique<WinWritableFile>(h);
-            }
+            if (!Utf8Path(path, backupPath, error)) return nullptr;
+            FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (h) return std::make_unique<WinWritableFile>(std::move(h));
+            backupPath.clear();
             error = LastError();
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
         }
@@ -397,8 +368,8 @@ public:
 
     void Remove(const std::string& path) override
     {
-        const std::wstring w = Wide(path);
-        if (!w.empty()) DeleteFileW(w.c_str());
+        std::wstring w;
+        if (!path.empty() && Utf8ToWide(path, w)) DeleteFileW(w.c_str());
     }
 };
 
@@ -416,9 +387,10 @@ std::string FileErrorText(FileError error)
     std::wstring wide = n > 0 && text ? std::wstring(text, n) : std::wstring();
     if (text) LocalFree(text);
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
-    if (wide.empty())
+    std::string utf8;
+    if (wide.empty() || !WideToUtf8(wide, utf8))
         return Arg(Translate("quillane::FileIo", "エラー %1"), {std::to_string(static_cast<unsigned long>(error))});
-    return Utf8(wide);
+    return utf8;
 }
 
 FileError OutOfMemoryError()

@@ -1,5 +1,6 @@
 #include "EditorLauncher.h"
 #include "Translation.h"
+#include "UniqueHandle.h"
 #include "WinText.h"
 
 #include <windows.h>
@@ -8,20 +9,6 @@
 
 namespace quillane {
 namespace {
-
-// Owns a kernel handle.
-class Handle {
-public:
-    explicit Handle(HANDLE h) : FHandle(h) {}
-    ~Handle() {
-        if (FHandle) CloseHandle(FHandle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-private:
-    HANDLE FHandle;
-};
 
 // Why a Windows call failed, in the system's words.
 std::string SystemMessage(DWORD error) {
@@ -69,8 +56,9 @@ public:
             throw EEditorLaunchError(Arg(Translate("quillane::EditorLauncher", "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:%1"),
                                          {"\n" + program + " (" + SystemMessage(error) + ")"}));
         }
-        Handle process(info.hProcess);
-        Handle thread(info.hThread);
+        // Nothing here needs the editor's process or thread.
+        const KernelHandle process(info.hProcess);
+        const KernelHandle thread(info.hThread);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "InitFileCandidates.h"
 #include "InitFilePlatform.h"
+#include "UniqueHandle.h"
 #include "WinText.h"
 
 #include <windows.h>
@@ -36,40 +37,12 @@ std::string PathKey(const std::string& path) {
 
 namespace {
 
-// Owns a file or folder handle opened only to learn what access is granted.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : FHandle(handle) {}
-    ~FileHandle() {
-        if (FHandle != INVALID_HANDLE_VALUE) CloseHandle(FHandle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return FHandle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE FHandle;
-};
-
-// Owns a string the shell allocated.
-class ShellString {
-public:
-    ShellString() = default;
-    ~ShellString() { CoTaskMemFree(FText); }
-    ShellString(const ShellString&) = delete;
-    ShellString& operator=(const ShellString&) = delete;
-    PWSTR* Out() { return &FText; }
-    PCWSTR Get() const { return FText; }
-
-private:
-    PWSTR FText = nullptr;
-};
-
 std::string KnownFolder(REFKNOWNFOLDERID id) {
-    ShellString path;
+    CoTaskMemPtr<wchar_t> path;
     std::string utf8;
-    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, path.Out())) || !path.Get()) return utf8;
-    if (!WideToUtf8(path.Get(), utf8)) utf8.clear();
+    // The shell allocates the answer, even on failure.
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, path.out())) || !path) return utf8;
+    WideToUtf8(path.get(), utf8);
     return utf8;
 }
 
@@ -89,10 +62,10 @@ std::string EnvironmentVariable(const wchar_t* name) {
 // Asks for `access` on an existing file or folder without changing it: the
 // system checks the rights on opening, nothing is written.
 bool Grants(const std::wstring& path, DWORD access, DWORD flags) {
-    FileHandle handle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, flags, nullptr));
+    const FileHandle handle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, flags, nullptr));
     // Another program holding the file open does not take the right away.
-    return handle.IsOpen() || GetLastError() == ERROR_SHARING_VIOLATION;
+    return handle || GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }

@@ -1,5 +1,6 @@
 #include "InitFileLocation.h"
 #include "Registry.h"
+#include "UniqueHandle.h"
 #include "WinText.h"
 
 #include <windows.h>
@@ -10,31 +11,16 @@
 namespace quillane {
 namespace {
 
-// Owns an open registry key.
-class KeyHandle {
-public:
-    explicit KeyHandle(HKEY key) : FKey(key) {}
-    ~KeyHandle() {
-        if (FKey) RegCloseKey(FKey);
-    }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    HKEY Get() const { return FKey; }
-
-private:
-    HKEY FKey;
-};
-
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 class WindowsRegistryKey : public IRegistryKey {
 public:
-    explicit WindowsRegistryKey(HKEY key) : FKey(key) {}
+    explicit WindowsRegistryKey(RegistryKey key) : FKey(std::move(key)) {}
 
     std::vector<std::string> SubKeyNames() override {
         std::vector<std::string> names;
         DWORD count = 0, longest = 0;
-        if (RegQueryInfoKeyW(FKey.Get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+        if (RegQueryInfoKeyW(FKey.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
                              nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return names;
         std::vector<wchar_t> buffer(longest + 1);
@@ -44,7 +30,7 @@ public:
         for (DWORD index = 0;;) {
             DWORD length = static_cast<DWORD>(buffer.size());
             const LONG r =
-                RegEnumKeyExW(FKey.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+                RegEnumKeyExW(FKey.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
             if (r == ERROR_MORE_DATA && buffer.size() < 32768) {
                 buffer.resize(buffer.size() * 2);
                 continue;
@@ -60,14 +46,14 @@ public:
     bool HasValue(const std::string& name) override {
         std::wstring wname;
         if (!Utf8ToWide(name, wname)) return false;
-        return RegQueryValueExW(FKey.Get(), wname.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        return RegQueryValueExW(FKey.get(), wname.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     }
 
     bool QueryValueInfo(const std::string& name, RegType& type, std::uint32_t& size) override {
         std::wstring wname;
         if (!Utf8ToWide(name, wname)) return false;
         DWORD t = 0, s = 0;
-        if (RegQueryValueExW(FKey.Get(), wname.c_str(), nullptr, &t, nullptr, &s) != ERROR_SUCCESS) return false;
+        if (RegQueryValueExW(FKey.get(), wname.c_str(), nullptr, &t, nullptr, &s) != ERROR_SUCCESS) return false;
         type = static_cast<RegType>(t);
         size = s;
         return true;
@@ -79,11 +65,11 @@ public:
         // The value may grow between asking its size and reading it.
         for (int attempt = 0; attempt < 4; ++attempt) {
             DWORD type = 0, size = 0;
-            if (RegQueryValueExW(FKey.Get(), wname.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            if (RegQueryValueExW(FKey.get(), wname.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
                 return false;
             std::vector<BYTE> buffer(size + sizeof(wchar_t));
             DWORD got = size;
-            const LONG r = RegQueryValueExW(FKey.Get(), wname.c_str(), nullptr, &type, buffer.data(), &got);
+            const LONG r = RegQueryValueExW(FKey.get(), wname.c_str(), nullptr, &type, buffer.data(), &got);
             if (r == ERROR_MORE_DATA) continue;
             if (r != ERROR_SUCCESS) return false;
             if (!IsStringType(type)) {
@@ -99,7 +85,7 @@ public:
     }
 
 private:
-    KeyHandle FKey;
+    RegistryKey FKey;
 };
 
 class WindowsRegistry : public IRegistry {
@@ -111,9 +97,9 @@ public:
         if (!Utf8ToWide(relative, wpath)) return nullptr;
         const HKEY rootKey = root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         const REGSAM access = KEY_READ | (view == RegView::Bits32 ? KEY_WOW64_32KEY : 0);
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(rootKey, wpath.c_str(), 0, access, &key) != ERROR_SUCCESS) return nullptr;
-        return std::make_unique<WindowsRegistryKey>(key);
+        RegistryKey key;
+        if (RegOpenKeyExW(rootKey, wpath.c_str(), 0, access, key.out()) != ERROR_SUCCESS) return nullptr;
+        return std::make_unique<WindowsRegistryKey>(std::move(key));
     }
 };
 

@@ -2,6 +2,8 @@
 // UTF-16 and is UTF-8 inside; ID lists are the shell's own blocks.
 
 #include "ShellNamespace.h"
+#include "UniqueHandle.h"
+#include "WinText.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -14,25 +16,8 @@ namespace quillane::shell {
 
 namespace {
 
-// Holds one COM reference and releases it when destroyed.
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    explicit ComRef(T* p) : FPtr(p) {}
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* operator->() const { return FPtr; }
-    T* Get() const { return FPtr; }
-    void Reset() {
-        if (FPtr) FPtr->Release();
-        FPtr = nullptr;
-    }
-
-private:
-    T* FPtr = nullptr;
-};
+using quillane::ComRef;
+using quillane::CoTaskMemPtr;
 
 // The calling thread's COM apartment for as long as a shell object lives:
 // the shell's objects need one, and a host that made its own (as a GUI
@@ -52,34 +37,27 @@ private:
 
 using ApartmentRef = std::shared_ptr<ComApartment>;
 
-std::wstring Widen(const std::string& text, UINT codePage, DWORD flags, bool& ok) {
-    ok = true;
-    if (text.empty()) return std::wstring();
-    const int n = ::MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) {
-        ok = false;
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
-
-std::string ToUtf8(const wchar_t* text, std::size_t length) {
-    if (length == 0) return std::string();
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &utf8[0], n, nullptr, nullptr);
-    return utf8;
+// Runs `call`, which hands out a `T` through its argument, and gives the
+// object to a new `Wrapper` in `result`. A success without an object is a
+// failure too; whatever a failed call handed out is released.
+template <class Wrapper, class T, class Result, class Call>
+HResult Adopt(const ApartmentRef& apartment, Result& result, Call call) {
+    result.reset();
+    ComRef<T> object;
+    const HRESULT hr = call(object.out());
+    if (hr != S_OK) return hr;
+    if (!object) return ShellFail;
+    result = std::make_unique<Wrapper>(apartment, std::move(object));
+    return ShellOk;
 }
 
 class WinAllocator : public ShellAllocator {
 public:
-    WinAllocator(ApartmentRef apartment, IMalloc* malloc) : FApartment(std::move(apartment)), FMalloc(malloc) {}
-    void* Alloc(std::size_t size) override { return FMalloc->Alloc(size); }
+    WinAllocator(ApartmentRef apartment, ComRef<IMalloc> malloc)
+        : FApartment(std::move(apartment)), FMalloc(std::move(malloc)) {}
+    void* Alloc(std::size_t size) override { return FMalloc.get()->Alloc(size); }
     void Free(void* block) override {
-        if (block) FMalloc->Free(block);
+        if (block) FMalloc.get()->Free(block);
     }
 
 private:
@@ -89,20 +67,18 @@ private:
 
 class WinEnumerator : public ShellEnumerator {
 public:
-    WinEnumerator(ApartmentRef apartment, IEnumIDList* enumerator)
-        : FApartment(std::move(apartment)), FEnum(enumerator) {}
+    WinEnumerator(ApartmentRef apartment, ComRef<IEnumIDList> enumerator)
+        : FApartment(std::move(apartment)), FEnum(std::move(enumerator)) {}
 
     HResult Next(PItemIDList& item) override {
         item = nullptr;
-        LPITEMIDLIST child = nullptr;
+        // Whatever a failed call handed out is not the caller's to see.
+        CoTaskMemPtr<ITEMIDLIST> child;
         ULONG fetched = 0;
-        const HRESULT hr = FEnum->Next(1, &child, &fetched);
-        if (hr != S_OK || fetched != 1 || child == nullptr) {
-            // Whatever a failed call handed out is not the caller's to see.
-            if (child) ::CoTaskMemFree(child);
-            return hr == S_OK ? ShellFail : hr;
-        }
-        item = reinterpret_cast<PItemIDList>(child);
+        const HRESULT hr = FEnum.get()->Next(1, child.out(), &fetched);
+        if (hr != S_OK) return hr;
+        if (fetched != 1 || !child) return ShellFail;
+        item = reinterpret_cast<PItemIDList>(child.release());
         return ShellOk;
     }
 
@@ -113,51 +89,39 @@ private:
 
 class WinFolder : public ShellFolder {
 public:
-    WinFolder(ApartmentRef apartment, IShellFolder* folder) : FApartment(std::move(apartment)), FFolder(folder) {}
+    WinFolder(ApartmentRef apartment, ComRef<IShellFolder> folder)
+        : FApartment(std::move(apartment)), FFolder(std::move(folder)) {}
 
     HResult ParseDisplayName(WindowHandle owner, const std::string& name, PItemIDList& list) override {
         list = nullptr;
-        bool ok;
-        std::wstring wide = Widen(name, CP_UTF8, MB_ERR_INVALID_CHARS, ok);
-        if (!ok || wide.empty()) return ShellInvalidArg;
+        std::wstring wide;
+        if (!Utf8ToWide(name, wide) || wide.empty()) return ShellInvalidArg;
         ULONG eaten = 0;
         ULONG attributes = 0;
         LPITEMIDLIST result = nullptr;
-        const HRESULT hr = FFolder->ParseDisplayName(reinterpret_cast<HWND>(owner), nullptr, &wide[0], &eaten,
-                                                     &result, &attributes);
+        const HRESULT hr = FFolder.get()->ParseDisplayName(reinterpret_cast<HWND>(owner), nullptr, &wide[0],
+                                                           &eaten, &result, &attributes);
         list = reinterpret_cast<PItemIDList>(result);
         return hr;
     }
 
     HResult EnumObjects(WindowHandle owner, std::uint32_t flags, ShellEnumPtr& result) override {
-        result.reset();
-        IEnumIDList* enumerator = nullptr;
-        const HRESULT hr = FFolder->EnumObjects(reinterpret_cast<HWND>(owner), flags, &enumerator);
-        if (hr != S_OK || enumerator == nullptr) {
-            if (enumerator) enumerator->Release();
-            return hr == S_OK ? ShellFail : hr;
-        }
-        result = std::make_unique<WinEnumerator>(FApartment, enumerator);
-        return ShellOk;
+        return Adopt<WinEnumerator, IEnumIDList>(FApartment, result, [&](IEnumIDList** out) {
+            return FFolder.get()->EnumObjects(reinterpret_cast<HWND>(owner), flags, out);
+        });
     }
 
     HResult BindToObject(PCItemIDList item, ShellFolderPtr& result) override {
-        result.reset();
-        void* out = nullptr;
-        const HRESULT hr =
-            FFolder->BindToObject(reinterpret_cast<LPCITEMIDLIST>(item), nullptr, IID_IShellFolder, &out);
-        if (hr != S_OK || out == nullptr) {
-            if (out) static_cast<IShellFolder*>(out)->Release();
-            return hr == S_OK ? ShellFail : hr;
-        }
-        result = std::make_shared<WinFolder>(FApartment, static_cast<IShellFolder*>(out));
-        return ShellOk;
+        return Adopt<WinFolder, IShellFolder>(FApartment, result, [&](IShellFolder** out) {
+            return FFolder.get()->BindToObject(reinterpret_cast<LPCITEMIDLIST>(item), nullptr, IID_IShellFolder,
+                                               reinterpret_cast<void**>(out));
+        });
     }
 
     HResult GetAttributesOf(unsigned count, const PCItemIDList* items, std::uint32_t& mask) override {
         SFGAOF attributes = mask;
-        const HRESULT hr = FFolder->GetAttributesOf(count, reinterpret_cast<LPCITEMIDLIST*>(const_cast<PCItemIDList*>(items)),
-                                                    &attributes);
+        const HRESULT hr = FFolder.get()->GetAttributesOf(
+            count, reinterpret_cast<LPCITEMIDLIST*>(const_cast<PCItemIDList*>(items)), &attributes);
         if (hr == S_OK) mask = attributes;
         return hr;
     }
@@ -166,7 +130,7 @@ public:
         STRRET answer;
         std::memset(&answer, 0, sizeof answer);
         answer.uType = STRRET_CSTR;
-        const HRESULT hr = FFolder->GetDisplayNameOf(reinterpret_cast<LPCITEMIDLIST>(item), flags, &answer);
+        const HRESULT hr = FFolder.get()->GetDisplayNameOf(reinterpret_cast<LPCITEMIDLIST>(item), flags, &answer);
         if (hr != S_OK) return hr;
         name.uType = answer.uType;
         switch (answer.uType) {
@@ -196,27 +160,11 @@ public:
     WinShellPlatform() : FApartment(std::make_shared<ComApartment>()) {}
 
     HResult GetMalloc(ShellAllocatorPtr& result) override {
-        result.reset();
-        IMalloc* malloc = nullptr;
-        const HRESULT hr = ::SHGetMalloc(&malloc);
-        if (hr != S_OK || malloc == nullptr) {
-            if (malloc) malloc->Release();
-            return hr == S_OK ? ShellFail : hr;
-        }
-        result = std::make_shared<WinAllocator>(FApartment, malloc);
-        return ShellOk;
+        return Adopt<WinAllocator, IMalloc>(FApartment, result, ::SHGetMalloc);
     }
 
     HResult GetDesktopFolder(ShellFolderPtr& result) override {
-        result.reset();
-        IShellFolder* desktop = nullptr;
-        const HRESULT hr = ::SHGetDesktopFolder(&desktop);
-        if (hr != S_OK || desktop == nullptr) {
-            if (desktop) desktop->Release();
-            return hr == S_OK ? ShellFail : hr;
-        }
-        result = std::make_shared<WinFolder>(FApartment, desktop);
-        return ShellOk;
+        return Adopt<WinFolder, IShellFolder>(FApartment, result, ::SHGetDesktopFolder);
     }
 
     HResult GetSpecialFolderLocation(WindowHandle owner, int csidl, PItemIDList& list) override {
@@ -240,8 +188,9 @@ public:
         wchar_t buffer[MAX_PATH + 1] = {};
         if (!::SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(absolute), buffer)) return false;
         buffer[MAX_PATH] = L'\0';
-        path = ToUtf8(buffer, std::wcslen(buffer));
-        return true;
+        // A name UTF-8 cannot hold has no path here: a stand-in character
+        // would name another file.
+        return WideToUtf8(buffer, path);
     }
 
     bool IsNTFamily() override {
@@ -252,9 +201,17 @@ public:
     }
 
     std::string SystemTextToUtf8(const std::string& text) override {
-        bool ok;
-        const std::wstring wide = Widen(text, CP_ACP, 0, ok);
-        return ok ? ToUtf8(wide.data(), wide.size()) : std::string();
+        // Display text only: bytes the code page does not know show as its
+        // stand-in character rather than hide the whole name.
+        if (text.empty()) return std::string();
+        const int inLen = static_cast<int>(text.size());
+        const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), inLen, nullptr, 0);
+        if (n <= 0) return std::string();
+        std::wstring wide(static_cast<std::size_t>(n), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), inLen, &wide[0], n);
+        std::string utf8;
+        WideToUtf8(wide, utf8);
+        return utf8;
     }
 
     // A worker thread's shell objects live in its own apartment.

@@ -63,10 +63,21 @@ INSTANTIATE_TEST_SUITE_P(Guards, ProtectedFileTest,
                                            GuardCase{"OpenWithoutSharing", Guard::OpenWithoutSharing}),
                          [](const ::testing::TestParamInfo<GuardCase>& info) { return info.param.Name; });
 
-TEST(InPlaceTest, AHardLinkStaysOne)
+// The backup of the old bytes is named after the file, cut to a length;
+// the cut must not split a character in two.
+struct NameCase {
+    const char* Name;
+    std::string File;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.Name; }
+
+class InPlaceTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(InPlaceTest, AHardLinkStaysOne)
 {
     TempDir dir;
-    const std::string path = dir.File("init.m");
+    const std::string path = dir.File(GetParam().File);
     WriteBytes(path, "user line\r\n");
     const std::string link = dir.File("link.m");
     ASSERT_TRUE(CreateHardLinkW(Wide(link).c_str(), Wide(path).c_str(), nullptr));
@@ -77,6 +88,11 @@ TEST(InPlaceTest, AHardLinkStaysOne)
     EXPECT_EQ(ReadBytes(link), ReadBytes(path));
     EXPECT_EQ(dir.EntryCount(), 2u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Names, InPlaceTest,
+                         ::testing::Values(NameCase{"Short", "init.m"},
+                                           NameCase{"PairAtTheCut", std::string(99, 'n') + "\U0001F600.m"}),
+                         [](const ::testing::TestParamInfo<NameCase>& info) { return info.param.Name; });
 
 TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
 {

@@ -6,20 +6,24 @@
 
 namespace quillane {
 
-bool Utf8ToWide(const std::string& utf8, std::wstring& wide) {
+// Both directions refuse malformed input (MB_ERR_INVALID_CHARS,
+// WC_ERR_INVALID_CHARS) instead of putting U+FFFD in its place: a name that
+// changed on the way would match, open or replace something else.
+
+bool Utf8ToWide(std::string_view utf8, std::wstring& wide) {
     wide.clear();
     if (utf8.empty()) return true;
     if (utf8.size() > static_cast<std::size_t>(INT_MAX)) return false;
     const int inLen = static_cast<int>(utf8.size());
-    // MB_ERR_INVALID_CHARS: a malformed name must not silently become U+FFFD
-    // and then match, or open, something else.
     const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLen, nullptr, 0);
     if (n <= 0) return false;
     wide.resize(static_cast<std::size_t>(n));
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLen, &wide[0], n) == n;
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), inLen, &wide[0], n) == n) return true;
+    wide.clear();
+    return false;
 }
 
-bool WideToUtf8(const std::wstring& wide, std::string& utf8) {
+bool WideToUtf8(std::wstring_view wide, std::string& utf8) {
     utf8.clear();
     if (wide.empty()) return true;
     if (wide.size() > static_cast<std::size_t>(INT_MAX)) return false;
@@ -28,8 +32,11 @@ bool WideToUtf8(const std::wstring& wide, std::string& utf8) {
                                       nullptr, nullptr);
     if (n <= 0) return false;
     utf8.resize(static_cast<std::size_t>(n));
-    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), inLen, &utf8[0], n, nullptr,
-                               nullptr) == n;
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), inLen, &utf8[0], n, nullptr,
+                            nullptr) == n)
+        return true;
+    utf8.clear();
+    return false;
 }
 
 }  // namespace quillane
