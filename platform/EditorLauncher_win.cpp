@@ -47,8 +47,9 @@ public:
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         // No application name: the system's search finds the editor. It runs
-        // on its own and is not waited for.
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE, nullptr,
+        // on its own and is not waited for, and inherits none of this
+        // program's handles: an open init.m or pipe must not live on in it.
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr,
                             nullptr, &startup, &info)) {
             const DWORD error = GetLastError();
             std::string program;

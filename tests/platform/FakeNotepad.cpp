@@ -1,8 +1,12 @@
 // Stands in for Notepad in the launcher's tests: waits until the test
 // releases it, then writes its own command line (UTF-8) to the file named by
 // QUILLANE_FAKE_EDITOR_OUT, in one step so that the test never reads half.
+// Before that it writes through the handle named by
+// QUILLANE_FAKE_EDITOR_HANDLE, which reaches the test's file only if the
+// handle was inherited.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -19,6 +23,12 @@ int main() {
     const std::wstring out = Env(L"QUILLANE_FAKE_EDITOR_OUT");
     const std::wstring release = Env(L"QUILLANE_FAKE_EDITOR_RELEASE");
     if (out.empty()) return 2;
+    const std::wstring handle = Env(L"QUILLANE_FAKE_EDITOR_HANDLE");
+    if (!handle.empty()) {
+        DWORD written = 0;
+        WriteFile(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::stoull(handle))), "inherited", 9, &written,
+                  nullptr);
+    }
     std::string text;
     int waited = 0;
     while (!release.empty() && GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES && waited < 300) {

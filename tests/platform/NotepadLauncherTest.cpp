@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -58,6 +59,14 @@ TEST_P(NotepadLauncherTest, CommandLineIsNotepadAndQuotedPath) {
     const std::wstring release = dir + L"\\release";
     SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_OUT", out.c_str());
     SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_RELEASE", release.c_str());
+    // An inheritable handle of this program's: the editor must not get it.
+    const std::wstring held = dir + L"\\held.txt";
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE h = CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, CREATE_ALWAYS,
+                           0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_HANDLE",
+                            std::to_wstring(reinterpret_cast<std::uintptr_t>(h)).c_str());
 
     auto launcher = CreateSystemEditorLauncher();
     launcher->OpenAsText(GetParam().Path);
@@ -67,6 +76,10 @@ TEST_P(NotepadLauncherTest, CommandLineIsNotepadAndQuotedPath) {
     CloseHandle(r);
 
     EXPECT_EQ(WaitForFile(out), "notepad \"" + GetParam().Path + "\"");
+    SetEnvironmentVariableW(L"QUILLANE_FAKE_EDITOR_HANDLE", nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(WaitForFile(held), "") << "the editor inherited a handle";
+    DeleteFileW(held.c_str());
     DeleteFileW(out.c_str());
     DeleteFileW(release.c_str());
     RemoveDirectoryW(dir.c_str());
