@@ -378,19 +378,11 @@ public:
 std::string FileErrorText(FileError error)
 {
     if (error == NotARegularFile) return Translate("quillane::FileIo", "通常のファイルではありません");
-    // The system's words in the user's language; its messages end in a
-    // full stop and a line break, of which only the break goes.
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring wide = n > 0 && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
-    std::string utf8;
-    if (wide.empty() || !WideToUtf8(wide, utf8))
+    // The system's words in the user's language.
+    const std::string text = SystemErrorText(static_cast<unsigned long>(error));
+    if (text.empty())
         return Arg(Translate("quillane::FileIo", "エラー %1"), {std::to_string(static_cast<unsigned long>(error))});
-    return utf8;
+    return text;
 }
 
 FileError OutOfMemoryError()

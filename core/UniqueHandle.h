@@ -57,57 +57,44 @@ private:
     Type FHandle = Traits::Invalid();
 };
 
+/// What an API answers for "no handle".
+enum class HandleEmpty { Null, InvalidHandleValue };
+
+/// Traits of a handle of type `T` that `CloseFn` gives back and that is
+/// `Empty` when there is none.
+template <class T, auto CloseFn, HandleEmpty Empty = HandleEmpty::Null>
+struct HandleTraits {
+    using Type = T;
+    static Type Invalid() noexcept
+    {
+        if constexpr (Empty == HandleEmpty::Null)
+            return nullptr;
+        else
+            return INVALID_HANDLE_VALUE;
+    }
+    static void Close(Type handle) noexcept { CloseFn(handle); }
+};
+
+/// Gives back one reference to a COM object.
+template <class T>
+void ReleaseRef(T* object) noexcept
+{
+    object->Release();
+}
+
 /// Files, folders and named pipes, as CreateFileW hands them out.
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) noexcept { CloseHandle(handle); }
-};
-
-/// Processes, threads and other kernel objects that are null when absent.
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type handle) noexcept { CloseHandle(handle); }
-};
-
+using FileHandle = UniqueHandle<HandleTraits<HANDLE, CloseHandle, HandleEmpty::InvalidHandleValue>>;
+/// Processes, threads and other kernel objects.
+using KernelHandle = UniqueHandle<HandleTraits<HANDLE, CloseHandle>>;
 /// A directory search of FindFirstFileW.
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) noexcept { FindClose(handle); }
-};
-
+using FindHandle = UniqueHandle<HandleTraits<HANDLE, FindClose, HandleEmpty::InvalidHandleValue>>;
 /// An open registry key (advapi32).
-struct RegistryKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type key) noexcept { RegCloseKey(key); }
-};
-
+using RegistryKey = UniqueHandle<HandleTraits<HKEY, RegCloseKey>>;
 /// A block from the COM task allocator (ole32), such as the shell's strings.
 template <class T>
-struct CoTaskMemTraits {
-    using Type = T*;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type block) noexcept { CoTaskMemFree(block); }
-};
-
+using CoTaskMemPtr = UniqueHandle<HandleTraits<T*, CoTaskMemFree>>;
 /// One reference to a COM object.
 template <class T>
-struct ComRefTraits {
-    using Type = T*;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type object) noexcept { object->Release(); }
-};
-
-using FileHandle = UniqueHandle<FileHandleTraits>;
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FindHandle = UniqueHandle<FindHandleTraits>;
-using RegistryKey = UniqueHandle<RegistryKeyTraits>;
-template <class T>
-using CoTaskMemPtr = UniqueHandle<CoTaskMemTraits<T>>;
-template <class T>
-using ComRef = UniqueHandle<ComRefTraits<T>>;
+using ComRef = UniqueHandle<HandleTraits<T*, ReleaseRef<T>>>;
 
 }  // namespace quillane

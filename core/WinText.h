@@ -16,4 +16,8 @@ bool Utf8ToWide(std::string_view utf8, std::wstring& wide);
 /// unpaired surrogate.
 bool WideToUtf8(std::wstring_view wide, std::string& utf8);
 
+/// The system's description of a Win32 error code in the user's language,
+/// in UTF-8 and without its closing line break; empty when it has none.
+std::string SystemErrorText(unsigned long error);
+
 }  // namespace quillane

@@ -1,4 +1,5 @@
 #include "WinText.h"
+#include "UniqueHandle.h"
 
 #include <windows.h>
 
@@ -37,6 +38,21 @@ bool WideToUtf8(std::wstring_view wide, std::string& utf8) {
         return true;
     utf8.clear();
     return false;
+}
+
+std::string SystemErrorText(unsigned long error) {
+    UniqueHandle<HandleTraits<wchar_t*, LocalFree>> text;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(text.out()), 0, nullptr);
+    std::wstring_view wide = n > 0 && text ? std::wstring_view(text.get(), n) : std::wstring_view();
+    // The messages end in a full stop and a line break, of which only the
+    // break goes.
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
+        wide.remove_suffix(1);
+    std::string utf8;
+    WideToUtf8(wide, utf8);
+    return utf8;
 }
 
 }  // namespace quillane

@@ -12,15 +12,7 @@ namespace {
 
 // Why a Windows call failed, in the system's words.
 std::string SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring wide = n > 0 && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
-    std::string utf8;
-    WideToUtf8(wide, utf8);
+    const std::string utf8 = SystemErrorText(error);
     return Arg(Translate("quillane::EditorLauncher", "エラー %1"), {std::to_string(error)}) +
            (utf8.empty() ? "" : ": " + utf8);
 }

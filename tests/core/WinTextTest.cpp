@@ -2,6 +2,8 @@
 // ways, and malformed input is refused, never patched with U+FFFD.
 #include "WinText.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,6 +57,16 @@ TEST(WinText, MalformedInputGivesNothing)
         EXPECT_FALSE(WideToUtf8(bad, utf8)) << ::testing::PrintToString(bad);
         EXPECT_TRUE(utf8.empty());
     }
+}
+
+// The system's words end without the line break its messages carry, and a
+// code it does not know has none.
+TEST(WinText, SystemErrorTextHasNoClosingBreak)
+{
+    const std::string known = SystemErrorText(ERROR_FILE_NOT_FOUND);
+    ASSERT_FALSE(known.empty());
+    EXPECT_EQ(std::string("\r\n ").find(known.back()), std::string::npos) << known;
+    EXPECT_EQ(SystemErrorText(0x2FFFFFFFul), "");
 }
 
 }  // namespace
