@@ -1,6 +1,7 @@
 #include "PosixShell.h"
 
 #include "ItemIDList.h"
+#include "PosixItems.h"
 #include "ShellIcons.h"
 #include "ShellText.h"
 #include "Translation.h"
@@ -20,14 +21,9 @@
 
 namespace quillane::shell {
 
-namespace {
+using namespace posix;
 
-constexpr char KindComputer = 'C';
-constexpr char KindHome = 'H';
-constexpr char KindVolume = 'V';
-constexpr char KindFolder = 'D';
-constexpr char KindFile = 'F';
-constexpr std::size_t NameOffset = 3;
+namespace {
 
 class MallocAllocator : public ShellAllocator {
 public:
@@ -41,16 +37,6 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    return folder + "/" + name;
 }
 
 std::string BaseName(const std::string& path) {
@@ -77,25 +63,6 @@ std::string XdgDesktop(const std::string& home) {
     }
     return std::string();
 }
-
-// Item bytes: size, kind, name, zero.
-std::string MakeItem(char kind, const std::string& name) {
-    const std::size_t cb = NameOffset + name.size() + 1;
-    std::string item(cb, '\0');
-    item[0] = static_cast<char>(cb & 0xFF);
-    item[1] = static_cast<char>((cb >> 8) & 0xFF);
-    item[2] = kind;
-    std::memcpy(&item[NameOffset], name.data(), name.size());
-    return item;
-}
-
-// A resolved namespace place.
-struct Place {
-    enum Type { Desktop, Computer, FileSystem } type = Desktop;
-    std::string path;       // FileSystem only
-    char kind = 0;          // kind byte of the last item (0 for the desktop)
-    bool IsFolder() const { return type != FileSystem || kind != KindFile; }
-};
 
 // Whether `path` is `mount` or lies below it.
 bool Below(const std::string& path, const std::string& mount) {
@@ -143,83 +110,7 @@ struct PosixShellState {
         return remote;
     }
 
-    // Walks `list` from `from`. Item bytes are checked, since a list is only
-    // trusted as far as this namespace could have made it.
-    bool Resolve(const Place& from, PCItemIDList list, Place& place) const {
-        if (list == nullptr) return false;
-        place = from;
-        for (PCItemIDList item = list; ItemSize(item) != 0; item = NextIDListItem(item)) {
-            const std::uint16_t cb = ItemSize(item);
-            if (cb < NameOffset + 1 || item[cb - 1] != 0) return false;
-            const char kind = static_cast<char>(item[2]);
-            const std::string name(reinterpret_cast<const char*>(item) + NameOffset, cb - NameOffset - 1);
-            if (name.find('\0') != std::string::npos) return false;
-            if (place.type == Place::Desktop && kind == KindComputer && name.empty()) {
-                place.type = Place::Computer;
-            } else if ((place.type == Place::Desktop && kind == KindHome) ||
-                       (place.type == Place::Computer && kind == KindVolume)) {
-                if (name.empty() || name[0] != '/') return false;
-                place.type = Place::FileSystem;
-                place.path = name;
-            } else if (place.type == Place::FileSystem && place.kind != KindFile &&
-                       (kind == KindFolder || kind == KindFile)) {
-                if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-                    return false;
-                place.path = JoinPath(place.path, name);
-            } else {
-                return false;
-            }
-            place.kind = kind;
-        }
-        return true;
-    }
-
     PItemIDList Allocate(const std::string& bytes) const { return AllocIDListFrom(*allocator, bytes); }
-
-    // Items from the desktop to an absolute path that exists; false when the
-    // path is not absolute or does not exist.
-    bool ItemsOfPath(const std::string& path, std::string& bytes) const {
-        if (path.empty() || path[0] != '/') return false;
-        std::vector<std::string> parts;
-        std::istringstream in(path);
-        std::string part;
-        while (std::getline(in, part, '/')) {
-            if (part.empty() || part == ".") continue;
-            if (part == "..") {
-                if (!parts.empty()) parts.pop_back();
-                continue;
-            }
-            parts.push_back(part);
-        }
-        std::string full = "/";
-        for (std::size_t i = 0; i < parts.size(); ++i) full += (i ? "/" : "") + parts[i];
-        struct stat st;
-        if (::lstat(full.c_str(), &st) != 0) return false;
-
-        // The deepest volume holding the path; the root always does.
-        std::string volume = "/";
-        std::size_t volumeParts = 0;
-        for (const PosixVolume& v : Volumes()) {
-            const std::string& mount = v.mountPoint;
-            std::vector<std::string> mparts;
-            std::istringstream m(mount);
-            while (std::getline(m, part, '/'))
-                if (!part.empty()) mparts.push_back(part);
-            if (mparts.size() > parts.size() || mparts.size() <= volumeParts) continue;
-            if (std::equal(mparts.begin(), mparts.end(), parts.begin())) {
-                volume = mount;
-                volumeParts = mparts.size();
-            }
-        }
-        bytes = MakeItem(KindComputer, std::string()) + MakeItem(KindVolume, volume);
-        for (std::size_t i = volumeParts; i < parts.size(); ++i) {
-            const bool last = i + 1 == parts.size();
-            const char kind = !last || IsDirectory(full) ? KindFolder : KindFile;
-            if (parts[i].size() > 0xFFFF - NameOffset - 1) return false;
-            bytes += MakeItem(kind, parts[i]);
-        }
-        return true;
-    }
 
     // `remote`: the mount points not to be looked at (RemoteMounts).
     std::uint32_t Attributes(const Place& place, std::uint32_t asked, const std::vector<std::string>& remote) const {
@@ -354,7 +245,7 @@ public:
         list = nullptr;
         std::string bytes;
         if (FPlace.type == Place::Desktop) {
-            if (!FState->ItemsOfPath(name, bytes)) return ShellNotFound;
+            if (!ItemsOfPath(name, FState->Volumes(), bytes)) return ShellNotFound;
         } else if (FPlace.type == Place::FileSystem && FPlace.IsFolder()) {
             // Relative names only: a path below this folder, as items of it.
             if (name.empty() || name[0] == '/') return ShellInvalidArg;
@@ -411,7 +302,7 @@ public:
     HResult BindToObject(PCItemIDList item, ShellFolderPtr& result) override {
         result.reset();
         Place place;
-        if (IsDesktopIDList(item) || !FState->Resolve(FPlace, item, place)) return ShellInvalidArg;
+        if (IsDesktopIDList(item) || !ResolveItems(FPlace, item, place)) return ShellInvalidArg;
         if (!place.IsFolder()) return ShellInvalidArg;
         result = std::make_shared<PosixFolder>(FState, std::move(place));
         return ShellOk;
@@ -422,7 +313,7 @@ public:
         std::uint32_t common = ~0u;
         for (unsigned i = 0; i < count; ++i) {
             Place place;
-            if (!FState->Resolve(FPlace, items[i], place)) return ShellInvalidArg;
+            if (!ResolveItems(FPlace, items[i], place)) return ShellInvalidArg;
             common &= FState->Attributes(place, mask, RemoteMounts());
         }
         mask &= common;
@@ -431,7 +322,7 @@ public:
 
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t, StrRet& name) override {
         Place place;
-        if (!FState->Resolve(FPlace, item, place)) return ShellInvalidArg;
+        if (!ResolveItems(FPlace, item, place)) return ShellInvalidArg;
         switch (place.type) {
         case Place::Desktop:
             // The names Windows' shell gives in its own language, here in the user's.
@@ -494,7 +385,7 @@ public:
             bytes = MakeItem(KindHome, FState->Home());
             break;
         case 16:  // desktop directory
-            if (FState->Desktop().empty() || !FState->ItemsOfPath(FState->Desktop(), bytes)) return ShellNotFound;
+            if (FState->Desktop().empty() || !ItemsOfPath(FState->Desktop(), FState->Volumes(), bytes)) return ShellNotFound;
             break;
         default:
             return ShellNotFound;
@@ -505,7 +396,7 @@ public:
 
     ImageListHandle GetFileIconInfo(PCItemIDList absolute, std::uint32_t flags, int& iconIndex) override {
         Place place;
-        if (!FState->Resolve(Place(), absolute, place)) return 0;
+        if (!ResolveItems(Place(), absolute, place)) return 0;
         const bool open = (flags & SHGFI_OPENICON) != 0;
         if (place.type == Place::Desktop) iconIndex = IconDesktop;
         else if (place.type == Place::Computer) iconIndex = IconComputer;
@@ -519,7 +410,7 @@ public:
 
     bool GetPathFromIDList(PCItemIDList absolute, std::string& path) override {
         Place place;
-        if (!FState->Resolve(Place(), absolute, place)) return false;
+        if (!ResolveItems(Place(), absolute, place)) return false;
         if (place.type == Place::Desktop) {
             if (FState->Desktop().empty()) return false;
             path = FState->Desktop();
@@ -540,78 +431,7 @@ private:
     std::shared_ptr<PosixShellState> FState;
 };
 
-std::string Unescape(const std::string& field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
-            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
-}
-
-bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
-
 }  // namespace
-
-std::vector<MountEntry> ParseMountTable(const std::string& text) {
-    std::vector<MountEntry> mounts;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        MountEntry entry;
-        if (!(fields >> entry.device >> entry.mountPoint >> entry.type)) continue;
-        entry.device = Unescape(entry.device);
-        entry.mountPoint = Unescape(entry.mountPoint);
-        mounts.push_back(std::move(entry));
-    }
-    return mounts;
-}
-
-bool IsRemoteFileSystemType(const std::string& type) {
-    static const char* const remoteTypes[] = {"nfs",  "nfs4",      "cifs",    "smb3", "smbfs", "ncpfs",  "afs",
-                                              "coda", "ceph",      "glusterfs", "9p", "davfs", "autofs", "fuse",
-                                              "fuseblk", "sshfs", "lustre"};
-    if (StartsWith(type, "fuse.")) return true;
-    return std::find_if(std::begin(remoteTypes), std::end(remoteTypes),
-                        [&](const char* t) { return type == t; }) != std::end(remoteTypes);
-}
-
-std::vector<PosixVolume> SelectVolumes(const std::vector<MountEntry>& mounts) {
-    std::vector<PosixVolume> volumes{{"/", false}};
-    for (const MountEntry& m : mounts) {
-        const bool block = StartsWith(m.device, "/dev/") && !StartsWith(m.device, "/dev/loop");
-        const bool remote = IsRemoteFileSystemType(m.type);
-        const bool userPlace =
-            StartsWith(m.mountPoint, "/media/") || StartsWith(m.mountPoint, "/run/media/") || StartsWith(m.mountPoint, "/mnt/");
-        if (!(block || remote) || !userPlace) continue;
-        std::string point = m.mountPoint;
-        while (point.size() > 1 && point.back() == '/') point.pop_back();
-        auto same = std::find_if(volumes.begin(), volumes.end(), [&](const PosixVolume& v) { return v.mountPoint == point; });
-        // A network share mounted over its automount point is one volume.
-        if (same == volumes.end()) volumes.push_back(PosixVolume{point, remote});
-        else same->remote = same->remote || remote;
-    }
-    return volumes;
-}
-
-std::vector<std::string> RemoteMountPoints(const std::vector<MountEntry>& mounts) {
-    std::vector<std::string> remote;
-    for (const MountEntry& m : mounts) {
-        if (!IsRemoteFileSystemType(m.type)) continue;
-        std::string point = m.mountPoint;
-        while (point.size() > 1 && point.back() == '/') point.pop_back();
-        if (std::find(remote.begin(), remote.end(), point) == remote.end()) remote.push_back(point);
-    }
-    return remote;
-}
 
 std::shared_ptr<ShellPlatform> CreatePosixShellPlatform(const PosixShellOptions& options) {
     auto state = std::make_shared<PosixShellState>();
