@@ -11,6 +11,7 @@
 
 #include "PathSyntax.h"
 #include "ShellRoutines.h"
+#include "ShellTreeNode.h"
 
 #include <QAbstractItemModel>
 #include <QString>
@@ -25,44 +26,6 @@
 #include <vector>
 
 namespace quillane {
-
-/// The shell record of one node.
-struct TNodeData {
-    /// The node's item ID list, owned: absolute for the top node, the one
-    /// item its parent's enumeration handed out for every other node.
-    shell::IDListPtr IDList;
-    /// Byte size of IDList with its terminator; 0 when IDList is null.
-    std::int32_t IDListSize = 0;
-    /// SFGAO_FOLDER | SFGAO_FILESYSTEM as the shell answered; 0 on failure.
-    std::uint32_t Attributes = 0;
-    /// File-system path (UTF-8); empty for items without one.
-    std::string FileSysPath;
-};
-
-/// How much of a node's children is known.
-enum class TNodeState : std::uint8_t {
-    Unlisted,  ///< not listed yet
-    Loading,   ///< being listed; shows the loading row meanwhile
-    Listed,    ///< listed; not listed again before the next rebuild
-    Failed,    ///< the folder could not be opened; see ForgetFailure
-};
-
-/// One node of the tree. Deleting it deletes its children and frees every
-/// item ID list among them.
-struct TTreeNode {
-    TNodeData Data;
-    QString Text;
-    TTreeNode* Parent = nullptr;
-    std::vector<std::unique_ptr<TTreeNode>> Children;
-    int Row = 0;
-    std::int16_t ImageIndex = -1;
-    std::int16_t SelectedImageIndex = -1;
-    /// Shows the expand button, also before any child exists.
-    bool HasChildren = false;
-    TNodeState State = TNodeState::Unlisted;
-    /// The loading row of a node being listed: no record, never selected.
-    bool Placeholder = false;
-};
 
 /// The item model of the shell folder tree: one column, one top node at most.
 class TShellTreeModel : public QAbstractItemModel {
