@@ -4,6 +4,8 @@
 #include "QuillaneDialogs.h"
 #include "MemoryRegistry.h"
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QLocale>
 #include <QString>
@@ -124,6 +126,21 @@ public:
 
 private:
     std::unique_ptr<QTranslator> FTranslator;
+};
+
+/// A test run once in each of the InterfaceLanguages, shown in it while
+/// the test lives; mixed into a fixture.
+class TLanguageParam : public ::testing::WithParamInterface<QLocale::Language> {
+public:
+    bool English() const { return GetParam() == QLocale::English; }
+    /// The test names' language part.
+    static std::string Name(const ::testing::TestParamInfo<QLocale::Language>& info)
+    {
+        return QLocale::languageToString(info.param).toStdString();
+    }
+
+private:
+    const TInterfaceLanguage FShown{GetParam()};
 };
 
 }  // namespace quillane::test

@@ -56,16 +56,10 @@ QAbstractButton* ButtonWithText(QMessageBox* box, const QString& text)
 }
 
 // The boxes whose texts matter, once in each language of the interface.
-class TQtDialogsLanguageTest : public ::testing::TestWithParam<QLocale::Language> {
-protected:
-    bool English() const { return GetParam() == QLocale::English; }
-
-private:
-    const TInterfaceLanguage FShown{GetParam()};
-};
+class TQtDialogsLanguageTest : public ::testing::Test, public TLanguageParam {};
 
 INSTANTIATE_TEST_SUITE_P(Languages, TQtDialogsLanguageTest, ::testing::ValuesIn(InterfaceLanguages),
-                         [](const auto& info) { return QLocale::languageToString(info.param).toStdString(); });
+                         TLanguageParam::Name);
 
 TEST_P(TQtDialogsLanguageTest, ErrorBoxesShowTitleIconTextAndOneOkButton)
 {

@@ -128,16 +128,10 @@ public:
 
 // The window's tests whose texts matter, once in each language of the
 // interface.
-class FrmQuillaneLanguageTest : public FrmQuillaneTest, public ::testing::WithParamInterface<QLocale::Language> {
-public:
-    bool English() const { return GetParam() == QLocale::English; }
-
-private:
-    const TInterfaceLanguage FShown{GetParam()};
-};
+class FrmQuillaneLanguageTest : public FrmQuillaneTest, public TLanguageParam {};
 
 INSTANTIATE_TEST_SUITE_P(Languages, FrmQuillaneLanguageTest, ::testing::ValuesIn(InterfaceLanguages),
-                         [](const auto& info) { return QLocale::languageToString(info.param).toStdString(); });
+                         TLanguageParam::Name);
 
 TEST_F(FrmQuillaneTest, StartUpWithoutAnyFileShowsNoReadFailure)
 {
