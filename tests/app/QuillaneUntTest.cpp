@@ -1,6 +1,7 @@
 #include "QuillaneUnt.h"
 
 #include "AppTestSupport.h"
+#include "../browse/BrowseTestSupport.h"
 #include "BrowseDlg.h"
 #include "BrowseDlgForm.h"
 #include "CodePage.h"
@@ -1273,28 +1274,6 @@ TEST_F(FrmQuillaneTest, ButtonsShowSixteenPixelGlyphs)
 
 // ---------------------------------------------------------------------------
 // Home folder selection: BtnHome runs BrowseDlg over the real file system.
-
-namespace {
-
-// Runs `script` inside the folder window's modal run once it is shown; the
-// script must close the window. A window left open fails the test.
-void WhenBrowsing(TBrowseDlg& dlg, std::function<void(TBrowseDlgForm&)> script)
-{
-    QTimer::singleShot(0, [&dlg, script = std::move(script)] {
-        TBrowseDlgForm* form = dlg.Form();
-        if (!form) {
-            ADD_FAILURE() << "the folder window does not run";
-            return;
-        }
-        script(*form);
-        if (dlg.Form() == form && form->isVisible()) {
-            ADD_FAILURE() << "the script left the folder window open";
-            form->done(2);
-        }
-    });
-}
-
-}  // namespace
 
 class HomeFolderTest : public FrmQuillaneTest {
 public:

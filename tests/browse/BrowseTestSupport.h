@@ -36,11 +36,11 @@ Documents | folder | C:\Documents
 /// Platform id of the computer (the drives folder).
 constexpr int CsidlDrives = 17;
 
-/// Runs Execute; `script` runs inside the modal loop once the window is
-/// shown, and must close it. A window left open is closed and the test
-/// fails.
-inline bool RunBrowse(TBrowseDlg& dlg, const std::function<void(TBrowseDlgForm&)>& script) {
-    QTimer::singleShot(0, [&dlg, script] {
+/// Runs `script` inside the modal loop of `dlg`'s window once it is shown;
+/// the script must close the window. A window left open is closed and the
+/// test fails.
+inline void WhenBrowsing(TBrowseDlg& dlg, std::function<void(TBrowseDlgForm&)> script) {
+    QTimer::singleShot(0, [&dlg, script = std::move(script)] {
         TBrowseDlgForm* form = dlg.Form();
         if (form == nullptr) {
             ADD_FAILURE() << "no window runs";
@@ -52,6 +52,11 @@ inline bool RunBrowse(TBrowseDlg& dlg, const std::function<void(TBrowseDlgForm&)
             form->done(2);
         }
     });
+}
+
+/// Runs Execute with `script` (see WhenBrowsing).
+inline bool RunBrowse(TBrowseDlg& dlg, const std::function<void(TBrowseDlgForm&)>& script) {
+    WhenBrowsing(dlg, script);
     return dlg.Execute();
 }
 
