@@ -12,7 +12,6 @@
 #include "TypedText.h"
 
 #include <QApplication>
-#include <QFileInfo>
 
 #include <optional>
 
