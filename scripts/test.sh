@@ -9,11 +9,20 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QUILLANE_JOBS:-2}
 native="$here/build/native"
 windows="$here/build/windows"
+debug="$here/build/debug"
 
 native_stage() {
   cmake -S "$here" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
     cmake --build "$native" -j "$jobs" &&
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$native" -j "$jobs" --output-on-failure --timeout 300
+}
+
+# The checks that only debug builds make (assertions) are tested in a small
+# debug build of the units that have them.
+debug_checks() {
+  cmake -S "$here" -B "$debug" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null &&
+    cmake --build "$debug" -j "$jobs" --target ItemIDListTest &&
+    ctest --test-dir "$debug" -R '^ItemIDListNoUnit\.' --output-on-failure --timeout 300 --no-tests=error
 }
 
 # Under Wine a test now and then fails at once with no output at all, before
@@ -42,6 +51,8 @@ native_rc=0
 windows_rc=0
 echo "== native build and tests"
 native_stage || native_rc=$?
+echo "== debug build's checks"
+debug_checks || native_rc=$?
 echo "== Windows build and tests under Wine"
 windows_stage || windows_rc=$?
 
