@@ -1,4 +1,4 @@
-#include "PosixEditorLauncher.h"
+#include "EditorLauncher_posix.h"
 
 #include "Translation.h"
 

@@ -1,7 +1,7 @@
 #include "EditorLauncher.h"
 #include "Translation.h"
 #include "UniqueHandle.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "InitFileCandidates.h"
 #include "InitFilePlatform.h"
 #include "UniqueHandle.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 

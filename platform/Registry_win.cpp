@@ -1,7 +1,7 @@
 #include "InitFileLocation.h"
 #include "Registry.h"
 #include "UniqueHandle.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "TextOrder.h"
 
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 

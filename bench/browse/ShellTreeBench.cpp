@@ -9,7 +9,7 @@
 //    mount lives in a mount namespace of the benchmark's own.
 // Usage: quillane_shell_tree_bench [folders] [runs]
 
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 #include "ShellRoutines.h"
 #include "ShellTreeView.h"
 

@@ -4,7 +4,7 @@
 //
 // Usage: shell_enum_bench [count] [rounds]   (defaults: 20000 5)
 
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 #include "ShellRoutines.h"
 
 #include <dirent.h>

@@ -7,7 +7,7 @@
 #include "CodePage.h"
 #include "DesignLook.h"
 #include "FileIo.h"
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 #include "ShellTreeView.h"
 
 #include <QAccessible>

@@ -7,7 +7,7 @@
 
 #include "BrowseDlg.h"
 #include "BrowseTestSupport.h"
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 #include "ShellTreeView.h"
 
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 
 #include "BrowseTestSupport.h"
 #include "MemoryShell.h"
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 #include "ShellIconSet.h"
 #include "ShellIcons.h"
 #include "ShellRoutines.h"

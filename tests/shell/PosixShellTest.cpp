@@ -2,7 +2,7 @@
 // paths back, enumeration, attributes, names, icons, special folders and
 // the choice of volumes.
 
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 #include "ShellIcons.h"
 #include "ShellRoutines.h"
 #include "Translation.h"

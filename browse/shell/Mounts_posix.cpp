@@ -1,4 +1,4 @@
-#include "PosixMounts.h"
+#include "Mounts_posix.h"
 
 #include <algorithm>
 #include <iterator>

@@ -3,7 +3,7 @@
 // before the rename, or made under that name where the file system cannot;
 // fsync of the file and of its folder. A running save holds a lock on its
 // file, which tells the files of saves that were killed from it.
-#include "ExtendedAttributesPosix.h"
+#include "ExtendedAttributes_posix.h"
 #include "FileIo.h"
 #include "Translation.h"
 

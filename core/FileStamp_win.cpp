@@ -2,7 +2,7 @@
 // (GetFileInformationByHandle) and the bytes, so both describe the same file.
 #include "FileStamp.h"
 #include "UniqueHandle.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 

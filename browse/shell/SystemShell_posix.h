@@ -15,7 +15,7 @@
 // the namespace reads nothing from the disk; the home and desktop folders are
 // found on first use.
 
-#include "PosixMounts.h"
+#include "Mounts_posix.h"
 #include "ShellNamespace.h"
 
 #include <memory>

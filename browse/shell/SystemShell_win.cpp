@@ -3,7 +3,7 @@
 
 #include "ShellNamespace.h"
 #include "UniqueHandle.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 #include <shellapi.h>

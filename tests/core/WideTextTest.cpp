@@ -1,6 +1,6 @@
 // The UTF-8 <-> UTF-16 conversion every Windows backend uses: exact both
 // ways, and malformed input is refused, never patched with U+FFFD.
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 
@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"EmbeddedNul", std::string("a\0b", 3), std::wstring(L"a\0b", 3)}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.Name; });
 
-TEST(WinText, MalformedInputGivesNothing)
+TEST(WideText, MalformedInputGivesNothing)
 {
     // A stray continuation byte, a cut sequence, an overlong form, an
     // encoded surrogate, a byte UTF-8 never uses, a code-page 932 character.
@@ -61,7 +61,7 @@ TEST(WinText, MalformedInputGivesNothing)
 
 // The system's words end without the line break its messages carry, and a
 // code it does not know has none.
-TEST(WinText, SystemErrorTextHasNoClosingBreak)
+TEST(WideText, SystemErrorTextHasNoClosingBreak)
 {
     const std::string known = SystemErrorText(ERROR_FILE_NOT_FOUND);
     ASSERT_FALSE(known.empty());

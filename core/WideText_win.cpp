@@ -1,4 +1,4 @@
-#include "WinText.h"
+#include "WideText_win.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>

@@ -1,9 +1,9 @@
 #pragma once
 
 // The items of the POSIX namespace: one kind byte and the zero-terminated
-// name behind the size field (see PosixShell.h), and the places they lead to.
+// name behind the size field (see SystemShell_posix.h), and the places they lead to.
 
-#include "PosixMounts.h"
+#include "Mounts_posix.h"
 #include "ShellNamespace.h"
 
 #include <cstddef>

@@ -7,7 +7,7 @@
 #include "FileIo.h"
 #include "Translation.h"
 #include "UniqueHandle.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,7 +1,7 @@
-#include "PosixShell.h"
+#include "SystemShell_posix.h"
 
 #include "ItemIDList.h"
-#include "PosixItems.h"
+#include "ShellItems_posix.h"
 #include "ShellIcons.h"
 #include "ShellText.h"
 #include "Translation.h"

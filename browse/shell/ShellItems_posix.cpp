@@ -1,4 +1,4 @@
-#include "PosixItems.h"
+#include "ShellItems_posix.h"
 
 #include "ItemIDList.h"
 

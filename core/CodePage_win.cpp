@@ -3,7 +3,7 @@
 // UTF-8 side is the conversion all Windows backends share.
 #include "CodePage.h"
 #include "Translation.h"
-#include "WinText.h"
+#include "WideText_win.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "ExtendedAttributesPosix.h"
+#include "ExtendedAttributes_posix.h"
 
 #include <sys/types.h>
 #include <sys/xattr.h>
