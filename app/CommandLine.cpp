@@ -17,15 +17,19 @@ namespace {
 
 // The options that QGuiApplication and QApplication take for themselves;
 // accepted here so that they reach Qt, and kept out of the help.
-const char* const QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-                                      "geometry", "qwindowicon", "qwindowtitle", "title", "session", "display",
-                                      "style", "stylesheet", "name", "visual", "qmljsdebugger"};
+const char* const QtValueOptions[] = {"platform",        "platformpluginpath",
+                                      "platformtheme",   "plugin",
+                                      "qwindowgeometry", "geometry",
+                                      "qwindowicon",     "qwindowtitle",
+                                      "title",           "session",
+                                      "display",         "style",
+                                      "stylesheet",      "name",
+                                      "visual",          "qmljsdebugger"};
 const char* const QtFlagOptions[] = {"reverse", "widgetcount", "sync", "nograb", "dograb"};
 
 // Without a display, Qt's platform plugin aborts the program with a core
 // dump; from a shell, a message and an ordinary failure serve better.
-bool NoDisplay()
-{
+bool NoDisplay() {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -34,30 +38,26 @@ bool NoDisplay()
 #endif
 }
 
-void Print(std::FILE* to, const QString& text)
-{
+void Print(std::FILE* to, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
 }
 
 }  // namespace
 
-TCommandLine ParseCommandLine(int argc, char** argv)
-{
+TCommandLine ParseCommandLine(int argc, char** argv) {
     // A core application only: it needs no display, and it is gone before
     // the real one starts.
     QCoreApplication core(argc, argv);
     // The help and the messages in the language of the window.
     const std::unique_ptr<QTranslator> translator = OwnTranslator(InterfaceLanguage(QLocale()));
-    if (translator)
-        QCoreApplication::installTranslator(translator.get());
+    if (translator) QCoreApplication::installTranslator(translator.get());
     QCoreApplication::setApplicationName(QStringLiteral("quillane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLANE_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QCoreApplication::translate("quillane::CommandLine",
-                                    "Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。"));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "quillane::CommandLine", "Mathematica のｶｰﾈﾙの起動ﾌｧｲﾙ init.m にある Quillane のｾｸｼｮﾝを編集します。"));
     // Qt's options are single-dash words (-platform, -style).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
@@ -72,10 +72,10 @@ TCommandLine ParseCommandLine(int argc, char** argv)
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QCoreApplication::translate("quillane::CommandLine",
-                                                             "編集する init.m (省略すると、見つかった設定ﾌｧｲﾙ)"),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QCoreApplication::translate("quillane::CommandLine", "編集する init.m (省略すると、見つかった設定ﾌｧｲﾙ)"),
+        QStringLiteral("[FILE]"));
 
     TCommandLine result;
     const QString usage = parser.helpText();
@@ -96,8 +96,9 @@ TCommandLine ParseCommandLine(int argc, char** argv)
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        Print(stderr, QCoreApplication::translate("quillane::CommandLine", "quillane: 編集できるﾌｧｲﾙは一つだけです\n\n%1")
-                          .arg(usage));
+        Print(stderr,
+              QCoreApplication::translate("quillane::CommandLine", "quillane: 編集できるﾌｧｲﾙは一つだけです\n\n%1")
+                  .arg(usage));
         result.ExitCode = 2;
         return result;
     }
@@ -109,8 +110,7 @@ TCommandLine ParseCommandLine(int argc, char** argv)
         return result;
     }
     // A relative name means the folder the program was started in.
-    if (!files.isEmpty())
-        result.File = QDir::toNativeSeparators(QFileInfo(files.constFirst()).absoluteFilePath());
+    if (!files.isEmpty()) result.File = QDir::toNativeSeparators(QFileInfo(files.constFirst()).absoluteFilePath());
     return result;
 }
 

@@ -10,13 +10,11 @@ namespace quillane {
 
 TCommandsMemo::TCommandsMemo(QWidget* parent) : QPlainTextEdit(parent) {}
 
-bool TCommandsMemo::ShowsNotSet() const
-{
+bool TCommandsMemo::ShowsNotSet() const {
     return document()->toRawText() == QString::fromUtf8(NotSetTextUtf8);
 }
 
-QString TCommandsMemo::FileText() const
-{
+QString TCommandsMemo::FileText() const {
     QString text = document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
@@ -24,8 +22,7 @@ QString TCommandsMemo::FileText() const
     return text;
 }
 
-void TCommandsMemo::SetFileText(const QString& text)
-{
+void TCommandsMemo::SetFileText(const QString& text) {
     QString plain = text;
     plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -34,34 +31,27 @@ void TCommandsMemo::SetFileText(const QString& text)
 
 // Selecting the whole text first makes the edit replace it, wherever the
 // caret stood.
-void TCommandsMemo::ReplaceNotSet()
-{
-    if (ShowsNotSet() && !isReadOnly())
-        selectAll();
+void TCommandsMemo::ReplaceNotSet() {
+    if (ShowsNotSet() && !isReadOnly()) selectAll();
 }
 
-void TCommandsMemo::keyPressEvent(QKeyEvent* event)
-{
+void TCommandsMemo::keyPressEvent(QKeyEvent* event) {
     // Keys that edit: those with text (Backspace and Delete included),
     // except Ctrl shortcuts and Tab, which moves the focus; and paste.
     const Qt::KeyboardModifiers mods = event->modifiers();
     const bool ctrlOnly = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
-    if (event->matches(QKeySequence::Paste) || (!event->text().isEmpty() && !ctrlOnly && !tab))
-        ReplaceNotSet();
+    if (event->matches(QKeySequence::Paste) || (!event->text().isEmpty() && !ctrlOnly && !tab)) ReplaceNotSet();
     QPlainTextEdit::keyPressEvent(event);
 }
 
-void TCommandsMemo::inputMethodEvent(QInputMethodEvent* event)
-{
-    if (!event->commitString().isEmpty() || !event->preeditString().isEmpty())
-        ReplaceNotSet();
+void TCommandsMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty() || !event->preeditString().isEmpty()) ReplaceNotSet();
     QPlainTextEdit::inputMethodEvent(event);
 }
 
 // Paste, drop and the X11 middle-button paste all arrive here.
-void TCommandsMemo::insertFromMimeData(const QMimeData* source)
-{
+void TCommandsMemo::insertFromMimeData(const QMimeData* source) {
     ReplaceNotSet();
     QPlainTextEdit::insertFromMimeData(source);
 }

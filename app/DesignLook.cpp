@@ -38,14 +38,10 @@ struct FaceRow {
     Face Memo;  // null family: none in this row
 };
 constexpr FaceRow DesignFaces[] = {
-    {{u"ＭＳ Ｐゴシック", 0}, {u"ＭＳ ゴシック", 0}},
-    {{u"MS PGothic", 0}, {u"MS Gothic", 0}},
-    {{u"IPAPGothic", 95}, {u"IPAGothic", 0}},
-    {{u"Noto Sans CJK JP", 90}, {u"Noto Sans Mono CJK JP", 90}},
-    {{u"Noto Sans JP", 90}, {u"Noto Sans CJK JP", 90}},
-    {{u"VL PGothic", 90}, {u"VL Gothic", 90}},
-    {{u"TakaoPGothic", 95}, {u"TakaoGothic", 0}},
-    {{u"Source Han Sans JP", 90}, {nullptr, 0}},
+    {{u"ＭＳ Ｐゴシック", 0}, {u"ＭＳ ゴシック", 0}},   {{u"MS PGothic", 0}, {u"MS Gothic", 0}},
+    {{u"IPAPGothic", 95}, {u"IPAGothic", 0}},           {{u"Noto Sans CJK JP", 90}, {u"Noto Sans Mono CJK JP", 90}},
+    {{u"Noto Sans JP", 90}, {u"Noto Sans CJK JP", 90}}, {{u"VL PGothic", 90}, {u"VL Gothic", 90}},
+    {{u"TakaoPGothic", 95}, {u"TakaoGothic", 0}},       {{u"Source Han Sans JP", 90}, {nullptr, 0}},
 };
 // The first rows hold the design faces themselves.
 constexpr std::size_t DesignRows = 2;
@@ -60,12 +56,10 @@ constexpr std::size_t DesignRows = 2;
 // missing would make Qt consult fontconfig for fallbacks for every script of
 // every text it lays out, and QFontDatabase::hasFamily runs a fontconfig
 // substitution for each name it is asked about.
-QFont DesignFont(Face FaceRow::*column)
-{
+QFont DesignFont(Face FaceRow::*column) {
     std::vector<Face> faces;
     for (const FaceRow& row : DesignFaces) {
-        if ((row.*column).Family != nullptr)
-            faces.push_back(row.*column);
+        if ((row.*column).Family != nullptr) faces.push_back(row.*column);
     }
     const QStringList installed = QFontDatabase::families();
     std::size_t rank = 0;
@@ -79,8 +73,7 @@ QFont DesignFont(Face FaceRow::*column)
     if (rank == faces.size()) {
         // Nothing installed: Qt's own fallback picks a face.
         QStringList families;
-        for (const Face& face : faces)
-            families << QString::fromUtf16(face.Family);
+        for (const Face& face : faces) families << QString::fromUtf16(face.Family);
         font.setFamilies(families);
         return font;
     }
@@ -99,51 +92,42 @@ QFont DesignFont(Face FaceRow::*column)
 
 }  // namespace
 
-QFont WindowFont()
-{
+QFont WindowFont() {
     return DesignFont(&FaceRow::Window);
 }
 
-QFont MemoFont()
-{
+QFont MemoFont() {
     return DesignFont(&FaceRow::Memo);
 }
 
-void UseDesignFontEverywhere()
-{
+void UseDesignFontEverywhere() {
     const QFont font = WindowFont();
     const QString face = font.families().value(0);
     for (std::size_t row = 0; row < DesignRows; ++row) {
-        if (face == QString::fromUtf16(DesignFaces[row].Window.Family))
-            return;
+        if (face == QString::fromUtf16(DesignFaces[row].Window.Family)) return;
     }
     QApplication::setFont(font);
 }
 
-QIcon Glyph(int index)
-{
+QIcon Glyph(int index) {
     // The glyphs are XPM text. Handed to QImage as the array of strings that
     // the text spells out, they need no image reader: the first reader of a
     // run looks through every image plugin installed.
     QFile file(QStringLiteral(":/glyphs/%1.xpm").arg(index));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray text = file.readAll();
     std::vector<QByteArray> strings;
     for (qsizetype at = text.indexOf('"'); at >= 0;) {
         const qsizetype end = text.indexOf('"', at + 1);
-        if (end < 0)
-            break;
+        if (end < 0) break;
         strings.push_back(text.mid(at + 1, end - at - 1));
         at = text.indexOf('"', end + 1);
     }
     std::vector<const char*> lines;
-    for (const QByteArray& s : strings)
-        lines.push_back(s.constData());
+    for (const QByteArray& s : strings) lines.push_back(s.constData());
     lines.push_back(nullptr);
     const QImage image(lines.data());
-    if (image.isNull())
-        return {};
+    if (image.isNull()) return {};
     return QIcon(QPixmap::fromImage(image));
 }
 
@@ -155,8 +139,7 @@ namespace {
 class TEtchedFrameStyle : public QProxyStyle {
 public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                       const QWidget* widget) const override
-    {
+                       const QWidget* widget) const override {
         if (element != PE_FrameGroupBox) {
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
@@ -173,8 +156,7 @@ public:
 
 }  // namespace
 
-void UseEtchedFrame(QGroupBox* box)
-{
+void UseEtchedFrame(QGroupBox* box) {
     // One style for every frame, living as long as the application; made
     // on first use, when the application's own style exists.
     static TEtchedFrameStyle* const style = [] {
@@ -185,8 +167,7 @@ void UseEtchedFrame(QGroupBox* box)
     box->setStyle(style);
 }
 
-void UseButtonFace(QWidget* widget)
-{
+void UseButtonFace(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     widget->setPalette(palette);

@@ -7,8 +7,7 @@
 
 namespace quillane {
 
-TExampleMemo::TExampleMemo(QWidget* parent) : QTextEdit(parent)
-{
+TExampleMemo::TExampleMemo(QWidget* parent) : QTextEdit(parent) {
     setFont(MemoFont());
     UseButtonFace(this);
     setUndoRedoEnabled(false);
@@ -16,8 +15,7 @@ TExampleMemo::TExampleMemo(QWidget* parent) : QTextEdit(parent)
     document()->setDocumentMargin(2);
 }
 
-void TExampleMemo::SetExampleText(const QString& text)
-{
+void TExampleMemo::SetExampleText(const QString& text) {
     // The substitute faces have taller line spacing than the design face, and
     // the three lines would no longer fit the fixed height. Text and line
     // height go in as one edit, so the text is laid out only once.

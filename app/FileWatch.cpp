@@ -8,8 +8,7 @@
 namespace quillane {
 
 TFileWatch::TFileWatch(QObject* parent)
-    : QObject(parent), FWatcher(new QFileSystemWatcher(this)), FDelay(new QTimer(this))
-{
+    : QObject(parent), FWatcher(new QFileSystemWatcher(this)), FDelay(new QTimer(this)) {
     FDelay->setSingleShot(true);
     FDelay->setInterval(150);
     connect(FWatcher, &QFileSystemWatcher::fileChanged, FDelay, qOverload<>(&QTimer::start));
@@ -17,38 +16,27 @@ TFileWatch::TFileWatch(QObject* parent)
     connect(FDelay, &QTimer::timeout, this, &TFileWatch::CheckDue);
 }
 
-void TFileWatch::Watch(const QString& path)
-{
+void TFileWatch::Watch(const QString& path) {
     FPath = path;
-    if (!FWatcher->files().isEmpty())
-        FWatcher->removePaths(FWatcher->files());
-    if (!FWatcher->directories().isEmpty())
-        FWatcher->removePaths(FWatcher->directories());
-    if (path.isEmpty())
-        return;
+    if (!FWatcher->files().isEmpty()) FWatcher->removePaths(FWatcher->files());
+    if (!FWatcher->directories().isEmpty()) FWatcher->removePaths(FWatcher->directories());
+    if (path.isEmpty()) return;
     const QFileInfo file(path);
-    if (file.exists())
-        FWatcher->addPath(file.absoluteFilePath());
-    if (file.absoluteDir().exists())
-        FWatcher->addPath(file.absolutePath());
+    if (file.exists()) FWatcher->addPath(file.absoluteFilePath());
+    if (file.absoluteDir().exists()) FWatcher->addPath(file.absolutePath());
 }
 
-void TFileWatch::Rewatch()
-{
-    if (FPath.isEmpty())
-        return;
+void TFileWatch::Rewatch() {
+    if (FPath.isEmpty()) return;
     const QString file = QFileInfo(FPath).absoluteFilePath();
-    if (!FWatcher->files().contains(file))
-        FWatcher->addPath(file);
+    if (!FWatcher->files().contains(file)) FWatcher->addPath(file);
 }
 
-void TFileWatch::CheckLater()
-{
+void TFileWatch::CheckLater() {
     FDelay->start();
 }
 
-void TFileWatch::Stop()
-{
+void TFileWatch::Stop() {
     FDelay->stop();
 }
 

@@ -3,8 +3,7 @@
 namespace quillane {
 
 // The platform's font system needs no loading ahead of its first use.
-TWarmUp StartFontWarmUp()
-{
+TWarmUp StartFontWarmUp() {
     return TWarmUp(nullptr);
 }
 

@@ -9,8 +9,7 @@ namespace quillane {
 
 namespace {
 
-QString Describe(const InitFileCandidate& c)
-{
+QString Describe(const InitFileCandidate& c) {
     QString kind;
     switch (c.Kind) {
     case InitFileKind::PerUser:
@@ -35,16 +34,13 @@ QString Describe(const InitFileCandidate& c)
 
 }  // namespace
 
-QList<TInitFileChoice> InitFileChoices(const std::vector<InitFileCandidate>& candidates)
-{
+QList<TInitFileChoice> InitFileChoices(const std::vector<InitFileCandidate>& candidates) {
     QList<TInitFileChoice> choices;
-    for (const InitFileCandidate& c : candidates)
-        choices.append({Describe(c), c.Access.Exists || c.Access.Writable});
+    for (const InitFileCandidate& c : candidates) choices.append({Describe(c), c.Access.Exists || c.Access.Writable});
     return choices;
 }
 
-QStringList InitFileFolders(const std::vector<InitFileCandidate>& candidates)
-{
+QStringList InitFileFolders(const std::vector<InitFileCandidate>& candidates) {
     QStringList places;
     for (const InitFileCandidate& c : candidates) {
         const QString folder = QFileInfo(QString::fromStdString(c.Path)).absolutePath();
@@ -55,8 +51,7 @@ QStringList InitFileFolders(const std::vector<InitFileCandidate>& candidates)
     return places;
 }
 
-QString WritablePerUserFile(const std::vector<InitFileCandidate>& candidates, const QString& except)
-{
+QString WritablePerUserFile(const std::vector<InitFileCandidate>& candidates, const QString& except) {
     for (const InitFileCandidate& c : candidates) {
         if (c.Kind == InitFileKind::PerUser && c.Access.Writable && QString::fromStdString(c.Path) != except)
             return QString::fromStdString(c.Path);

@@ -11,22 +11,18 @@ namespace quillane {
 
 namespace {
 
-void RemoveFolders(const QStringList& folders)
-{
-    for (auto it = folders.crbegin(); it != folders.crend(); ++it)
-        QDir().rmdir(*it);
+void RemoveFolders(const QStringList& folders) {
+    for (auto it = folders.crbegin(); it != folders.crend(); ++it) QDir().rmdir(*it);
 }
 
 }  // namespace
 
-QStringList CreateEmptyFile(const QString& path)
-{
+QStringList CreateEmptyFile(const QString& path) {
     QStringList made;
     for (QString up = QFileInfo(path).absolutePath(); !QFileInfo::exists(up);) {
         made.prepend(up);
         const QString parent = QFileInfo(up).absolutePath();
-        if (parent == up)
-            break;
+        if (parent == up) break;
         up = parent;
     }
     for (const QString& dir : made) {
@@ -49,8 +45,7 @@ QStringList CreateEmptyFile(const QString& path)
     return made;
 }
 
-void RemoveCreatedFile(const QString& path, const QStringList& folders)
-{
+void RemoveCreatedFile(const QString& path, const QStringList& folders) {
     QFile::remove(path);
     RemoveFolders(folders);
 }

@@ -26,10 +26,8 @@ public:
     using QObject::QObject;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-            return false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers();
         return (mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !key->text().isEmpty() &&
@@ -39,8 +37,7 @@ protected:
 
 }  // namespace
 
-TQuillaneApplication::TQuillaneApplication(int& argc, char** argv) : QApplication(argc, argv)
-{
+TQuillaneApplication::TQuillaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The name, not the display name: Qt appends a display name to every
     // window title, and the main window's caption stands alone.
     setApplicationName(QString::fromUtf8(ApplicationTitle));
@@ -51,26 +48,21 @@ TQuillaneApplication::TQuillaneApplication(int& argc, char** argv) : QApplicatio
     });
 }
 
-TQuillaneApplication::~TQuillaneApplication()
-{
+TQuillaneApplication::~TQuillaneApplication() {
     SetTranslation(nullptr);
 }
 
-void TQuillaneApplication::SetFailureReport(std::function<void(const QString&)> report)
-{
+void TQuillaneApplication::SetFailureReport(std::function<void(const QString&)> report) {
     FReport = std::move(report);
 }
 
-bool TQuillaneApplication::LoadTranslations(const QLocale& locale)
-{
+bool TQuillaneApplication::LoadTranslations(const QLocale& locale) {
     for (std::unique_ptr<QTranslator>* loaded : {&FQtTranslator, &FOwnTranslator}) {
-        if (*loaded)
-            removeTranslator(loaded->get());
+        if (*loaded) removeTranslator(loaded->get());
         loaded->reset();
     }
     FOwnTranslator = OwnTranslator(InterfaceLanguage(locale));
-    if (FOwnTranslator)
-        installTranslator(FOwnTranslator.get());
+    if (FOwnTranslator) installTranslator(FOwnTranslator.get());
     // qtbase holds the texts of the widgets and dialogs this program uses.
     auto qt = std::make_unique<QTranslator>();
     if (!qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -84,8 +76,7 @@ bool TQuillaneApplication::LoadTranslations(const QLocale& locale)
 // The window's handlers report their own failures; this catches what slips
 // past them (a slot of a later component, Qt calling into our code), since
 // an exception must never unwind through the event loop.
-bool TQuillaneApplication::notify(QObject* receiver, QEvent* event)
-{
+bool TQuillaneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
@@ -94,8 +85,7 @@ bool TQuillaneApplication::notify(QObject* receiver, QEvent* event)
             try {
                 FReport(text);
                 return false;
-            } catch (...) {
-            }
+            } catch (...) {}
         }
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         return false;

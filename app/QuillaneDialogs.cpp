@@ -21,16 +21,13 @@ namespace {
 class TFixedButtonOrderStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_DialogButtonLayout)
-            return QDialogButtonBox::WinLayout;
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_DialogButtonLayout) return QDialogButtonBox::WinLayout;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
-void ShowErrorBox(QWidget* parent, const QString& title, const QString& text)
-{
+void ShowErrorBox(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.setDefaultButton(QMessageBox::Ok);
@@ -40,38 +37,32 @@ void ShowErrorBox(QWidget* parent, const QString& title, const QString& text)
 
 }  // namespace
 
-QStringList InitFileNameFilters()
-{
+QStringList InitFileNameFilters() {
     // "All Files" takes every file: "*.*" would hide names without a dot
     // outside Windows.
     return {QStringLiteral("Mathematica Initialization File(init.m) (init.m)"),
-            QStringLiteral("Mathematica Packages(*.m) (*.m)"),
-            QStringLiteral("All Files(*.*) (*)")};
+            QStringLiteral("Mathematica Packages(*.m) (*.m)"), QStringLiteral("All Files(*.*) (*)")};
 }
 
-TQtDialogs::TQtDialogs(QWidget* parent, bool nativeFileDialog)
-    : FParent(parent), FNativeFileDialog(nativeFileDialog)
-{
-}
+TQtDialogs::TQtDialogs(QWidget* parent, bool nativeFileDialog) : FParent(parent), FNativeFileDialog(nativeFileDialog) {}
 
-void TQtDialogs::SetParent(QWidget* parent)
-{
+void TQtDialogs::SetParent(QWidget* parent) {
     FParent = parent;
 }
 
-void TQtDialogs::ShowReadFailure(const QString& text)
-{
+void TQtDialogs::ShowReadFailure(const QString& text) {
     ShowErrorBox(FParent, tr("エラー"), text);
 }
 
-void TQtDialogs::ShowFailureReport(const QString& text)
-{
+void TQtDialogs::ShowFailureReport(const QString& text) {
     ShowErrorBox(FParent, QCoreApplication::applicationName(), text);
 }
 
-TSaveAnswer TQtDialogs::AskSaveChanges()
-{
-    switch (Ask({tr("内容が変更されています。変更を保存しますか？"), {tr("はい(&Y)"), tr("いいえ(&N)"), tr("キャンセル")}, 0, 2})) {
+TSaveAnswer TQtDialogs::AskSaveChanges() {
+    switch (Ask({tr("内容が変更されています。変更を保存しますか？"),
+                 {tr("はい(&Y)"), tr("いいえ(&N)"), tr("キャンセル")},
+                 0,
+                 2})) {
     case 0:
         return TSaveAnswer::Yes;
     case 1:
@@ -81,18 +72,14 @@ TSaveAnswer TQtDialogs::AskSaveChanges()
     }
 }
 
-int TQtDialogs::Ask(const TQuestion& question)
-{
+int TQtDialogs::Ask(const TQuestion& question) {
     TFixedButtonOrderStyle order;  // outlives the box that uses it
     QMessageBox box(QMessageBox::Question, tr("確認"), question.Text, QMessageBox::NoButton, FParent);
     // The button box lays its buttons out as they are added.
-    if (auto* buttons = box.findChild<QDialogButtonBox*>())
-        buttons->setStyle(&order);
+    if (auto* buttons = box.findChild<QDialogButtonBox*>()) buttons->setStyle(&order);
     QList<QPushButton*> answers;
-    for (const QString& caption : question.Answers)
-        answers << box.addButton(caption, QMessageBox::AcceptRole);
-    if (answers.isEmpty())
-        return question.Cancel;
+    for (const QString& caption : question.Answers) answers << box.addButton(caption, QMessageBox::AcceptRole);
+    if (answers.isEmpty()) return question.Cancel;
     box.setDefaultButton(answers.value(question.Default, answers.constFirst()));
     box.setEscapeButton(answers.value(question.Cancel, answers.constLast()));
     box.exec();
@@ -100,8 +87,7 @@ int TQtDialogs::Ask(const TQuestion& question)
     return given < 0 ? question.Cancel : given;
 }
 
-bool TQtDialogs::ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen)
-{
+bool TQtDialogs::ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen) {
     QFileDialog dialog(FParent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name of a missing file is accepted; the reload reports it.
@@ -114,10 +100,8 @@ bool TQtDialogs::ChooseInitFile(const QString& fileName, const QStringList& plac
     dialog.selectNameFilter(InitFileNameFilters().constFirst());
     dialog.setSizeGripEnabled(true);
     QList<QUrl> sidebar;
-    for (const QString& place : places)
-        sidebar << QUrl::fromLocalFile(place);
-    if (!sidebar.isEmpty())
-        dialog.setSidebarUrls(sidebar);
+    for (const QString& place : places) sidebar << QUrl::fromLocalFile(place);
+    if (!sidebar.isEmpty()) dialog.setSidebarUrls(sidebar);
     if (!fileName.isEmpty()) {
         // The current file's folder, or the nearest one that exists.
         QString folder = QFileInfo(fileName).absolutePath();
@@ -126,14 +110,12 @@ bool TQtDialogs::ChooseInitFile(const QString& fileName, const QStringList& plac
         dialog.setDirectory(folder);
         dialog.selectFile(fileName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
     return true;
 }
 
-int TQtDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* field)
-{
+int TQtDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* field) {
     QMenu menu(FParent);
     QList<QAction*> actions;
     for (const TInitFileChoice& choice : choices) {
@@ -141,8 +123,7 @@ int TQtDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget* fiel
         action->setEnabled(choice.Enabled);
         actions << action;
     }
-    if (actions.isEmpty())
-        return -1;
+    if (actions.isEmpty()) return -1;
     menu.setMinimumWidth(field ? field->width() : 0);
     const QPoint at = field ? field->mapToGlobal(QPoint(0, field->height())) : QCursor::pos();
     return static_cast<int>(actions.indexOf(menu.exec(at, actions.constFirst())));

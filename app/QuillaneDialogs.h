@@ -21,8 +21,8 @@ struct TQuestion {
 
 /// One entry of the init-file chooser below the file field.
 struct TInitFileChoice {
-    QString Text;          ///< what the file is, whether it may be written, its path
-    bool Enabled = true;   ///< false: it can be neither read nor made
+    QString Text;         ///< what the file is, whether it may be written, its path
+    bool Enabled = true;  ///< false: it can be neither read nor made
 };
 
 /// Every box and dialog the main window shows. The window talks only to

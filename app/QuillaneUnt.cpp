@@ -18,11 +18,9 @@
 #include <QStyle>
 #include <QWindow>
 
-
 // The glyphs live in this static library; its resources must be registered
 // explicitly, or the linker drops them. Qt wants this outside any namespace.
-static void InitQuillaneResources()
-{
+static void InitQuillaneResources() {
     Q_INIT_RESOURCE(quillane);
 }
 
@@ -34,8 +32,7 @@ namespace {
 
 // A button bound to an action takes caption, glyph, enabled state and click
 // from it.
-void BindButton(QPushButton* button, QAction* action)
-{
+void BindButton(QPushButton* button, QAction* action) {
     auto sync = [button, action] {
         button->setText(action->text());
         button->setIcon(action->icon());
@@ -49,8 +46,7 @@ void BindButton(QPushButton* button, QAction* action)
 }  // namespace
 
 TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TFrmQuillane>()), FServices(services)
-{
+    : QWidget(parent), ui(std::make_unique<Ui::TFrmQuillane>()), FServices(services) {
     InitQuillaneResources();
     setFont(WindowFont());
     ui->setupUi(this);
@@ -66,10 +62,8 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
         const bool mayAsk = manager.allowsInteraction();
         const bool stay = !CommitData(mayAsk);
-        if (mayAsk)
-            manager.release();
-        if (stay)
-            manager.cancel();
+        if (mayAsk) manager.release();
+        if (stay) manager.cancel();
     });
 
     for (QWidget* field : {static_cast<QWidget*>(ui->EdtHome), static_cast<QWidget*>(ui->MemCommands),
@@ -92,11 +86,9 @@ TFrmQuillane::TFrmQuillane(const TQuillaneServices& services, QWidget* parent)
     ActSaveUpdate();
 }
 
-void TFrmQuillane::SetUpLook()
-{
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+void TFrmQuillane::SetUpLook() {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(570, 407);
 
     ui->BtnHome->setIcon(Glyph(3));
@@ -109,8 +101,7 @@ void TFrmQuillane::SetUpLook()
     UseButtonFace(ui->EdtFileName);
 }
 
-void TFrmQuillane::BindControls()
-{
+void TFrmQuillane::BindControls() {
     BindButton(ui->BtnOpenInitm, ui->ActOpenAsText);
     BindButton(ui->BtnSave, ui->ActSave);
     BindButton(ui->BtnExit, ui->ActExit);
@@ -134,10 +125,9 @@ void TFrmQuillane::BindControls()
 
 // The init files of this machine, one step from the file field: its
 // drop-down button, F4 or Alt+Down.
-void TFrmQuillane::SetUpInitFileChooser()
-{
-    QAction* choose = ui->EdtFileName->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
-                                                  QLineEdit::TrailingPosition);
+void TFrmQuillane::SetUpInitFileChooser() {
+    QAction* choose =
+        ui->EdtFileName->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
     choose->setObjectName(QStringLiteral("ActChooseInitFile"));
     choose->setToolTip(tr("このｺﾝﾋﾟｭｰﾀの設定ﾌｧｲﾙから選ぶ (F4)"));
     connect(choose, &QAction::triggered, this, &TFrmQuillane::ChooseInitFileAmongCandidates);
@@ -145,8 +135,7 @@ void TFrmQuillane::SetUpInitFileChooser()
 
 // The controls outlive this destructor (QWidget deletes them later): their
 // focus changes must no longer reach the handlers, which use `ui`.
-TFrmQuillane::~TFrmQuillane()
-{
+TFrmQuillane::~TFrmQuillane() {
     for (QWidget* field : {static_cast<QWidget*>(ui->EdtHome), static_cast<QWidget*>(ui->MemCommands),
                            static_cast<QWidget*>(ui->EdtFileName)})
         field->removeEventFilter(this);
@@ -158,12 +147,17 @@ TFrmQuillane::~TFrmQuillane()
     SetFailureReport(std::move(FPreviousFailureReport));
 }
 
-QAction* TFrmQuillane::ActSave() const { return ui->ActSave; }
-QAction* TFrmQuillane::ActExit() const { return ui->ActExit; }
-QAction* TFrmQuillane::ActOpenAsText() const { return ui->ActOpenAsText; }
+QAction* TFrmQuillane::ActSave() const {
+    return ui->ActSave;
+}
+QAction* TFrmQuillane::ActExit() const {
+    return ui->ActExit;
+}
+QAction* TFrmQuillane::ActOpenAsText() const {
+    return ui->ActOpenAsText;
+}
 
-void TFrmQuillane::ShowCentred()
-{
+void TFrmQuillane::ShowCentred() {
     // The whole window, frame included, is centred, as far as the platform
     // knows the frame before the window is first shown.
     winId();
@@ -176,21 +170,17 @@ void TFrmQuillane::ShowCentred()
     show();
 }
 
-void TFrmQuillane::Report(std::exception_ptr error, const QString& afterwards)
-{
+void TFrmQuillane::Report(std::exception_ptr error, const QString& afterwards) {
     QString text = FailureReportText(ExceptionMessage(error));
-    if (!afterwards.isEmpty())
-        text += QStringLiteral("\n\n") + afterwards;
+    if (!afterwards.isEmpty()) text += QStringLiteral("\n\n") + afterwards;
     FServices.Dialogs.ShowFailureReport(text);
 }
 
-bool TFrmQuillane::Changed() const
-{
+bool TFrmQuillane::Changed() const {
     return FChanged || ui->EdtHome->text() != FBaseline.Home || ui->MemCommands->FileText() != FBaseline.Commands;
 }
 
-void TFrmQuillane::FormCreate()
-{
+void TFrmQuillane::FormCreate() {
     Guarded([this] {
         // A proposed or named file that does not exist yet is made by the
         // first save; nothing found at all is not a failed read either.
@@ -212,97 +202,76 @@ void TFrmQuillane::FormCreate()
 
 // Typed changes count by comparison with what was loaded; leaving the field
 // only puts the not-set text back into an emptied field.
-void TFrmQuillane::EdtHomeExit()
-{
+void TFrmQuillane::EdtHomeExit() {
     Guarded([this] {
-        if (!ui->EdtHome->isModified())
-            return;
+        if (!ui->EdtHome->isModified()) return;
         ui->EdtHome->setModified(false);
-        if (ui->EdtHome->text().isEmpty())
-            ui->EdtHome->setText(NotSet());
+        if (ui->EdtHome->text().isEmpty()) ui->EdtHome->setText(NotSet());
     });
 }
 
-void TFrmQuillane::MemCommandsExit()
-{
+void TFrmQuillane::MemCommandsExit() {
     Guarded([this] {
-        if (!ui->MemCommands->document()->isModified())
-            return;
+        if (!ui->MemCommands->document()->isModified()) return;
         ui->MemCommands->document()->setModified(false);
-        if (ui->MemCommands->document()->isEmpty())
-            ui->MemCommands->SetFileText(NotSet());
+        if (ui->MemCommands->document()->isEmpty()) ui->MemCommands->SetFileText(NotSet());
     });
 }
 
-void TFrmQuillane::EdtFileNameExit()
-{
+void TFrmQuillane::EdtFileNameExit() {
     Guarded([this] { SwitchToTypedFile(); });
 }
 
 // The not-set text stands for "no home directory": an edit of it keeps only
 // what the edit brought, however it came (keys, input method, paste, drop).
-void TFrmQuillane::EdtHomeEdited(const QString& text)
-{
-    if (FHomeBefore != NotSet() || text == NotSet())
-        return;
+void TFrmQuillane::EdtHomeEdited(const QString& text) {
+    if (FHomeBefore != NotSet() || text == NotSet()) return;
     ui->EdtHome->setText(InsertedText(FHomeBefore, text));
     ui->EdtHome->setModified(true);
 }
 
-void TFrmQuillane::ChkDefineUtilsClick()
-{
+void TFrmQuillane::ChkDefineUtilsClick() {
     FChanged = true;
 }
 
-void TFrmQuillane::ActSaveUpdate()
-{
+void TFrmQuillane::ActSaveUpdate() {
     ui->ActSave->setEnabled(Changed());
 }
 
-void TFrmQuillane::ActSaveExecute()
-{
+void TFrmQuillane::ActSaveExecute() {
     Guarded([this] {
         // Counting a changed file name reloads, which leaves nothing to save.
-        if (!CommitPendingEdit() || !Changed())
-            return;
+        if (!CommitPendingEdit() || !Changed()) return;
         SaveInto(ui->EdtFileName->text());
     });
 }
 
-void TFrmQuillane::ActExitExecute()
-{
+void TFrmQuillane::ActExitExecute() {
     close();
 }
 
-void TFrmQuillane::closeEvent(QCloseEvent* event)
-{
+void TFrmQuillane::closeEvent(QCloseEvent* event) {
     bool mayClose = false;
     Guarded([&] { mayClose = QueryClose(); });
     event->setAccepted(mayClose);
 }
 
-bool TFrmQuillane::CommitData(bool mayAsk)
-{
+bool TFrmQuillane::CommitData(bool mayAsk) {
     // Without leave to ask, nothing is written behind the user's back.
-    if (!mayAsk)
-        return true;
+    if (!mayAsk) return true;
     bool mayEnd = false;
     Guarded([&] { mayEnd = QueryClose(); });
     // The session closes the window next; what the user chose to drop is
     // not asked about again, unless it changes meanwhile.
-    if (mayEnd)
-        FLeaveApproved = Shown();
+    if (mayEnd) FLeaveApproved = Shown();
     return mayEnd;
 }
 
 // The exit question. A failed save keeps the window open and says how to
 // leave without saving.
-bool TFrmQuillane::QueryClose()
-{
-    if (!CommitPendingEdit())
-        return false;
-    if (!Changed() || (FLeaveApproved && *FLeaveApproved == Shown()))
-        return true;
+bool TFrmQuillane::QueryClose() {
+    if (!CommitPendingEdit()) return false;
+    if (!Changed() || (FLeaveApproved && *FLeaveApproved == Shown())) return true;
     switch (FServices.Dialogs.AskSaveChanges()) {
     case TSaveAnswer::Cancel:
         return false;
@@ -314,19 +283,16 @@ bool TFrmQuillane::QueryClose()
     try {
         return SaveInto(ui->EdtFileName->text());
     } catch (...) {
-        Report(std::current_exception(),
-               tr("保存せずに終了するには、もう一度終了して「いいえ」を選んでください。"));
+        Report(std::current_exception(), tr("保存せずに終了するには、もう一度終了して「いいえ」を選んでください。"));
         return false;
     }
 }
 
-void TFrmQuillane::ActOpenAsTextExecute()
-{
+void TFrmQuillane::ActOpenAsTextExecute() {
     Guarded([this] { FServices.Launcher.OpenAsText(ui->EdtFileName->text().toStdString()); });
 }
 
-void TFrmQuillane::BtnHomeClick()
-{
+void TFrmQuillane::BtnHomeClick() {
     // The result is not needed: a chosen folder has already arrived through
     // BrowseDlgOKBtnClick when Execute returns.
     Guarded([this] { FBrowseDlg->Execute(); });
@@ -334,13 +300,11 @@ void TFrmQuillane::BtnHomeClick()
 
 // Runs inside the folder window's modal run; a failure here is reported by
 // the component, and the window stays usable.
-void TFrmQuillane::BrowseDlgShow(QObject* /*Sender*/, TBrowseOKState& /*OKButtonState*/)
-{
+void TFrmQuillane::BrowseDlgShow(QObject* /*Sender*/, TBrowseOKState& /*OKButtonState*/) {
     FBrowseDlg->SelectPath(ui->EdtHome->text());
 }
 
-void TFrmQuillane::BrowseDlgOKBtnClick(QObject* /*Sender*/)
-{
+void TFrmQuillane::BrowseDlgOKBtnClick(QObject* /*Sender*/) {
     ui->EdtHome->setText(FBrowseDlg->CustomEditText());
     ui->EdtHome->setModified(true);
     FChanged = true;
@@ -351,8 +315,7 @@ void TFrmQuillane::BrowseDlgOKBtnClick(QObject* /*Sender*/)
 // to this window's handlers, and its texts are translated as the window's
 // own design values are. A form that cannot be applied is reported and
 // leaves the component with the values applied so far.
-void TFrmQuillane::LoadBrowseDlg()
-{
+void TFrmQuillane::LoadBrowseDlg() {
     TBrowseHandlerTable handlers;
     handlers.BrowseEvents[QStringLiteral("BrowseDlgShow")] = [this](QObject* sender, TBrowseOKState& state) {
         BrowseDlgShow(sender, state);
@@ -368,8 +331,7 @@ void TFrmQuillane::LoadBrowseDlg()
 // Exit events: focus moving to another control of this window. Focus lost to
 // another window, a popup or a box opened by a handler is not leaving the
 // field; the field's modified mark keeps the change until it really is left.
-bool TFrmQuillane::eventFilter(QObject* watched, QEvent* event)
-{
+bool TFrmQuillane::eventFilter(QObject* watched, QEvent* event) {
     // A field that shows the not-set text offers it selected, whichever way
     // the focus came, so that typing plainly replaces it.
     if (event->type() == QEvent::FocusIn) {
@@ -388,8 +350,8 @@ bool TFrmQuillane::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         QWidget* next = QApplication::focusWidget();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && next &&
-            next != watched && next->window() == this) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && next && next != watched &&
+            next->window() == this) {
             if (watched == ui->EdtHome)
                 EdtHomeExit();
             else if (watched == ui->MemCommands)
@@ -401,16 +363,14 @@ bool TFrmQuillane::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TFrmQuillane::ReportReadFailure(const std::string& messageUtf8)
-{
+void TFrmQuillane::ReportReadFailure(const std::string& messageUtf8) {
     FServices.Dialogs.ShowReadFailure(QString::fromStdString(messageUtf8));
 }
 
 // Save and exit can be reached without focus leaving the field being typed
 // in (accelerators, keys, code); the typing counts as if it had left. False
 // when the user cancelled the change of file that a typed name asks for.
-bool TFrmQuillane::CommitPendingEdit()
-{
+bool TFrmQuillane::CommitPendingEdit() {
     QWidget* focused = QApplication::focusWidget();
     if (focused == ui->EdtHome)
         EdtHomeExit();
@@ -421,8 +381,7 @@ bool TFrmQuillane::CommitPendingEdit()
     return true;
 }
 
-void TFrmQuillane::MarkUnchanged()
-{
+void TFrmQuillane::MarkUnchanged() {
     FChanged = false;
     FBaseline = Shown();
     FLeaveApproved.reset();
@@ -430,13 +389,11 @@ void TFrmQuillane::MarkUnchanged()
     ui->MemCommands->document()->setModified(false);
 }
 
-TFrmQuillane::TShown TFrmQuillane::Shown() const
-{
+TFrmQuillane::TShown TFrmQuillane::Shown() const {
     return {ui->EdtHome->text(), ui->MemCommands->FileText(), ui->ChkDefineUtils->isChecked(), ui->EdtFileName->text()};
 }
 
-QString TFrmQuillane::NotSet() const
-{
+QString TFrmQuillane::NotSet() const {
     return QString::fromUtf8(NotSetTextUtf8);
 }
 

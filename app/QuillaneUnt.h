@@ -32,11 +32,11 @@ extern const char* const BrowseDlgFormResource;
 /// What the main window works with besides its own controls. The window
 /// does not own them; they outlive it.
 struct TQuillaneServices {
-    IRegistry& Registry;          ///< where the newest installation is found
-    IEditorLauncher& Launcher;    ///< opens init.m as text
-    IQuillaneDialogs& Dialogs;    ///< every box and dialog the window shows
-    unsigned CodePage;            ///< code page of init.m (SystemCodePage())
-    QString InitFile = QString(); ///< the file to edit (command line); empty: the discovered one
+    IRegistry& Registry;           ///< where the newest installation is found
+    IEditorLauncher& Launcher;     ///< opens init.m as text
+    IQuillaneDialogs& Dialogs;     ///< every box and dialog the window shows
+    unsigned CodePage;             ///< code page of init.m (SystemCodePage())
+    QString InitFile = QString();  ///< the file to edit (command line); empty: the discovered one
     /// Where the kernel's base folders are (SystemKernelEnvironment()).
     KernelEnvironment Environment = KernelEnvironment();
     /// Whether a file is there and this user may write it.
@@ -121,8 +121,7 @@ private:
         QString Commands;
         bool DefineUtils = false;
         QString FileName;
-        bool operator==(const TShown& o) const
-        {
+        bool operator==(const TShown& o) const {
             return Home == o.Home && Commands == o.Commands && DefineUtils == o.DefineUtils && FileName == o.FileName;
         }
     };
@@ -172,8 +171,7 @@ private:
 // Every handler runs through here: whatever it throws ends the handler and
 // is shown as the failure report, and never unwinds into Qt's event loop.
 template <class Body>
-void TFrmQuillane::Guarded(Body&& body)
-{
+void TFrmQuillane::Guarded(Body&& body) {
     try {
         body();
     } catch (...) {

@@ -27,8 +27,7 @@ struct ECancelled {};
 // either empty or lines each followed by CR LF.
 const std::string KeepText = "\n";
 
-QString Decode(const std::string& bytes, unsigned codePage)
-{
+QString Decode(const std::string& bytes, unsigned codePage) {
     return QString::fromStdString(ToUtf8(bytes, codePage));
 }
 
@@ -39,8 +38,7 @@ const char* const Cancel = QT_TRANSLATE_NOOP("quillane::TFrmQuillane", "キャ�
 
 }  // namespace
 
-void TFrmQuillane::BtnFileClick()
-{
+void TFrmQuillane::BtnFileClick() {
     Guarded([this] {
         QString chosen;
         const QStringList places = InitFileFolders(ListInitFiles(FServices.Registry, FServices.Environment));
@@ -51,23 +49,19 @@ void TFrmQuillane::BtnFileClick()
     });
 }
 
-void TFrmQuillane::ChooseInitFileAmongCandidates()
-{
+void TFrmQuillane::ChooseInitFileAmongCandidates() {
     Guarded([this] {
         const std::vector<InitFileCandidate> candidates = ListInitFiles(FServices.Registry, FServices.Environment);
         const QList<TInitFileChoice> choices = InitFileChoices(candidates);
         const int chosen = FServices.Dialogs.ChooseAmong(choices, ui->EdtFileName);
-        if (chosen < 0 || chosen >= static_cast<int>(candidates.size()) || !choices.at(chosen).Enabled)
-            return;
+        if (chosen < 0 || chosen >= static_cast<int>(candidates.size()) || !choices.at(chosen).Enabled) return;
         const QString path = QString::fromStdString(candidates[static_cast<std::size_t>(chosen)].Path);
-        if (path == FLoadedPath || !SaveBeforeLeavingFile())
-            return;
+        if (path == FLoadedPath || !SaveBeforeLeavingFile()) return;
         SwitchTo(path, true);
     });
 }
 
-void TFrmQuillane::SwitchTo(const QString& path, bool newIfMissing)
-{
+void TFrmQuillane::SwitchTo(const QString& path, bool newIfMissing) {
     ui->EdtFileName->setText(path);
     ui->EdtFileName->setModified(false);
     LoadFrom(path, newIfMissing);
@@ -76,17 +70,13 @@ void TFrmQuillane::SwitchTo(const QString& path, bool newIfMissing)
 // A typed file name replaces the loaded file; unsaved changes are offered
 // to that file first. Cancelling, or a failed save, puts the old name back
 // and keeps the edits.
-bool TFrmQuillane::SwitchToTypedFile()
-{
-    if (!ui->EdtFileName->isModified())
-        return true;
+bool TFrmQuillane::SwitchToTypedFile() {
+    if (!ui->EdtFileName->isModified()) return true;
     ui->EdtFileName->setModified(false);
     const QString wanted = ExpandHome(ui->EdtFileName->text());
-    if (wanted != ui->EdtFileName->text())
-        ui->EdtFileName->setText(wanted);
+    if (wanted != ui->EdtFileName->text()) ui->EdtFileName->setText(wanted);
     // The same file again: reloading it would only drop the edits.
-    if (wanted == FLoadedPath && Changed())
-        return true;
+    if (wanted == FLoadedPath && Changed()) return true;
     bool leave = false;
     try {
         leave = SaveBeforeLeavingFile();
@@ -103,28 +93,24 @@ bool TFrmQuillane::SwitchToTypedFile()
     return true;
 }
 
-bool TFrmQuillane::SaveBeforeLeavingFile()
-{
+bool TFrmQuillane::SaveBeforeLeavingFile() {
     // Edits made before any file was named have nowhere to go but the next.
-    if (!Changed() || FLoadedPath.isEmpty())
-        return true;
+    if (!Changed() || FLoadedPath.isEmpty()) return true;
     const int answer = FServices.Dialogs.Ask(
         {tr("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？").arg(FLoadedPath),
-         {tr(Yes), tr(No), tr(Cancel)}, 0, 2});
-    if (answer == 1)
-        return true;
-    if (answer != 0)
-        return false;
+         {tr(Yes), tr(No), tr(Cancel)},
+         0,
+         2});
+    if (answer == 1) return true;
+    if (answer != 0) return false;
     return SaveInto(FLoadedPath);
 }
 
-void TFrmQuillane::Reload()
-{
+void TFrmQuillane::Reload() {
     LoadFrom(ui->EdtFileName->text());
 }
 
-void TFrmQuillane::LoadFrom(const QString& path, bool newIfMissing)
-{
+void TFrmQuillane::LoadFrom(const QString& path, bool newIfMissing) {
     // Stamped before reading: a change made while the file is read shows
     // up as a change later, never the other way round.
     FLoadedPath = path;
@@ -150,27 +136,21 @@ void TFrmQuillane::LoadFrom(const QString& path, bool newIfMissing)
     // is reported and changes nothing.
     std::optional<QString> home;
     std::optional<QString> commands;
-    if (settings.HomeDirectory != KeepText)
-        home = Decode(settings.HomeDirectory, FServices.CodePage);
-    if (settings.Commands != KeepText)
-        commands = Decode(settings.Commands, FServices.CodePage);
+    if (settings.HomeDirectory != KeepText) home = Decode(settings.HomeDirectory, FServices.CodePage);
+    if (settings.Commands != KeepText) commands = Decode(settings.Commands, FServices.CodePage);
 
-    if (home)
-        ui->EdtHome->setText(*home);
+    if (home) ui->EdtHome->setText(*home);
     ui->ChkDefineUtils->setChecked(settings.DefineUtils);
-    if (commands)
-        ui->MemCommands->SetFileText(*commands);
+    if (commands) ui->MemCommands->SetFileText(*commands);
     MarkUnchanged();
     NoticeIfNotWritable(path);
 }
 
 // Said once a file is loaded, not at the first save: the user may go over to
 // the per-user file before typing anything.
-void TFrmQuillane::NoticeIfNotWritable(const QString& path)
-{
+void TFrmQuillane::NoticeIfNotWritable(const QString& path) {
     const InitFileAccess access = FServices.Probe(path.toStdString());
-    if (!access.Exists || access.Writable || path == FNoticedPath)
-        return;
+    if (!access.Exists || access.Writable || path == FNoticedPath) return;
     FNoticedPath = path;
     const QString perUser = WritablePerUserFile(ListInitFiles(FServices.Registry, FServices.Environment), path);
     const QString text = tr("設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。").arg(path);
@@ -180,25 +160,25 @@ void TFrmQuillane::NoticeIfNotWritable(const QString& path)
     }
     const int answer = FServices.Dialogs.Ask(
         {text + tr("\nこのﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %1 を使いますか？ (まだなければ、最初の書き込みで作成します)").arg(perUser),
-         {tr("ﾕｰｻﾞｰ用を使う(&U)"), tr("このまま(&K)")}, 0, 1});
-    if (answer == 0)
-        SwitchTo(perUser, true);
+         {tr("ﾕｰｻﾞｰ用を使う(&U)"), tr("このまま(&K)")},
+         0,
+         1});
+    if (answer == 0) SwitchTo(perUser, true);
 }
 
 // The file and the folders it needs, empty, once the user agrees; nothing
 // else is written. A save that then fails takes them away again.
-QStringList TFrmQuillane::CreateForFirstSave(const QString& path)
-{
+QStringList TFrmQuillane::CreateForFirstSave(const QString& path) {
     const int answer = FServices.Dialogs.Ask(
         {tr("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？").arg(path),
-         {tr("作成して書き込む(&C)"), tr(Cancel)}, 0, 1});
-    if (answer != 0)
-        throw ECancelled();
+         {tr("作成して書き込む(&C)"), tr(Cancel)},
+         0,
+         1});
+    if (answer != 0) throw ECancelled();
     return CreateEmptyFile(path);
 }
 
-void TFrmQuillane::CheckFileOnDisk()
-{
+void TFrmQuillane::CheckFileOnDisk() {
     Guarded([this] {
         // Not under a box or dialog that the window's state matters to.
         if (QApplication::activeModalWidget()) {
@@ -208,20 +188,16 @@ void TFrmQuillane::CheckFileOnDisk()
         const FileStamp now = StampFile(FLoadedPath.toStdString());
         // A replaced file needs a new watch; a missing one is being
         // replaced, or gone, which the save reports.
-        if (now.Readable)
-            FFileWatch->Rewatch();
-        if (!now.Readable || SameContents(now, FLoadedStamp) || Changed())
-            return;
+        if (now.Readable) FFileWatch->Rewatch();
+        if (!now.Readable || SameContents(now, FLoadedStamp) || Changed()) return;
         LoadFrom(FLoadedPath);
     });
 }
 
 // Saves the fields into `path`; false when the user chose, on the way, not
 // to. Throws when the save fails.
-bool TFrmQuillane::SaveInto(const QString& path)
-{
-    if (!AskAboutNotSetInCommands() || !AskAboutChangeOnDisk(path))
-        return false;
+bool TFrmQuillane::SaveInto(const QString& path) {
+    if (!AskAboutNotSetInCommands() || !AskAboutChangeOnDisk(path)) return false;
     const bool create = FCreateOnSave && path == FLoadedPath && !FServices.Probe(path.toStdString()).Exists;
     QStringList made;
     if (create) {
@@ -234,8 +210,7 @@ bool TFrmQuillane::SaveInto(const QString& path)
     try {
         SaveSection(path.toStdString(), CurrentSettings(), FServices.CodePage);
     } catch (const EQuillaneError& e) {
-        if (create)
-            RemoveCreatedFile(path, made);
+        if (create) RemoveCreatedFile(path, made);
         // Why, and the way on: a file of this user's own.
         const InitFileAccess access = FServices.Probe(path.toStdString());
         if (access.Exists && !access.Writable)
@@ -246,29 +221,26 @@ bool TFrmQuillane::SaveInto(const QString& path)
         throw;
     }
     FCreateOnSave = false;
-    if (path == FLoadedPath)
-        FLoadedStamp = StampFile(path.toStdString());
+    if (path == FLoadedPath) FLoadedStamp = StampFile(path.toStdString());
     MarkUnchanged();
     return true;
 }
 
 // Commands that hold the not-set text count as no commands at all; typed
 // commands around it would be dropped without a word.
-bool TFrmQuillane::AskAboutNotSetInCommands()
-{
+bool TFrmQuillane::AskAboutNotSetInCommands() {
     const QString commands = ui->MemCommands->FileText();
-    if (!commands.contains(NotSet()) || commands.trimmed() == NotSet())
-        return true;
+    if (!commands.contains(NotSet()) || commands.trimmed() == NotSet()) return true;
     const int answer = FServices.Dialogs.Ask(
         {tr("起動時に実行したいｺﾏﾝﾄﾞに \"%1\" が含まれています。"
             "このままでは、ｺﾏﾝﾄﾞは設定されていないものとして扱われ、設定ﾌｧｲﾙに書き込まれません。\n"
             "\"%1\" を取り除いて、残りのｺﾏﾝﾄﾞを書き込みますか？")
              .arg(NotSet()),
-         {tr("取り除いて書き込む(&R)"), tr("ｺﾏﾝﾄﾞなしで書き込む(&W)"), tr(Cancel)}, 0, 2});
-    if (answer == 1)
-        return true;
-    if (answer != 0)
-        return false;
+         {tr("取り除いて書き込む(&R)"), tr("ｺﾏﾝﾄﾞなしで書き込む(&W)"), tr(Cancel)},
+         0,
+         2});
+    if (answer == 1) return true;
+    if (answer != 0) return false;
     QString kept = commands;
     kept.remove(NotSet());
     ui->MemCommands->SetFileText(kept.trimmed().isEmpty() ? NotSet() : kept);
@@ -277,27 +249,23 @@ bool TFrmQuillane::AskAboutNotSetInCommands()
 
 // Someone else changed the loaded file since it was read: writing now would
 // replace their lines inside the section.
-bool TFrmQuillane::AskAboutChangeOnDisk(const QString& path)
-{
-    if (path != FLoadedPath)
-        return true;
+bool TFrmQuillane::AskAboutChangeOnDisk(const QString& path) {
+    if (path != FLoadedPath) return true;
     const FileStamp now = StampFile(path.toStdString());
-    if (!now.Readable || SameContents(now, FLoadedStamp))
-        return true;
-    const int answer = FServices.Dialogs.Ask(
-        {tr("設定ﾌｧｲﾙ %1 は、読み込んだ後にほかのﾌﾟﾛｸﾞﾗﾑで変更されています。\n"
-            "読み込み直すと、この画面での変更は失われます。"
-            "上書きすると、Quillane のｾｸｼｮﾝがこの画面の内容になります"
-            "(ｾｸｼｮﾝの外の行はﾌｧｲﾙのまま残ります)。")
-             .arg(path),
-         {tr("読み込み直す(&R)"), tr("上書きする(&O)"), tr(Cancel)}, 2, 2});
-    if (answer == 0)
-        LoadFrom(path);
+    if (!now.Readable || SameContents(now, FLoadedStamp)) return true;
+    const int answer = FServices.Dialogs.Ask({tr("設定ﾌｧｲﾙ %1 は、読み込んだ後にほかのﾌﾟﾛｸﾞﾗﾑで変更されています。\n"
+                                                 "読み込み直すと、この画面での変更は失われます。"
+                                                 "上書きすると、Quillane のｾｸｼｮﾝがこの画面の内容になります"
+                                                 "(ｾｸｼｮﾝの外の行はﾌｧｲﾙのまま残ります)。")
+                                                  .arg(path),
+                                              {tr("読み込み直す(&R)"), tr("上書きする(&O)"), tr(Cancel)},
+                                              2,
+                                              2});
+    if (answer == 0) LoadFrom(path);
     return answer == 1;
 }
 
-SectionSettings TFrmQuillane::CurrentSettings() const
-{
+SectionSettings TFrmQuillane::CurrentSettings() const {
     SectionSettings settings;
     try {
         settings.HomeDirectory = FromUtf8(ui->EdtHome->text().toStdString(), FServices.CodePage);

@@ -4,11 +4,9 @@
 
 namespace quillane {
 
-QString InsertedText(const QString& before, const QString& after)
-{
+QString InsertedText(const QString& before, const QString& after) {
     qsizetype head = 0;
-    while (head < before.size() && head < after.size() && before[head] == after[head])
-        ++head;
+    while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
     qsizetype tail = 0;
     while (tail < before.size() - head && tail < after.size() - head &&
            before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
@@ -16,10 +14,8 @@ QString InsertedText(const QString& before, const QString& after)
     return after.mid(head, after.size() - head - tail);
 }
 
-QString ExpandHome(const QString& path)
-{
-    if (path == QLatin1String("~"))
-        return QDir::toNativeSeparators(QDir::homePath());
+QString ExpandHome(const QString& path) {
+    if (path == QLatin1String("~")) return QDir::toNativeSeparators(QDir::homePath());
     if (path.startsWith(QLatin1String("~/")) || path.startsWith(QLatin1String("~\\")))
         return QDir::toNativeSeparators(QDir::homePath()) + QDir::separator() + path.mid(2);
     return path;

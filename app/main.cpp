@@ -19,12 +19,10 @@
 #include <memory>
 #include <optional>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     using namespace quillane;
     const TCommandLine commandLine = ParseCommandLine(argc, argv);
-    if (commandLine.ExitCode)
-        return *commandLine.ExitCode;
+    if (commandLine.ExitCode) return *commandLine.ExitCode;
 
     // The font configuration loads while the application connects to the
     // display; the window's fonts need it next.
@@ -36,8 +34,7 @@ int main(int argc, char** argv)
     // The notice is about the Japanese texts: the English window reads well
     // without a Japanese font (its one Japanese text, the not-set text,
     // marks an unset field whether or not its glyphs can be drawn).
-    if (InterfaceLanguage(QLocale()) == QLocale::Japanese)
-        WarnWithoutJapaneseFont();
+    if (InterfaceLanguage(QLocale()) == QLocale::Japanese) WarnWithoutJapaneseFont();
     TQtDialogs dialogs(nullptr);
     app.SetFailureReport([&dialogs](const QString& text) { dialogs.ShowFailureReport(text); });
 

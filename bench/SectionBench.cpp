@@ -31,8 +31,7 @@ struct Figures {
 
 // Runs `work` in a child; its wall time comes back through a pipe, its peak
 // resident set from the kernel.
-Figures InChild(const std::function<void()>& work)
-{
+Figures InChild(const std::function<void()>& work) {
     int fds[2];
     if (pipe(fds) != 0) std::exit(2);
     const pid_t pid = fork();
@@ -59,8 +58,7 @@ Figures InChild(const std::function<void()>& work)
     return f;
 }
 
-std::string ReadAllRaw(const std::string& path)
-{
+std::string ReadAllRaw(const std::string& path) {
     std::string bytes;
     const int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0) std::exit(6);
@@ -76,8 +74,7 @@ std::string ReadAllRaw(const std::string& path)
     return bytes;
 }
 
-void WriteAllRaw(const std::string& path, const std::string& bytes, bool sync)
-{
+void WriteAllRaw(const std::string& path, const std::string& bytes, bool sync) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) std::exit(8);
     std::size_t done = 0;
@@ -93,8 +90,7 @@ void WriteAllRaw(const std::string& path, const std::string& bytes, bool sync)
 // What any safe save costs before the engine does anything: read, write a
 // temporary file beside the target, flush it, rename it over the target,
 // flush the folder.
-void SafeReplaceRaw(const std::string& path)
-{
+void SafeReplaceRaw(const std::string& path) {
     const std::string bytes = ReadAllRaw(path);
     const std::string temp = path + ".tmp";
     WriteAllRaw(temp, bytes, true);
@@ -108,8 +104,7 @@ void SafeReplaceRaw(const std::string& path)
 // The same for a file that is rewritten in place (a hard link would be
 // split by a rename): a copy of the old bytes in a backup, flushed, the new
 // bytes over the old ones, flushed, the backup removed.
-void InPlaceRaw(const std::string& path, const std::string& backup)
-{
+void InPlaceRaw(const std::string& path, const std::string& backup) {
     const std::string bytes = ReadAllRaw(path);
     WriteAllRaw(backup, bytes, true);
     const int fd = open(path.c_str(), O_WRONLY);
@@ -133,12 +128,11 @@ public:
 
 // Code page 932 user text with CR LF and LF breaks, a managed section in
 // the middle; lines of 0 to about 70 bytes.
-void Generate(const std::string& path, std::size_t lineCount)
-{
+void Generate(const std::string& path, std::size_t lineCount) {
     std::ofstream out(path, std::ios::binary);
     std::mt19937 rng(42);
-    const std::string pieces[] = {FromUtf8("表示", CpShiftJis), "x = y + 1; ", "Print[\"", FromUtf8("ソフト能力", CpShiftJis),
-                                  "(* comment *) ", "f[a_] := a^2 "};
+    const std::string pieces[] = {FromUtf8("表示", CpShiftJis),       "x = y + 1; ",    "Print[\"",
+                                  FromUtf8("ソフト能力", CpShiftJis), "(* comment *) ", "f[a_] := a^2 "};
     for (std::size_t i = 0; i < lineCount; ++i) {
         if (i == lineCount / 2) {
             out << "(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]C:\\work\r\n*)\r\n"
@@ -154,8 +148,7 @@ void Generate(const std::string& path, std::size_t lineCount)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const std::size_t lines = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000;
     const auto dir = std::filesystem::temp_directory_path() / ("quillane-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
@@ -171,7 +164,8 @@ int main(int argc, char** argv)
     settings.Commands = "Off[General::spell]\r\n";
 
     const Figures idle = InChild([] {});
-    Figures raw{1e9, 0}, rawNew{1e9, 0}, rawSync{1e9, 0}, rawSafe{1e9, 0}, engine{1e9, 0}, loadOnly{1e9, 0}, saveOnly{1e9, 0};
+    Figures raw{1e9, 0}, rawNew{1e9, 0}, rawSync{1e9, 0}, rawSafe{1e9, 0}, engine{1e9, 0}, loadOnly{1e9, 0},
+        saveOnly{1e9, 0};
     Figures rawInPlace{1e9, 0}, inPlace{1e9, 0};
     const std::string link = (dir / "link.m").string();
     const std::string backup = (dir / "backup.m").string();
@@ -247,7 +241,8 @@ int main(int argc, char** argv)
                 mibOf(rawInPlace.peakKiB));
     std::printf("engine save in place (a hard-linked file):         %.3f s  peak %.1f MiB\n", inPlace.seconds,
                 mibOf(inPlace.peakKiB));
-    std::printf("ratio engine save alone / raw safe replace: %.2f (target <= 1.1)\n", saveOnly.seconds / rawSafe.seconds);
+    std::printf("ratio engine save alone / raw safe replace: %.2f (target <= 1.1)\n",
+                saveOnly.seconds / rawSafe.seconds);
     std::printf("ratio engine save in place / raw in-place rewrite: %.2f (target <= 1.1)\n",
                 inPlace.seconds / rawInPlace.seconds);
     std::printf("engine in-place peak / file size:      %.2f (target <= 3)\n", mibOf(inPlace.peakKiB) / mib);

@@ -62,7 +62,7 @@ private:
 
 /// The width the opened list of a combo box needs: the widest entry plus 6,
 /// plus `scrollBarWidth` when there are more entries than `rowCount`.
-int DropDownListWidth(const QStringList& items, const std::function<int(const QString&)>& textWidth,
-                      int rowCount, int scrollBarWidth);
+int DropDownListWidth(const QStringList& items, const std::function<int(const QString&)>& textWidth, int rowCount,
+                      int scrollBarWidth);
 
 }  // namespace quillane

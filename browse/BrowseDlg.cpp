@@ -153,12 +153,20 @@ void TBrowseDlg::FontChanged() {
 
 // The typed face of the table's properties: each getter reads its entry,
 // each setter goes through SetValue.
-#define QUILLANE_NUMBER_PROPERTY(Type, Name)                                      \
-    Type TBrowseDlg::Name() const { return static_cast<Type>(Number(bp##Name)); } \
-    void TBrowseDlg::Set##Name(Type value) { SetValue(bp##Name, static_cast<int>(value)); }
-#define QUILLANE_STRING_PROPERTY(Name)                             \
-    QString TBrowseDlg::Name() const { return String(bp##Name); } \
-    void TBrowseDlg::Set##Name(const QString& value) { SetValue(bp##Name, value); }
+#define QUILLANE_NUMBER_PROPERTY(Type, Name)         \
+    Type TBrowseDlg::Name() const {                  \
+        return static_cast<Type>(Number(bp##Name));  \
+    }                                                \
+    void TBrowseDlg::Set##Name(Type value) {         \
+        SetValue(bp##Name, static_cast<int>(value)); \
+    }
+#define QUILLANE_STRING_PROPERTY(Name)                 \
+    QString TBrowseDlg::Name() const {                 \
+        return String(bp##Name);                       \
+    }                                                  \
+    void TBrowseDlg::Set##Name(const QString& value) { \
+        SetValue(bp##Name, value);                     \
+    }
 
 QUILLANE_NUMBER_PROPERTY(int, BottomMargin)
 QUILLANE_NUMBER_PROPERTY(int, BtnHeight)

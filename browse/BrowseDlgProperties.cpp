@@ -16,11 +16,10 @@ constexpr std::array<const char*, 3> CustomBtnTypeNames = {"cbNone", "cbButton",
 constexpr std::array<const char*, 3> CustomEditTypeNames = {"ceNone", "ceEdit", "ceComboBox"};
 constexpr std::array<const char*, 2> OptionNames = {"boReturnOnlyDirectory", "boIncludeFiles"};
 constexpr std::array<const char*, shell::SpecialFolderCount> SpecialFolderNames = {
-    "sfDesktop",   "sfInternet",        "sfPrograms",        "sfControlPanel",  "sfPrinters",
-    "sfPersonal",  "sfFavorites",       "sfStartup",         "sfRecent",        "sfSendTo",
-    "sfRecycleBin", "sfStartMenu",      "sfDesktopDir",      "sfMyComputer",    "sfNetwork",
-    "sfNetHood",   "sfFonts",           "sfTemplates",       "sfCommonStartMenu", "sfCommonPrograms",
-    "sfCommonStartup", "sfCommonDesktopDir", "sfAppData",    "sfPrintHood"};
+    "sfDesktop",         "sfInternet",       "sfPrograms",      "sfControlPanel",     "sfPrinters",   "sfPersonal",
+    "sfFavorites",       "sfStartup",        "sfRecent",        "sfSendTo",           "sfRecycleBin", "sfStartMenu",
+    "sfDesktopDir",      "sfMyComputer",     "sfNetwork",       "sfNetHood",          "sfFonts",      "sfTemplates",
+    "sfCommonStartMenu", "sfCommonPrograms", "sfCommonStartup", "sfCommonDesktopDir", "sfAppData",    "sfPrintHood"};
 
 template <std::size_t N>
 constexpr TValueNames NamesOf(const std::array<const char*, N>& names) {

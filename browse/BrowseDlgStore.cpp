@@ -16,8 +16,8 @@ constexpr std::array<const char*, 4> FontStyleNamesArray = {"fsBold", "fsItalic"
 constexpr TValueNames FontStyleNames = {FontStyleNamesArray.data(), static_cast<int>(FontStyleNamesArray.size())};
 
 // The events in the order they are stored, with the member each binds.
-using TEventSlot = std::variant<TBrowseEvent TBrowseDlg::*, TNotifyEvent TBrowseDlg::*,
-                                TBrowseAddHistoryEvent TBrowseDlg::*>;
+using TEventSlot =
+    std::variant<TBrowseEvent TBrowseDlg::*, TNotifyEvent TBrowseDlg::*, TBrowseAddHistoryEvent TBrowseDlg::*>;
 const std::pair<const char*, TEventSlot> Events[] = {
     {"OnShow", &TBrowseDlg::OnShow},
     {"OnChange", &TBrowseDlg::OnChange},
@@ -315,8 +315,8 @@ void LoadProperty(TBrowseDlg& dlg, const TBrowseProperty& property, TValueReader
         value = r.Boolean() ? 1 : 0;
         break;
     case TPropertyKind::String:
-        value = context && type.Text ? QCoreApplication::translate(context, r.String().toUtf8().constData())
-                                     : r.String();
+        value =
+            context && type.Text ? QCoreApplication::translate(context, r.String().toUtf8().constData()) : r.String();
         break;
     case TPropertyKind::Enumeration:
         value = r.Enumeration(type.Names);
@@ -382,8 +382,7 @@ bool LoadEvent(TBrowseDlg& dlg, const QString& name, const QString& handler, TVa
             [&](auto member) {
                 const auto& offered = Offered(handlers, member);
                 const auto it = offered.find(handler);
-                if (it == offered.end())
-                    r.Fail(QStringLiteral("no handler named '%1' for %2").arg(handler, name));
+                if (it == offered.end()) r.Fail(QStringLiteral("no handler named '%1' for %2").arg(handler, name));
                 dlg.*member = it->second;
             },
             slot);
@@ -424,8 +423,7 @@ QString SaveBrowseDlgForm(const TBrowseDlg& dlg) {
     return out.Text();
 }
 
-void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers,
-                       const char* context) {
+void LoadBrowseDlgForm(TBrowseDlg& dlg, const QString& text, const TBrowseHandlerTable& handlers, const char* context) {
     const QStringList lines = text.split(u'\n');
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);

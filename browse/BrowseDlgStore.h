@@ -24,8 +24,8 @@ class TBrowseDlg;
 
 /// The handlers an owner offers to a stored form, by name.
 struct TBrowseHandlerTable {
-    std::map<QString, TBrowseEvent> BrowseEvents;          ///< for OnShow, OnChange
-    std::map<QString, TNotifyEvent> NotifyEvents;          ///< for the four notifications
+    std::map<QString, TBrowseEvent> BrowseEvents;                ///< for OnShow, OnChange
+    std::map<QString, TNotifyEvent> NotifyEvents;                ///< for the four notifications
     std::map<QString, TBrowseAddHistoryEvent> AddHistoryEvents;  ///< for OnAddHistrory
 };
 

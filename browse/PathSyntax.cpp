@@ -46,8 +46,8 @@ QString NormalizeBrowsePath(const QString& path, TPathSyntax syntax) {
     const QChar separator = NameSeparator(syntax);
     if (path.isEmpty() || path.back() != separator) return path;
     if (syntax == TPathSyntax::Windows) {
-        const bool driveRoot = path.size() == 3 && path.at(0).unicode() < 0x80 && path.at(0).isLetter() &&
-                               path.at(1) == u':';
+        const bool driveRoot =
+            path.size() == 3 && path.at(0).unicode() < 0x80 && path.at(0).isLetter() && path.at(1) == u':';
         if (driveRoot) return path;
     } else if (path.size() == 1) {
         return path;  // the root "/"

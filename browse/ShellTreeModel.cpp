@@ -223,7 +223,9 @@ void TShellTreeModel::Rebuild(const QString& root, TSpecialFolder special, bool 
     auto work = [job, path = root.toStdString(), special, showFiles, owner = Owner()] {
         job->info = DescribeShellRoot(job->context, path, special, showFiles, owner);
     };
-    if (Submit(job->context, std::move(work), [this, job] { SetTop(*job); }, Deadline())) return;
+    if (Submit(
+            job->context, std::move(work), [this, job] { SetTop(*job); }, Deadline()))
+        return;
 
     // Until the record comes, the node names what was asked for.
     auto top = std::make_unique<TTreeNode>();
@@ -284,7 +286,8 @@ void TShellTreeModel::List(TTreeNode* node, Clock::time_point deadline) {
     auto work = [job, showFiles = FShowFiles, owner = Owner()] {
         job->listed = ListShellFolder(job->context, AsIDList(job->folder), showFiles, owner, job->items);
     };
-    if (!Submit(job->context, std::move(work), [this, node, job] { AdoptListing(node, *job); }, deadline))
+    if (!Submit(
+            job->context, std::move(work), [this, node, job] { AdoptListing(node, *job); }, deadline))
         ShowLoading(node);
 }
 
@@ -428,8 +431,9 @@ bool TShellTreeModel::ParseFirstPath(std::vector<std::string> paths, Clock::time
     auto work = [parsed, context, paths = std::move(paths), owner = Owner()] {
         *parsed = shell::ParseFirstPath(context, paths, owner);
     };
-    return Submit(context, std::move(work),
-                  [parsed, answer = std::move(answer)] { answer(IDListPtr(parsed->Release())); }, deadline);
+    return Submit(
+        context, std::move(work), [parsed, answer = std::move(answer)] { answer(IDListPtr(parsed->Release())); },
+        deadline);
 }
 
 void TShellTreeModel::SetSelected(TTreeNode* node) {

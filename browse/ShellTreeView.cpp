@@ -186,8 +186,9 @@ void TShellTreeView::SelectByPath(const QString& path) {
     search->expected = FModel->Selected();
     search->deadline = FModel->Deadline();
     FSearch = search;
-    const bool answered = FModel->ParseFirstPath(std::move(candidates), search->deadline,
-                                                 [this, search](IDListPtr list) { PathParsed(search, std::move(list)); });
+    const bool answered =
+        FModel->ParseFirstPath(std::move(candidates), search->deadline,
+                               [this, search](IDListPtr list) { PathParsed(search, std::move(list)); });
     search->insideCall = false;
     if (answered || FSearch != search) return;
     // Until the path is known, the deepest node known to hold it by name.
@@ -254,8 +255,7 @@ QItemSelectionModel::SelectionFlags TShellTreeView::selectionCommand(const QMode
                                                                      const QEvent* event) const {
     const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
     // One node stays selected: a control-click does not take it away.
-    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
-        return QItemSelectionModel::NoUpdate;
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) return QItemSelectionModel::NoUpdate;
     return command;
 }
 

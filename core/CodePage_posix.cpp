@@ -11,22 +11,22 @@
 namespace quillane {
 namespace {
 
-std::string IconvName(unsigned codePage)
-{
+std::string IconvName(unsigned codePage) {
     switch (codePage) {
-    case CpUtf8: return "UTF-8";
-    case CpShiftJis: return "CP932";
-    default: return "CP" + std::to_string(codePage);
+    case CpUtf8:
+        return "UTF-8";
+    case CpShiftJis:
+        return "CP932";
+    default:
+        return "CP" + std::to_string(codePage);
     }
 }
 
 // Owns one iconv descriptor.
 class Converter {
 public:
-    Converter(const std::string& to, const std::string& from)
-        : FCd(iconv_open(to.c_str(), from.c_str())) {}
-    ~Converter()
-    {
+    Converter(const std::string& to, const std::string& from) : FCd(iconv_open(to.c_str(), from.c_str())) {}
+    ~Converter() {
         if (Valid()) iconv_close(FCd);
     }
     Converter(const Converter&) = delete;
@@ -36,8 +36,7 @@ public:
 
     // Converts all of `in`; false at the first byte sequence or character
     // that does not convert, with its offset in `badOffset`.
-    bool Run(const std::string& in, std::string& out, std::size_t& badOffset)
-    {
+    bool Run(const std::string& in, std::string& out, std::size_t& badOffset) {
         out.clear();
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
@@ -74,8 +73,7 @@ private:
 };
 
 // Length of the UTF-8 sequence that `lead` starts; the input is known valid.
-std::size_t Utf8Length(unsigned char lead)
-{
+std::size_t Utf8Length(unsigned char lead) {
     return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
@@ -83,8 +81,7 @@ std::size_t Utf8Length(unsigned char lead)
 // not give back as itself, or npos. glibc maps some characters to
 // look-alikes without counting them as replaced (U+00A5 becomes 0x5C, a
 // backslash).
-std::size_t FirstLookAlike(const std::string& utf8, const std::string& encoded, const std::string& cpName)
-{
+std::size_t FirstLookAlike(const std::string& utf8, const std::string& encoded, const std::string& cpName) {
     Converter there(cpName, "UTF-8");
     Converter back("UTF-8", cpName);
     std::string bytes, again;
@@ -99,8 +96,7 @@ std::size_t FirstLookAlike(const std::string& utf8, const std::string& encoded, 
     return 0;
 }
 
-std::string Convert(const std::string& in, unsigned codePage, bool toUtf8)
-{
+std::string Convert(const std::string& in, unsigned codePage, bool toUtf8) {
     const std::string cpName = IconvName(codePage);
     Converter conv(toUtf8 ? "UTF-8" : cpName, toUtf8 ? cpName : "UTF-8");
     if (!conv.Valid())
@@ -111,39 +107,38 @@ std::string Convert(const std::string& in, unsigned codePage, bool toUtf8)
     if (!conv.Run(in, out, bad)) {
         if (toUtf8)
             throw ECodePageError(
-                Arg(Translate("quillane::CodePage", "コードページ %1 のテキストとして読めないバイトがあります (%2 バイト目)"),
+                Arg(Translate("quillane::CodePage",
+                              "コードページ %1 のテキストとして読めないバイトがあります (%2 バイト目)"),
                     {std::to_string(codePage), std::to_string(bad + 1)}));
-        throw ECodePageError(Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります (%2 バイト目)"),
-                                 {std::to_string(codePage), std::to_string(bad + 1)}));
+        throw ECodePageError(
+            Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります (%2 バイト目)"),
+                {std::to_string(codePage), std::to_string(bad + 1)}));
     }
     if (!toUtf8 && codePage != CpUtf8) {
         const std::size_t lookAlike = FirstLookAlike(in, out, cpName);
         if (lookAlike != std::string::npos)
-            throw ECodePageError(Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります (%2 バイト目)"),
-                                     {std::to_string(codePage), std::to_string(lookAlike + 1)}));
+            throw ECodePageError(
+                Arg(Translate("quillane::CodePage", "コードページ %1 で表せない文字があります (%2 バイト目)"),
+                    {std::to_string(codePage), std::to_string(lookAlike + 1)}));
     }
     return out;
 }
 
 }  // namespace
 
-unsigned SystemCodePage()
-{
+unsigned SystemCodePage() {
     return CpUtf8;
 }
 
-std::string ToUtf8(const std::string& bytes, unsigned codePage)
-{
+std::string ToUtf8(const std::string& bytes, unsigned codePage) {
     return Convert(bytes, codePage, true);
 }
 
-std::string FromUtf8(const std::string& utf8, unsigned codePage)
-{
+std::string FromUtf8(const std::string& utf8, unsigned codePage) {
     return Convert(utf8, codePage, false);
 }
 
-bool IsLeadByte(unsigned char byte, unsigned codePage)
-{
+bool IsLeadByte(unsigned char byte, unsigned codePage) {
     // UTF-8 continuation bytes are never ASCII, so a byte scan is exact there.
     if (codePage == CpShiftJis) return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     return false;

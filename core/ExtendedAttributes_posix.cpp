@@ -13,8 +13,7 @@ namespace quillane {
 namespace {
 
 // The names of the extended attributes of the open file `fd`.
-bool AttributeNames(int fd, std::vector<std::string>& names)
-{
+bool AttributeNames(int fd, std::vector<std::string>& names) {
     names.clear();
     std::vector<char> list;
     for (;;) {
@@ -34,8 +33,7 @@ bool AttributeNames(int fd, std::vector<std::string>& names)
 
 }  // namespace
 
-bool CopyExtendedAttributes(int from, int to)
-{
+bool CopyExtendedAttributes(int from, int to) {
     std::vector<std::string> want, have;
     if (!AttributeNames(from, want) || !AttributeNames(to, have)) return false;
     // What the new file got from its folder (a default ACL, a label) goes

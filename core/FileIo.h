@@ -114,8 +114,7 @@ public:
 };
 
 /// Doubles the `capacity` bytes of `buf`, keeping the first `used`.
-inline void GrowBuffer(std::unique_ptr<char[]>& buf, std::size_t used, std::size_t& capacity)
-{
+inline void GrowBuffer(std::unique_ptr<char[]>& buf, std::size_t used, std::size_t& capacity) {
     std::unique_ptr<char[]> bigger(new char[capacity * 2]);
     std::memcpy(bigger.get(), buf.get(), used);
     buf = std::move(bigger);
@@ -129,8 +128,7 @@ inline void GrowBuffer(std::unique_ptr<char[]>& buf, std::size_t used, std::size
 /// the last stretch is the rest of the file. Stops early when `f` returns
 /// false.
 template <class F>
-FileError ForEachStretchOf(IReadableFile& file, F&& f)
-{
+FileError ForEachStretchOf(IReadableFile& file, F&& f) {
     constexpr std::size_t chunk = std::size_t{1} << 20;
     std::unique_ptr<char[]> buf(new char[chunk]);
     std::size_t capacity = chunk;

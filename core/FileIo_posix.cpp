@@ -36,14 +36,12 @@ public:
     Fd& operator=(const Fd&) = delete;
     int Get() const { return FFd; }
     bool Valid() const { return FFd >= 0; }
-    int Release()
-    {
+    int Release() {
         const int fd = FFd;
         FFd = -1;
         return fd;
     }
-    void Reset()
-    {
+    void Reset() {
         if (FFd >= 0) ::close(FFd);
         FFd = -1;
     }
@@ -61,8 +59,7 @@ class PosixFile : public Base {
 public:
     explicit PosixFile(int fd) : FFd(fd) {}
 
-    FileError Write(const char* data, std::size_t size) override
-    {
+    FileError Write(const char* data, std::size_t size) override {
         constexpr std::size_t stretch = std::size_t{1} << 20;
         while (size > 0) {
             const ssize_t n = ::write(FFd.Get(), data, std::min(size, stretch));
@@ -80,15 +77,13 @@ public:
 
     FileError Flush() override { return ::fsync(FFd.Get()) == 0 ? 0 : errno; }
 
-    FileError Close() override
-    {
+    FileError Close() override {
         if (!FFd.Valid()) return 0;
         return ::close(FFd.Release()) == 0 ? 0 : errno;
     }
 
 protected:
-    void StartWriteback()
-    {
+    void StartWriteback() {
 #ifdef __linux__
         constexpr std::uint64_t stretch = std::uint64_t{1} << 20;
         if (FWritten - FSubmitted < stretch) return;
@@ -109,30 +104,26 @@ class PosixInPlaceFile : public PosixFile<IInPlaceFile> {
 public:
     using PosixFile::PosixFile;
 
-    FileError Rewind() override
-    {
+    FileError Rewind() override {
         if (::lseek(FFd.Get(), 0, SEEK_SET) != 0) return errno;
         FWritten = FSubmitted = 0;
         return 0;
     }
 
-    FileError Flush() override
-    {
+    FileError Flush() override {
         if (::ftruncate(FFd.Get(), static_cast<off_t>(FWritten)) != 0) return errno;
         return ::fsync(FFd.Get()) == 0 ? 0 : errno;
     }
 };
 
-std::string FolderOf(const std::string& path)
-{
+std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path)
-{
+std::string NameOf(const std::string& path) {
     return path.substr(path.find_last_of('/') + 1);
 }
 
@@ -143,24 +134,22 @@ constexpr std::string_view TempSuffix = ".tmp";
 constexpr std::size_t TempRandom = 8;
 constexpr char TempChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 
-std::string RandomChars(std::size_t count)
-{
+std::string RandomChars(std::size_t count) {
     static thread_local std::mt19937 rng(std::random_device{}());
     std::string chars;
     for (std::size_t i = 0; i < count; ++i) chars += TempChars[rng() % (sizeof TempChars - 1)];
     return chars;
 }
 
-std::string RandomTempName()
-{
+std::string RandomTempName() {
     return std::string(TempPrefix) + RandomChars(TempRandom) + std::string(TempSuffix);
 }
 
-bool IsTempName(const char* name)
-{
+bool IsTempName(const char* name) {
     const std::string_view n(name);
     if (n.size() != TempPrefix.size() + TempRandom + TempSuffix.size()) return false;
-    if (n.substr(0, TempPrefix.size()) != TempPrefix || n.substr(n.size() - TempSuffix.size()) != TempSuffix) return false;
+    if (n.substr(0, TempPrefix.size()) != TempPrefix || n.substr(n.size() - TempSuffix.size()) != TempSuffix)
+        return false;
     const std::string_view random = n.substr(TempPrefix.size(), TempRandom);
     return random.find_first_not_of(TempChars) == std::string_view::npos;
 }
@@ -168,8 +157,7 @@ bool IsTempName(const char* name)
 // Removes the temporary files that saves which were killed left in
 // `folder`: a running save holds a lock on its file, and a file that is
 // replaced while looked at is left alone.
-void RemoveStaleTemps(const std::string& folder)
-{
+void RemoveStaleTemps(const std::string& folder) {
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.Valid()) return;
     DIR* stream = ::fdopendir(::dup(dir.Get()));
@@ -181,7 +169,8 @@ void RemoveStaleTemps(const std::string& folder)
     ::closedir(stream);
     for (const std::string& name : names) {
         Fd fd(::openat(dir.Get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat st {}, now {};
+        struct stat st {
+        }, now{};
         if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;
         if (::fstatat(dir.Get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_ino != st.st_ino ||
@@ -194,8 +183,7 @@ void RemoveStaleTemps(const std::string& folder)
 // Creates a named temporary file in `folder`, locked. A clean-up that took
 // the file between its creation and the lock shows as a lock that fails or a
 // file without a name: then another name is tried.
-int CreateNamedTemp(const std::string& folder, std::string& tempPath, FileError& error)
-{
+int CreateNamedTemp(const std::string& folder, std::string& tempPath, FileError& error) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = folder + "/" + RandomTempName();
         Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
@@ -213,8 +201,7 @@ int CreateNamedTemp(const std::string& folder, std::string& tempPath, FileError&
     return -1;
 }
 
-void SyncFolder(const std::string& folder)
-{
+void SyncFolder(const std::string& folder) {
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) ::fsync(dir.Get());
 }
@@ -223,18 +210,14 @@ class PosixTempFile : public PosixFile<ITempFile> {
 public:
     // `tempPath` is empty for an unnamed file.
     PosixTempFile(int fd, std::string target, std::string tempPath)
-        : PosixFile(fd), FTarget(std::move(target)), FTempPath(std::move(tempPath))
-    {
-    }
-    ~PosixTempFile() override
-    {
+        : PosixFile(fd), FTarget(std::move(target)), FTempPath(std::move(tempPath)) {}
+    ~PosixTempFile() override {
         if (!FTempPath.empty()) ::unlink(FTempPath.c_str());
     }
 
     int Descriptor() const { return FFd.Get(); }
 
-    FileError Commit() override
-    {
+    FileError Commit() override {
         const std::string folder = FolderOf(FTarget);
         if (FTempPath.empty()) {
             if (const FileError error = LinkIn(folder)) return error;
@@ -249,8 +232,7 @@ public:
 
 private:
     // Gives the unnamed file a temporary name beside its target.
-    FileError LinkIn(const std::string& folder)
-    {
+    FileError LinkIn(const std::string& folder) {
         const std::string self = "/proc/self/fd/" + std::to_string(FFd.Get());
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string path = folder + "/" + RandomTempName();
@@ -273,8 +255,7 @@ private:
 
 // Opens `path` for reading when it is a regular file. Non-blocking, so that
 // a FIFO cannot hang the open; `size` gets the size it has now.
-int OpenRegular(const std::string& path, std::size_t& size, FileError& error)
-{
+int OpenRegular(const std::string& path, std::size_t& size, FileError& error) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) {
@@ -295,8 +276,7 @@ public:
 
     std::size_t SizeHint() const override { return FSize; }
 
-    FileError Read(char* data, std::size_t size, std::size_t& got) override
-    {
+    FileError Read(char* data, std::size_t size, std::size_t& got) override {
         for (;;) {
             const ssize_t n = ::read(FFd.Get(), data, size);
             if (n < 0 && errno == EINTR) continue;
@@ -312,8 +292,7 @@ private:
 };
 
 // The user's cache folder: XDG_CACHE_HOME, else .cache in the home folder.
-std::string CacheFolder()
-{
+std::string CacheFolder() {
     const char* xdg = std::getenv("XDG_CACHE_HOME");
     if (xdg && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
@@ -324,16 +303,14 @@ std::string CacheFolder()
 
 class PosixFileOps : public IFileOps {
 public:
-    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
-    {
+    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override {
         std::size_t size = 0;
         const int fd = OpenRegular(path, size, error);
         if (fd < 0) return nullptr;
         return std::make_unique<PosixReadableFile>(fd, size);
     }
 
-    FileError ResolveTarget(const std::string& path, std::string& target) override
-    {
+    FileError ResolveTarget(const std::string& path, std::string& target) override {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0) return errno;
         if (!S_ISLNK(st.st_mode)) {
@@ -346,8 +323,7 @@ public:
         return 0;
     }
 
-    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
-    {
+    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override {
         // A file the user may not write is to stay as it is, though the
         // rename that follows would ask only the folder.
         Fd old(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -395,8 +371,7 @@ public:
         return file;
     }
 
-    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override
-    {
+    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override {
         Fd fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
         if (!fd.Valid()) {
             error = errno;
@@ -406,8 +381,7 @@ public:
     }
 
     std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
-                                                FileError& error) override
-    {
+                                                FileError& error) override {
         const std::string cache = CacheFolder();
         if (cache.empty()) {
             error = ENOENT;
@@ -434,14 +408,12 @@ public:
         return nullptr;
     }
 
-    void Remove(const std::string& path) override
-    {
+    void Remove(const std::string& path) override {
         if (!path.empty()) ::unlink(path.c_str());
     }
 
 private:
-    static std::nullptr_t InPlace(FileError& error)
-    {
+    static std::nullptr_t InPlace(FileError& error) {
         error = NeedsRewriteInPlace;
         return nullptr;
     }
@@ -449,25 +421,21 @@ private:
 
 }  // namespace
 
-std::string FileErrorText(FileError error)
-{
+std::string FileErrorText(FileError error) {
     if (error == NotARegularFile) return Translate("quillane::FileIo", "通常のファイルではありません");
     // The C library's words, in the language of the user's locale.
     return std::generic_category().message(error);
 }
 
-FileError OutOfMemoryError()
-{
+FileError OutOfMemoryError() {
     return ENOMEM;
 }
 
-std::string_view NativeLineBreak()
-{
+std::string_view NativeLineBreak() {
     return "\n";
 }
 
-IFileOps& SystemFileOps()
-{
+IFileOps& SystemFileOps() {
     static PosixFileOps ops;
     return ops;
 }

@@ -18,14 +18,12 @@
 namespace quillane {
 namespace {
 
-FileError LastError()
-{
+FileError LastError() {
     return static_cast<FileError>(GetLastError());
 }
 
 // The wide form of a UTF-8 path; the cause in `error` when there is none.
-bool WidePath(const std::string& path, std::wstring& wide, FileError& error)
-{
+bool WidePath(const std::string& path, std::wstring& wide, FileError& error) {
     if (path.empty()) {
         error = ERROR_PATH_NOT_FOUND;
         return false;
@@ -37,8 +35,7 @@ bool WidePath(const std::string& path, std::wstring& wide, FileError& error)
 
 // The UTF-8 form of a path the system answered; a name that UTF-8 cannot
 // hold (an unpaired surrogate) is an error, not a near miss.
-bool Utf8Path(const std::wstring& wide, std::string& path, FileError& error)
-{
+bool Utf8Path(const std::wstring& wide, std::string& path, FileError& error) {
     if (WideToUtf8(wide, path)) return true;
     error = ERROR_NO_UNICODE_TRANSLATION;
     return false;
@@ -49,8 +46,7 @@ class WinFile : public Base {
 public:
     explicit WinFile(FileHandle h) : FH(std::move(h)) {}
 
-    FileError Write(const char* data, std::size_t size) override
-    {
+    FileError Write(const char* data, std::size_t size) override {
         while (size > 0) {
             const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
             DWORD written = 0;
@@ -64,8 +60,7 @@ public:
 
     FileError Flush() override { return FlushFileBuffers(FH.get()) ? 0 : LastError(); }
 
-    FileError Close() override
-    {
+    FileError Close() override {
         if (!FH) return 0;
         return CloseHandle(FH.release()) ? 0 : LastError();
     }
@@ -80,14 +75,12 @@ class WinInPlaceFile : public WinFile<IInPlaceFile> {
 public:
     using WinFile::WinFile;
 
-    FileError Rewind() override
-    {
+    FileError Rewind() override {
         const LARGE_INTEGER start{};
         return SetFilePointerEx(FH.get(), start, nullptr, FILE_BEGIN) ? 0 : LastError();
     }
 
-    FileError Flush() override
-    {
+    FileError Flush() override {
         if (!SetEndOfFile(FH.get()) || !FlushFileBuffers(FH.get())) return LastError();
         return 0;
     }
@@ -99,8 +92,7 @@ public:
 
     std::size_t SizeHint() const override { return FSize; }
 
-    FileError Read(char* data, std::size_t size, std::size_t& got) override
-    {
+    FileError Read(char* data, std::size_t size, std::size_t& got) override {
         const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD n = 0;
         if (!ReadFile(FH.get(), data, chunk, &n, nullptr)) return LastError();
@@ -113,8 +105,7 @@ private:
     std::size_t FSize;
 };
 
-std::wstring FolderOf(const std::wstring& path)
-{
+std::wstring FolderOf(const std::wstring& path) {
     const auto sep = path.find_last_of(L"\\/");
     if (sep == std::wstring::npos) return L".";
     // Keep the separator of a drive root ("C:\"), drop it elsewhere.
@@ -122,14 +113,12 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, sep);
 }
 
-std::wstring NameOf(const std::wstring& path)
-{
+std::wstring NameOf(const std::wstring& path) {
     const auto sep = path.find_last_of(L"\\/");
     return sep == std::wstring::npos ? path : path.substr(sep + 1);
 }
 
-std::wstring InFolder(const std::wstring& folder, const std::wstring& name)
-{
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
     const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
     return separated ? folder + name : folder + L"\\" + name;
 }
@@ -141,19 +130,18 @@ constexpr wchar_t TempSuffix[] = L".tmp";
 constexpr std::size_t TempRandom = 8;
 constexpr wchar_t TempChars[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
 
-std::wstring RandomChars(std::size_t count)
-{
+std::wstring RandomChars(std::size_t count) {
     static thread_local std::mt19937 rng(std::random_device{}() ^ GetCurrentProcessId() ^ GetTickCount());
     std::wstring chars;
     for (std::size_t i = 0; i < count; ++i) chars += TempChars[rng() % (sizeof TempChars / sizeof TempChars[0] - 1)];
     return chars;
 }
 
-bool IsTempName(const std::wstring& name)
-{
+bool IsTempName(const std::wstring& name) {
     const std::wstring prefix(TempPrefix), suffix(TempSuffix);
     if (name.size() != prefix.size() + TempRandom + suffix.size()) return false;
-    if (name.compare(0, prefix.size(), prefix) != 0 || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    if (name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         return false;
     return name.substr(prefix.size(), TempRandom).find_first_not_of(TempChars) == std::wstring::npos;
 }
@@ -162,14 +150,15 @@ bool IsTempName(const std::wstring& name)
 // `folder`. A running save's file is open without delete sharing, so it
 // cannot be removed; the minute covers the moment between its close and the
 // replace.
-void RemoveStaleTemps(const std::wstring& folder)
-{
+void RemoveStaleTemps(const std::wstring& folder) {
     WIN32_FIND_DATAW found{};
     const FindHandle find(FindFirstFileW(InFolder(folder, std::wstring(TempPrefix) + L"*").c_str(), &found));
     if (!find) return;
     FILETIME nowFt{};
     GetSystemTimeAsFileTime(&nowFt);
-    const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
     constexpr ULONGLONG minute = 60ull * 10000000ull;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTempName(found.cFileName)) continue;
@@ -181,17 +170,13 @@ void RemoveStaleTemps(const std::wstring& folder)
 class WinTempFile : public WinFile<ITempFile> {
 public:
     WinTempFile(FileHandle h, std::wstring path, std::wstring target)
-        : WinFile(std::move(h)), FPath(std::move(path)), FTarget(std::move(target))
-    {
-    }
-    ~WinTempFile() override
-    {
+        : WinFile(std::move(h)), FPath(std::move(path)), FTarget(std::move(target)) {}
+    ~WinTempFile() override {
         FH.reset();
         if (!FPath.empty()) DeleteFileW(FPath.c_str());
     }
 
-    FileError Commit() override
-    {
+    FileError Commit() override {
         // Closed first: ReplaceFileW opens the file itself.
         if (const FileError error = Close()) return error;
         // With a backup name, every failure of ReplaceFileW leaves a way
@@ -227,12 +212,11 @@ private:
 
 class WinFileOps : public IFileOps {
 public:
-    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
-    {
+    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override {
         std::wstring w;
         if (!WidePath(path, w, error)) return nullptr;
-        FileHandle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h) {
             error = LastError();
             return nullptr;
@@ -248,8 +232,7 @@ public:
         }
         return std::make_unique<WinReadableFile>(std::move(h), static_cast<std::size_t>(size.QuadPart));
     }
-    FileError ResolveTarget(const std::string& path, std::string& target) override
-    {
+    FileError ResolveTarget(const std::string& path, std::string& target) override {
         std::wstring w;
         FileError error = 0;
         if (!WidePath(path, w, error)) return error;
@@ -261,7 +244,7 @@ public:
         }
         // A link: replace what it points to, so the link itself stays.
         FileHandle h(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h) return LastError();
         std::wstring final(MAX_PATH, L'\0');
         DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()), 0);
@@ -280,13 +263,12 @@ public:
         return Utf8Path(final, target, error) ? 0 : error;
     }
 
-    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
-    {
+    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override {
         std::wstring w;
         if (!WidePath(target, w, error)) return nullptr;
         // A replace would split a hard link off: such a file is rewritten.
         FileHandle old(CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         BY_HANDLE_FILE_INFORMATION info{};
         if (!old || !GetFileInformationByHandle(old.get(), &info)) {
             error = LastError();
@@ -310,7 +292,8 @@ public:
         // open or remove it while it is written.
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
             std::wstring path = InFolder(folder, TempPrefix + RandomChars(TempRandom) + TempSuffix);
-            FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            FileHandle h(
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (h) return std::make_unique<WinTempFile>(std::move(h), std::move(path), w);
             error = LastError();
             // A folder that takes no new file, around a file that may be written.
@@ -320,12 +303,11 @@ public:
         return nullptr;
     }
 
-    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override
-    {
+    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override {
         std::wstring w;
         if (!WidePath(target, w, error)) return nullptr;
-        FileHandle h(CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr));
+        FileHandle h(CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h) {
             error = LastError();
             return nullptr;
@@ -334,8 +316,7 @@ public:
     }
 
     std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
-                                                FileError& error) override
-    {
+                                                FileError& error) override {
         // The user's local application data, which does not roam.
         wchar_t local[MAX_PATH] = {};
         const HRESULT hr = SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local);
@@ -357,7 +338,8 @@ public:
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
             const std::wstring path = InFolder(folder, name + L"." + RandomChars(TempRandom) + L".bak");
             if (!Utf8Path(path, backupPath, error)) return nullptr;
-            FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            FileHandle h(
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (h) return std::make_unique<WinWritableFile>(std::move(h));
             backupPath.clear();
             error = LastError();
@@ -366,8 +348,7 @@ public:
         return nullptr;
     }
 
-    void Remove(const std::string& path) override
-    {
+    void Remove(const std::string& path) override {
         std::wstring w;
         if (!path.empty() && Utf8ToWide(path, w)) DeleteFileW(w.c_str());
     }
@@ -375,8 +356,7 @@ public:
 
 }  // namespace
 
-std::string FileErrorText(FileError error)
-{
+std::string FileErrorText(FileError error) {
     if (error == NotARegularFile) return Translate("quillane::FileIo", "通常のファイルではありません");
     // The system's words in the user's language.
     const std::string text = SystemErrorText(static_cast<unsigned long>(error));
@@ -385,18 +365,15 @@ std::string FileErrorText(FileError error)
     return text;
 }
 
-FileError OutOfMemoryError()
-{
+FileError OutOfMemoryError() {
     return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-std::string_view NativeLineBreak()
-{
+std::string_view NativeLineBreak() {
     return "\r\n";
 }
 
-IFileOps& SystemFileOps()
-{
+IFileOps& SystemFileOps() {
     static WinFileOps ops;
     return ops;
 }

@@ -6,8 +6,7 @@
 namespace quillane {
 namespace {
 
-FileError WriteAll(IWritableFile& file, const std::string_view* parts, std::size_t count)
-{
+FileError WriteAll(IWritableFile& file, const std::string_view* parts, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         if (parts[i].empty()) continue;
         if (const FileError error = file.Write(parts[i].data(), parts[i].size())) return error;
@@ -16,8 +15,7 @@ FileError WriteAll(IWritableFile& file, const std::string_view* parts, std::size
 }
 
 // Writes, flushes and closes; closes after a failure too.
-FileError WriteFlushClose(IWritableFile& file, const std::string_view* parts, std::size_t count)
-{
+FileError WriteFlushClose(IWritableFile& file, const std::string_view* parts, std::size_t count) {
     FileError error = WriteAll(file, parts, count);
     if (error == 0) error = file.Flush();
     const FileError closed = file.Close();
@@ -25,16 +23,14 @@ FileError WriteFlushClose(IWritableFile& file, const std::string_view* parts, st
 }
 
 ReplaceOutcome RewriteInPlace(const std::string& target, std::string_view oldBytes, const std::string_view* parts,
-                              std::size_t count, IFileOps& ops)
-{
+                              std::size_t count, IFileOps& ops) {
     // The old bytes go to the disk first, so that they outlive a save that
     // is cut short. The copy goes when the rewrite ends, unless it is all
     // that is left of them.
     struct Backup {
         IFileOps& Ops;
         std::string Path;
-        ~Backup()
-        {
+        ~Backup() {
             if (!Path.empty()) Ops.Remove(Path);
         }
     } backup{ops, {}};
@@ -65,8 +61,7 @@ ReplaceOutcome RewriteInPlace(const std::string& target, std::string_view oldByt
 
 }  // namespace
 
-FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
-{
+FileError ReadWhole(IReadableFile& file, FileBytes& bytes) {
     // One byte more than the hint, so that reaching the end needs no second
     // buffer when the size is right.
     std::size_t capacity = file.SizeHint() + 1;
@@ -85,8 +80,7 @@ FileError ReadWhole(IReadableFile& file, FileBytes& bytes)
 }
 
 ReplaceOutcome ReplaceFileWithParts(const std::string& path, std::string_view oldBytes, const std::string_view* parts,
-                                    std::size_t count, IFileOps& ops)
-{
+                                    std::size_t count, IFileOps& ops) {
     std::string target;
     if (const FileError error = ops.ResolveTarget(path, target)) return {error, {}};
 

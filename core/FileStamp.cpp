@@ -4,14 +4,12 @@
 
 namespace quillane {
 
-bool FileStamp::operator==(const FileStamp& other) const
-{
+bool FileStamp::operator==(const FileStamp& other) const {
     return Readable == other.Readable && Volume == other.Volume && FileId == other.FileId && Size == other.Size &&
            ModifiedNs == other.ModifiedNs && ContentHash == other.ContentHash;
 }
 
-bool SameContents(const FileStamp& a, const FileStamp& b)
-{
+bool SameContents(const FileStamp& a, const FileStamp& b) {
     if (!a.Readable || !b.Readable) return a.Readable == b.Readable;
     return a.Size == b.Size && a.ContentHash == b.ContentHash;
 }
@@ -20,16 +18,14 @@ namespace {
 
 // One 64-bit word into the state: multiply and fold, so that every input
 // bit reaches every state bit within a few words.
-std::uint64_t Mix(std::uint64_t state, std::uint64_t word)
-{
+std::uint64_t Mix(std::uint64_t state, std::uint64_t word) {
     state ^= word;
     state *= 0xFF51AFD7ED558CCDull;
     state ^= state >> 32;
     return state;
 }
 
-std::uint64_t LoadWord(const unsigned char* p)
-{
+std::uint64_t LoadWord(const unsigned char* p) {
     std::uint64_t w = 0;
     for (int i = 7; i >= 0; --i) w = (w << 8) | p[i];  // the same value on every byte order
     return w;
@@ -39,8 +35,7 @@ std::uint64_t LoadWord(const unsigned char* p)
 
 // Words are taken at fixed offsets from the start of the stream, so the
 // value does not depend on how the bytes were cut into pieces.
-void ContentHasher::Add(const char* data, std::size_t size)
-{
+void ContentHasher::Add(const char* data, std::size_t size) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     FLength += size;
     while (size > 0 && FTailSize > 0) {
@@ -57,8 +52,7 @@ void ContentHasher::Add(const char* data, std::size_t size)
     FTailSize = size;
 }
 
-std::uint64_t ContentHasher::Value() const
-{
+std::uint64_t ContentHasher::Value() const {
     unsigned char last[8] = {};
     std::memcpy(last, FTail, FTailSize);
     // The length goes in last, so that trailing zero bytes count.

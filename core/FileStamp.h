@@ -9,12 +9,12 @@ namespace quillane {
 /// What a file is and holds at one moment: enough to tell, later, whether
 /// someone else has changed or replaced it in between.
 struct FileStamp {
-    bool Readable = false;         ///< the file could be opened and read whole
-    std::uint64_t Volume = 0;      ///< device (POSIX) or volume serial (Windows)
-    std::uint64_t FileId = 0;      ///< inode (POSIX) or file index (Windows)
-    std::uint64_t Size = 0;        ///< bytes read
-    std::int64_t ModifiedNs = 0;   ///< last write time, in the platform's epoch
-    std::uint64_t ContentHash = 0; ///< of the bytes read
+    bool Readable = false;          ///< the file could be opened and read whole
+    std::uint64_t Volume = 0;       ///< device (POSIX) or volume serial (Windows)
+    std::uint64_t FileId = 0;       ///< inode (POSIX) or file index (Windows)
+    std::uint64_t Size = 0;         ///< bytes read
+    std::int64_t ModifiedNs = 0;    ///< last write time, in the platform's epoch
+    std::uint64_t ContentHash = 0;  ///< of the bytes read
 
     /// Same identity, time, size and contents.
     bool operator==(const FileStamp& other) const;

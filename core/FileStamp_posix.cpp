@@ -10,8 +10,7 @@
 
 namespace quillane {
 
-FileStamp StampFile(const std::string& pathUtf8)
-{
+FileStamp StampFile(const std::string& pathUtf8) {
     FileStamp stamp;
     if (pathUtf8.empty()) return stamp;
     // Non-blocking: a FIFO in the file's place must not hang the window.

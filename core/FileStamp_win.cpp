@@ -8,14 +8,14 @@
 
 namespace quillane {
 
-FileStamp StampFile(const std::string& pathUtf8)
-{
+FileStamp StampFile(const std::string& pathUtf8) {
     FileStamp stamp;
     std::wstring path;
     if (pathUtf8.empty() || !Utf8ToWide(pathUtf8, path)) return stamp;
     // Others may go on reading, writing and replacing the file meanwhile.
-    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return stamp;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

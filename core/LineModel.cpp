@@ -5,8 +5,7 @@
 
 namespace quillane {
 
-std::vector<std::string_view> SplitLines(std::string_view text)
-{
+std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     ForEachLine(text, [&](std::string_view line, std::size_t) {
         lines.push_back(line);
@@ -15,8 +14,7 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
-std::string JoinLines(const std::vector<std::string_view>& lines)
-{
+std::string JoinLines(const std::vector<std::string_view>& lines) {
     std::size_t size = 0;
     for (auto line : lines) size += line.size() + CrLf.size();
     std::string out;
@@ -28,22 +26,19 @@ std::string JoinLines(const std::vector<std::string_view>& lines)
     return out;
 }
 
-std::string_view MostUsedBreak(const BreakCounts& counts)
-{
+std::string_view MostUsedBreak(const BreakCounts& counts) {
     if (counts.CrLf + counts.Lf + counts.Cr == 0) return {};
     if (counts.CrLf >= counts.Lf && counts.CrLf >= counts.Cr) return "\r\n";
     return counts.Lf >= counts.Cr ? "\n" : "\r";
 }
 
 namespace {
-char FoldAscii(char c)
-{
+char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 }  // namespace
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
@@ -51,12 +46,13 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-MarkerSet::MarkerSet(const std::string_view* markers, std::size_t count) : FMarkers(markers), FCount(count)
-{
+MarkerSet::MarkerSet(const std::string_view* markers, std::size_t count) : FMarkers(markers), FCount(count) {
     for (std::size_t k = 0; k < count; ++k) {
         FLongest = std::max(FLongest, markers[k].size());
-        if (markers[k].size() < 64) FShortLengths |= std::uint64_t{1} << markers[k].size();
-        else FLongMarker = true;
+        if (markers[k].size() < 64)
+            FShortLengths |= std::uint64_t{1} << markers[k].size();
+        else
+            FLongMarker = true;
     }
     // A letter could stand in either case, and a marker holding a break can
     // match no line: such sets are looked for line by line.
@@ -77,8 +73,7 @@ MarkerSet::MarkerSet(const std::string_view* markers, std::size_t count) : FMark
 
 std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pieceCount, std::size_t from,
                                   std::ptrdiff_t linesBefore, const std::string_view* markers, std::size_t count,
-                                  std::size_t needed, MarkerHit* hits)
-{
+                                  std::size_t needed, MarkerHit* hits) {
     const MarkerSet set(markers, count);
     std::size_t missing = 0;
     for (std::size_t k = 0; k < needed; ++k) missing += hits[k].Line == LineNotFound;
@@ -106,9 +101,8 @@ std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pi
         }
         const char* const base = text.data();
         ForEachLine(text, [&](std::string_view line, std::size_t next) {
-            set.ForEachMatch(line, [&](std::size_t k) {
-                record(index, static_cast<std::size_t>(line.data() - base), k, next);
-            });
+            set.ForEachMatch(
+                line, [&](std::size_t k) { record(index, static_cast<std::size_t>(line.data() - base), k, next); });
             ++index;
             return missing > 0;
         });
@@ -116,8 +110,7 @@ std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pi
     return index;
 }
 
-bool IsDirective(std::string_view line, std::string_view directive)
-{
+bool IsDirective(std::string_view line, std::string_view directive) {
     return line.substr(0, directive.size()) == directive;
 }
 

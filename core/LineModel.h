@@ -20,8 +20,7 @@ constexpr std::string_view CrLf = "\r\n";
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 /// The length of the byte order mark `text` begins with, or 0.
-inline std::size_t BomLength(std::string_view text)
-{
+inline std::size_t BomLength(std::string_view text) {
     return text.substr(0, Utf8Bom.size()) == Utf8Bom ? Utf8Bom.size() : 0;
 }
 
@@ -49,10 +48,7 @@ public:
     /// `markers` must outlive the set.
     MarkerSet(const std::string_view* markers, std::size_t count);
     /// Whether a line of `length` bytes can be one of the markers.
-    bool MayMatch(std::size_t length) const
-    {
-        return length < 64 ? ((FShortLengths >> length) & 1) != 0 : FLongMarker;
-    }
+    bool MayMatch(std::size_t length) const { return length < 64 ? ((FShortLengths >> length) & 1) != 0 : FLongMarker; }
     /// Whether every marker begins with the same two bytes, neither a letter
     /// nor a break: then only lines that begin with them (`Lead()`) need
     /// looking at.
@@ -63,8 +59,7 @@ public:
     /// `pos` of `text` equals, where `next` is the offset past its break.
     /// Needs no line end: the byte after a marker's length must end the line.
     template <class F>
-    void ForEachMatchAt(std::string_view text, std::size_t pos, F&& f) const
-    {
+    void ForEachMatchAt(std::string_view text, std::size_t pos, F&& f) const {
         const std::size_t room = text.size() - pos;
         if (room > FLongest) {
             // Nearly every line is turned down here, without a branch per
@@ -83,14 +78,14 @@ public:
             if (end < text.size() && text[end] != '\r' && text[end] != '\n') continue;
             if (!EqualsIgnoringCase(text.substr(pos, n), FMarkers[k])) continue;
             std::size_t next = end;
-            if (end < text.size()) next += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+            if (end < text.size())
+                next += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
             f(k, next);
         }
     }
     /// Calls `f(k)` for every marker `k` that `line` equals.
     template <class F>
-    void ForEachMatch(std::string_view line, F&& f) const
-    {
+    void ForEachMatch(std::string_view line, F&& f) const {
         const std::size_t n = line.size();
         if (!MayMatch(n)) return;
         for (std::size_t k = 0; k < FCount; ++k) {
@@ -134,8 +129,7 @@ std::ptrdiff_t ContinueMarkerHits(const std::string_view* pieces, std::size_t pi
 /// Calls `f(line)` for every line of `pieces` from `from` up to `to`; both
 /// must stand at the beginning of a line (or at the end of a piece).
 template <class F>
-void ForEachLineBetween(const std::string_view* pieces, TextPos from, TextPos to, F&& f)
-{
+void ForEachLineBetween(const std::string_view* pieces, TextPos from, TextPos to, F&& f) {
     for (std::size_t p = from.Piece; p <= to.Piece; ++p) {
         const std::size_t a = p == from.Piece ? from.Offset : 0;
         const std::size_t b = p == to.Piece ? to.Offset : pieces[p].size();

@@ -11,8 +11,7 @@ namespace quillane {
 
 /// The number of bits set in `x`. Plain arithmetic: the builtin becomes a
 /// library call where the processor's own instruction is not assumed.
-inline unsigned BitCount(std::uint64_t x)
-{
+inline unsigned BitCount(std::uint64_t x) {
     x -= (x >> 1) & 0x5555555555555555ull;
     x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
@@ -25,8 +24,7 @@ inline unsigned BitCount(std::uint64_t x)
 /// the masks of positions whose previous byte is CR and whose next byte is
 /// LF, and returns the mask of positions wanted.
 template <class Pick, class F>
-bool ForEachMarkedByte(std::string_view text, Pick&& pick, F&& f)
-{
+bool ForEachMarkedByte(std::string_view text, Pick&& pick, F&& f) {
     constexpr std::size_t batch = 16;
     std::uint64_t cr[batch];
     std::uint64_t lf[batch];
@@ -63,8 +61,7 @@ bool ForEachMarkedByte(std::string_view text, Pick&& pick, F&& f)
 /// LF CR is two breaks; a final break adds no line), where `next` is the
 /// offset just past the line's break, until `f` returns false.
 template <class F>
-bool ForEachLine(std::string_view text, F&& f)
-{
+bool ForEachLine(std::string_view text, F&& f) {
     const char* const base = text.data();
     const std::size_t size = text.size();
     std::size_t start = 0;
@@ -97,8 +94,7 @@ bool ForEachLine(std::string_view text, F&& f)
 /// lines in `text`, or -1 when `f` stopped the scan. Without `CountLines`
 /// no line is counted: `index` is 0, and so is the result unless stopped.
 template <bool CountLines = true, class F>
-std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F&& f)
-{
+std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F&& f) {
     constexpr std::size_t batch = 16;
     std::uint64_t cr[batch];
     std::uint64_t lf[batch];
@@ -133,9 +129,9 @@ std::ptrdiff_t ForEachLineBeginningWith(std::string_view text, char a, char b, F
             const std::uint64_t breaks = (cr[k] | lf[k]) & valid;
             const std::uint64_t starts = (breaks << 1) | breakTop;
             breakTop = breaks >> 63;
-            const std::uint64_t nextB = k + 1 < blocks ? mb[k + 1] & 1
-                                                       : at + (k + 1) * BreakBlock < size &&
-                                                             base[at + (k + 1) * BreakBlock] == b;
+            const std::uint64_t nextB = k + 1 < blocks
+                                            ? mb[k + 1] & 1
+                                            : at + (k + 1) * BreakBlock < size && base[at + (k + 1) * BreakBlock] == b;
             const std::uint64_t bAfter = ((mb[k] & valid) >> 1) | (nextB << 63);
             ma[k] &= starts & bAfter & valid;
             found |= ma[k];
@@ -166,8 +162,7 @@ struct BreakCounts {
 
 /// The breaks of `text`, cut as ForEachLine cuts them, counted a block at a
 /// time.
-inline BreakCounts CountBreaks(std::string_view text)
-{
+inline BreakCounts CountBreaks(std::string_view text) {
     std::size_t crs = 0, lfs = 0, pairs = 0;
     ForEachMarkedByte(
         text,

@@ -17,20 +17,17 @@ const char* const NotSetTextUtf8 = "(未設定)";
 namespace {
 
 // The system's cause of a failure, after the message's own text.
-std::string Cause(FileError error)
-{
+std::string Cause(FileError error) {
     return error == 0 ? std::string() : ": " + FileErrorText(error);
 }
 
 }  // namespace
 
-std::string NotSetText(unsigned codePage)
-{
+std::string NotSetText(unsigned codePage) {
     return FromUtf8(NotSetTextUtf8, codePage);
 }
 
-SectionSettings DefaultSettings(unsigned codePage)
-{
+SectionSettings DefaultSettings(unsigned codePage) {
     SectionSettings s;
     s.HomeDirectory = NotSetText(codePage);
     s.Commands = NotSetText(codePage);
@@ -38,35 +35,31 @@ SectionSettings DefaultSettings(unsigned codePage)
 }
 
 void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigned codePage,
-                 IReadFailureReporter& reporter)
-{
+                 IReadFailureReporter& reporter) {
     LoadSection(pathUtf8, settings, codePage, reporter, SystemFileOps());
 }
 
 void LoadSection(const std::string& pathUtf8, SectionSettings& settings, unsigned codePage,
-                 IReadFailureReporter& reporter, IFileOps& ops)
-{
+                 IReadFailureReporter& reporter, IFileOps& ops) {
     settings.DefineUtils = false;
     // Read in pieces: the reader needs no more than the section's lines.
     FileError error = 0;
     const std::unique_ptr<IReadableFile> file = ops.OpenRead(pathUtf8, error);
     if (file) error = ReadSectionFromFile(*file, EncodeMarkers(codePage), settings);
     if (error != 0)
-        reporter.ReportReadFailure(pathUtf8 + "\n" +
-                                   Translate("quillane::SectionEngine", "ファイルの読込みに失敗しました") + Cause(error));
+        reporter.ReportReadFailure(
+            pathUtf8 + "\n" + Translate("quillane::SectionEngine", "ファイルの読込みに失敗しました") + Cause(error));
 }
 
 namespace {
 
-[[noreturn]] void Refuse(const std::string& path, const std::string& what)
-{
+[[noreturn]] void Refuse(const std::string& path, const std::string& what) {
     throw ESectionError(Arg(Translate("quillane::SectionEngine", "ファイル %1 に保存できません: %2"), {path, what}));
 }
 
 // One-based line numbers for a message; a long list is cut, since the box
 // has to stay readable when a file holds thousands of such lines.
-std::string LineNumbers(const std::vector<std::size_t>& zeroBased)
-{
+std::string LineNumbers(const std::vector<std::size_t>& zeroBased) {
     constexpr std::size_t shown = 10;
     std::string list;
     for (std::size_t i = 0; i < zeroBased.size() && i < shown; ++i) {
@@ -82,9 +75,8 @@ std::string LineNumbers(const std::vector<std::size_t>& zeroBased)
 
 // Inputs that the reader would take back as something else are refused
 // before anything is written.
-void CheckInputs(const std::string& path, const SectionSettings& settings, unsigned codePage,
-                 const std::string& notSet, const SectionMarkers& m)
-{
+void CheckInputs(const std::string& path, const SectionSettings& settings, unsigned codePage, const std::string& notSet,
+                 const SectionMarkers& m) {
     if (settings.HomeDirectory != notSet) {
         if (settings.HomeDirectory.find_first_of("\r\n") != std::string::npos)
             Refuse(path, Translate("quillane::SectionEngine", "ホームディレクトリに改行が含まれています"));
@@ -108,24 +100,24 @@ void CheckInputs(const std::string& path, const SectionSettings& settings, unsig
             bad.push_back(i);
     }
     if (!bad.empty())
-        Refuse(path, Arg(Translate("quillane::SectionEngine",
-                                   "コマンドの %1は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません"),
-                         {LineNumbers(bad)}));
+        Refuse(path,
+               Arg(Translate("quillane::SectionEngine",
+                             "コマンドの %1は Quillane のマーカーまたは指定行として読み込まれるため、書き込めません"),
+                   {LineNumbers(bad)}));
 }
 
 // What the reader gives back from a correctly written section.
-SectionSettings ExpectedReadBack(const SectionSettings& settings, const std::string& notSet)
-{
+SectionSettings ExpectedReadBack(const SectionSettings& settings, const std::string& notSet) {
     SectionSettings expected = settings;
-    if (settings.Commands.find(notSet) == std::string::npos) expected.Commands = JoinLines(SplitLines(settings.Commands));
+    if (settings.Commands.find(notSet) == std::string::npos)
+        expected.Commands = JoinLines(SplitLines(settings.Commands));
     return expected;
 }
 
 // The break the section's lines take: the one the user's lines use most,
 // else the one the whole file uses, else the system's. Counting only the
 // user's lines keeps a second save from choosing another.
-std::string_view SectionBreak(std::string_view above, std::string_view below, std::string_view whole)
-{
+std::string_view SectionBreak(std::string_view above, std::string_view below, std::string_view whole) {
     const BreakCounts a = CountBreaks(above);
     const BreakCounts b = CountBreaks(below);
     std::string_view br = MostUsedBreak(BreakCounts{a.CrLf + b.CrLf, a.Lf + b.Lf, a.Cr + b.Cr});
@@ -133,23 +125,20 @@ std::string_view SectionBreak(std::string_view above, std::string_view below, st
     return br.empty() ? NativeLineBreak() : br;
 }
 
-bool SameSettings(const SectionSettings& a, const SectionSettings& b)
-{
+bool SameSettings(const SectionSettings& a, const SectionSettings& b) {
     return a.HomeDirectory == b.HomeDirectory && a.DefineUtils == b.DefineUtils && a.Commands == b.Commands;
 }
 
 }  // namespace
 
-void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage)
-{
+void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage) {
     SaveSection(pathUtf8, settings, codePage, SystemFileOps());
 }
 
 namespace {
 
 // The whole file as it is before the save.
-FileBytes ReadBeforeSave(const std::string& pathUtf8, IFileOps& ops)
-{
+FileBytes ReadBeforeSave(const std::string& pathUtf8, IFileOps& ops) {
     FileBytes bytes;
     FileError error = 0;
     // Closed before the file is replaced: Windows replaces no file that is
@@ -164,24 +153,23 @@ FileBytes ReadBeforeSave(const std::string& pathUtf8, IFileOps& ops)
 // An end marker without a start marker above it has no section to close;
 // replacing "from the start to the end" would drop or repeat the user's
 // lines, so the file is left for the user to mend.
-void RefuseMisplacedEnd(const std::string& pathUtf8, std::ptrdiff_t sFound, std::ptrdiff_t eFound)
-{
+void RefuseMisplacedEnd(const std::string& pathUtf8, std::ptrdiff_t sFound, std::ptrdiff_t eFound) {
     if (eFound != LineNotFound && sFound == LineNotFound)
         Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
                                        "%1 行目に Quillane セクションの終わりの行がありますが、始まりの行がありません。"
                                        "ファイルを手作業で修正してください"),
                              {std::to_string(eFound + 1)}));
     if (eFound != LineNotFound && eFound < sFound)
-        Refuse(pathUtf8, Arg(Translate("quillane::SectionEngine",
-                                       "Quillane セクションの終わりの行 (%1 行目) が始まりの行 (%2 行目) より前にあります。"
-                                       "ファイルを手作業で修正してください"),
-                             {std::to_string(eFound + 1), std::to_string(sFound + 1)}));
+        Refuse(pathUtf8,
+               Arg(Translate("quillane::SectionEngine",
+                             "Quillane セクションの終わりの行 (%1 行目) が始まりの行 (%2 行目) より前にあります。"
+                             "ファイルを手作業で修正してください"),
+                   {std::to_string(eFound + 1), std::to_string(sFound + 1)}));
 }
 
 // The section's bytes between the kept bytes `above` and `below` of `text`.
 std::string SectionBytes(std::string_view above, std::string_view below, std::string_view text,
-                         const SectionSettings& settings, unsigned codePage)
-{
+                         const SectionSettings& settings, unsigned codePage) {
     std::string section;
     const std::string_view br = SectionBreak(above, below, text);
     // A last line without a break gets one, so the section begins a line.
@@ -198,8 +186,7 @@ std::string SectionBytes(std::string_view above, std::string_view below, std::st
 // Refuses the save for the marker lines of `text` outside its section
 // (lines sFound to eFound), which would make it read back otherwise.
 [[noreturn]] void RefuseStrayMarkers(const std::string& pathUtf8, std::string_view text, const SectionMarkers& markers,
-                                     std::ptrdiff_t sFound, std::ptrdiff_t eFound)
-{
+                                     std::ptrdiff_t sFound, std::ptrdiff_t eFound) {
     const std::vector<std::string_view> lines = SplitLines(text);
     const std::size_t count = lines.size();
     const std::size_t s = sFound == LineNotFound ? count : static_cast<std::size_t>(sFound);
@@ -218,8 +205,7 @@ std::string SectionBytes(std::string_view above, std::string_view below, std::st
                          {LineNumbers(strays)}));
 }
 
-void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
-{
+void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops) {
     const FileBytes bytes = ReadBeforeSave(pathUtf8, ops);
     // A byte order mark is kept and is no part of the first line.
     const std::size_t bom = BomLength(bytes.View());
@@ -281,15 +267,15 @@ void SaveSectionBytes(const std::string& pathUtf8, const SectionSettings& settin
     std::string message =
         Arg(Translate("quillane::SectionEngine", "ファイル %1 を作成できません"), {pathUtf8}) + Cause(outcome.Error);
     if (!outcome.KeptBackup.empty())
-        message += Arg(Translate("quillane::SectionEngine", "。元の内容に戻せなかったため、元の内容を %1 に残してあります"),
-                       {outcome.KeptBackup});
+        message +=
+            Arg(Translate("quillane::SectionEngine", "。元の内容に戻せなかったため、元の内容を %1 に残してあります"),
+                {outcome.KeptBackup});
     throw ESectionError(message);
 }
 
 }  // namespace
 
-void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops)
-{
+void SaveSection(const std::string& pathUtf8, const SectionSettings& settings, unsigned codePage, IFileOps& ops) {
     // A code page that cannot hold the section's own texts is a reason not
     // to save, reported like the others; nothing has been written then.
     try {

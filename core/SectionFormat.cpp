@@ -5,17 +5,15 @@
 
 namespace quillane {
 
-SectionMarkers EncodeMarkers(unsigned codePage)
-{
+SectionMarkers EncodeMarkers(unsigned codePage) {
     using namespace section_text;
-    return SectionMarkers{FromUtf8(StartMarker, codePage),          FromUtf8(EndMarker, codePage),
-                          FromUtf8(HomeDirective, codePage),        FromUtf8(DefineUtilsDirective, codePage),
-                          FromUtf8(CommandsBegin, codePage),        FromUtf8(CommandsEnd, codePage)};
+    return SectionMarkers{FromUtf8(StartMarker, codePage),   FromUtf8(EndMarker, codePage),
+                          FromUtf8(HomeDirective, codePage), FromUtf8(DefineUtilsDirective, codePage),
+                          FromUtf8(CommandsBegin, codePage), FromUtf8(CommandsEnd, codePage)};
 }
 
 void ReadSectionAt(const std::string_view* pieces, const MarkerHit* at, const SectionMarkers& markers,
-                   SectionSettings& settings)
-{
+                   SectionSettings& settings) {
     settings.DefineUtils = false;
     const MarkerHit& s = at[0];
     const MarkerHit& e = at[1];
@@ -57,14 +55,11 @@ public:
     explicit SectionScan(const SectionMarkers& markers)
         : FMarkers(markers),
           FWanted{markers.StartMarker, markers.EndMarker, markers.CommandsBegin, markers.CommandsEnd},
-          FSet(FWanted, 4)
-    {
-    }
+          FSet(FWanted, 4) {}
 
     // Reads the stretch `text` that starts at `offset` in the file; false
     // once no later line can change what was read.
-    bool Stretch(std::string_view text, std::uint64_t offset)
-    {
+    bool Stretch(std::string_view text, std::uint64_t offset) {
         // A byte order mark does not hide a marker on the first line.
         std::size_t pos = offset == 0 ? BomLength(text) : 0;
         while (pos < text.size()) {
@@ -77,8 +72,7 @@ public:
     }
 
     // What was read, into `settings`.
-    void Apply(SectionSettings& settings)
-    {
+    void Apply(SectionSettings& settings) {
         const std::uint64_t s = FAt[0], e = FAt[1], b = FAt[2], n = FAt[3];
         if (s == NotFound || e == NotFound) return;
         if (s < e) {
@@ -105,15 +99,13 @@ private:
     // and when the markers share their first bytes only lines beginning
     // with them need a look.
     bool EveryLine() const { return FInSection || FInCommands || !FSet.HasLead(); }
-    bool AllFound() const
-    {
+    bool AllFound() const {
         return FAt[0] != NotFound && FAt[1] != NotFound && FAt[2] != NotFound && FAt[3] != NotFound;
     }
 
     // Lines of `rest` (at `offset` in the file) one by one, as long as every
     // line counts; the bytes done.
-    std::size_t ScanEveryLine(std::string_view rest, std::uint64_t offset)
-    {
+    std::size_t ScanEveryLine(std::string_view rest, std::uint64_t offset) {
         std::size_t done = rest.size();
         ForEachLine(rest, [&](std::string_view line, std::size_t next) {
             if (FInSection || FInCommands || FSet.MayMatch(line.size()))
@@ -126,8 +118,7 @@ private:
 
     // Only the lines of `rest` that begin as the markers do, until one makes
     // every line count; the bytes done.
-    std::size_t ScanMarkerLines(std::string_view rest, std::uint64_t offset)
-    {
+    std::size_t ScanMarkerLines(std::string_view rest, std::uint64_t offset) {
         std::size_t done = rest.size();
         ForEachLineBeginningWith<false>(rest, FSet.Lead()[0], FSet.Lead()[1], [&](std::size_t p, std::ptrdiff_t) {
             std::size_t length = 0;
@@ -148,8 +139,7 @@ private:
     // Notes the markers `line` is the first line of, and what it says when
     // it lies strictly between the first start marker and the first end
     // marker below it (likewise for the commands markers).
-    void Visit(std::string_view line, std::uint64_t offset)
-    {
+    void Visit(std::string_view line, std::uint64_t offset) {
         unsigned first = 0;  // markers seen for the first time on this line
         FSet.ForEachMatch(line, [&](std::size_t k) {
             if (FAt[k] != NotFound) return;
@@ -187,8 +177,7 @@ private:
 
 }  // namespace
 
-FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings)
-{
+FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers, SectionSettings& settings) {
     settings.DefineUtils = false;
     SectionScan scan(markers);
     const FileError error =
@@ -198,14 +187,12 @@ FileError ReadSectionFromFile(IReadableFile& file, const SectionMarkers& markers
     return 0;
 }
 
-bool SectionWanted(const SectionSettings& settings, const std::string& notSet)
-{
+bool SectionWanted(const SectionSettings& settings, const std::string& notSet) {
     return settings.HomeDirectory != notSet || settings.DefineUtils ||
            settings.Commands.find(notSet) == std::string::npos;
 }
 
-std::string EscapeMathematicaString(std::string_view text, unsigned codePage)
-{
+std::string EscapeMathematicaString(std::string_view text, unsigned codePage) {
     std::string out;
     out.reserve(text.size() + 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -221,8 +208,7 @@ std::string EscapeMathematicaString(std::string_view text, unsigned codePage)
     return out;
 }
 
-std::vector<std::string> BuildSectionLines(const SectionSettings& settings, unsigned codePage)
-{
+std::vector<std::string> BuildSectionLines(const SectionSettings& settings, unsigned codePage) {
     using namespace section_text;
     const auto enc = [codePage](const char* utf8) { return FromUtf8(utf8, codePage); };
     const std::string notSet = NotSetText(codePage);
@@ -260,8 +246,7 @@ std::vector<std::string> BuildSectionLines(const SectionSettings& settings, unsi
     return lines;
 }
 
-void DropWritersEmptyLine(std::string& commands)
-{
+void DropWritersEmptyLine(std::string& commands) {
     // Lines hold no breaks: a text ending in two breaks ends in an empty line.
     const std::size_t n = commands.size();
     const bool onlyEmpty = commands == CrLf;

@@ -16,16 +16,14 @@ struct TCurrent {
     std::shared_ptr<const TTranslation> translation;
 };
 
-TCurrent& Current()
-{
+TCurrent& Current() {
     static TCurrent current;
     return current;
 }
 
 }  // namespace
 
-TTranslation SetTranslation(TTranslation translation)
-{
+TTranslation SetTranslation(TTranslation translation) {
     auto next = translation ? std::make_shared<const TTranslation>(std::move(translation)) : nullptr;
     TCurrent& current = Current();
     std::shared_ptr<const TTranslation> before;
@@ -36,8 +34,7 @@ TTranslation SetTranslation(TTranslation translation)
     return before ? *before : TTranslation();
 }
 
-std::string Translate(const char* context, const char* text, const char* disambiguation)
-{
+std::string Translate(const char* context, const char* text, const char* disambiguation) {
     TCurrent& current = Current();
     std::shared_ptr<const TTranslation> translation;
     {
@@ -47,8 +44,7 @@ std::string Translate(const char* context, const char* text, const char* disambi
     return translation ? (*translation)(context, text, disambiguation) : std::string(text);
 }
 
-std::string Arg(const std::string& pattern, std::initializer_list<std::string> args)
-{
+std::string Arg(const std::string& pattern, std::initializer_list<std::string> args) {
     std::string out;
     out.reserve(pattern.size());
     for (std::size_t i = 0; i < pattern.size(); ++i) {

@@ -26,8 +26,7 @@ public:
     explicit UniqueHandle(Type handle) noexcept : FHandle(handle) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(UniqueHandle&& other) noexcept : FHandle(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept
-    {
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         reset(other.release());
         return *this;
     }
@@ -41,14 +40,12 @@ public:
     /// Gives the handle up without closing it.
     Type release() noexcept { return std::exchange(FHandle, Traits::Invalid()); }
     /// Closes the held handle and takes `handle` instead.
-    void reset(Type handle = Traits::Invalid()) noexcept
-    {
+    void reset(Type handle = Traits::Invalid()) noexcept {
         const Type old = std::exchange(FHandle, handle);
         if (old != Traits::Invalid()) Traits::Close(old);
     }
     /// Closes the held handle and lends its place to a call that hands one out.
-    Type* out() noexcept
-    {
+    Type* out() noexcept {
         reset();
         return &FHandle;
     }
@@ -65,8 +62,7 @@ enum class HandleEmpty { Null, InvalidHandleValue };
 template <class T, auto CloseFn, HandleEmpty Empty = HandleEmpty::Null>
 struct HandleTraits {
     using Type = T;
-    static Type Invalid() noexcept
-    {
+    static Type Invalid() noexcept {
         if constexpr (Empty == HandleEmpty::Null)
             return nullptr;
         else
@@ -77,8 +73,7 @@ struct HandleTraits {
 
 /// Gives back one reference to a COM object.
 template <class T>
-void ReleaseRef(T* object) noexcept
-{
+void ReleaseRef(T* object) noexcept {
     object->Release();
 }
 

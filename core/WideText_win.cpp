@@ -29,12 +29,10 @@ bool WideToUtf8(std::wstring_view wide, std::string& utf8) {
     if (wide.empty()) return true;
     if (wide.size() > static_cast<std::size_t>(INT_MAX)) return false;
     const int inLen = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), inLen, nullptr, 0,
-                                      nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), inLen, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return false;
     utf8.resize(static_cast<std::size_t>(n));
-    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), inLen, &utf8[0], n, nullptr,
-                            nullptr) == n)
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), inLen, &utf8[0], n, nullptr, nullptr) == n)
         return true;
     utf8.clear();
     return false;
@@ -42,9 +40,9 @@ bool WideToUtf8(std::wstring_view wide, std::string& utf8) {
 
 std::string SystemErrorText(unsigned long error) {
     UniqueHandle<HandleTraits<wchar_t*, LocalFree>> text;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, 0, reinterpret_cast<wchar_t*>(text.out()), 0, nullptr);
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(text.out()), 0, nullptr);
     std::wstring_view wide = n > 0 && text ? std::wstring_view(text.get(), n) : std::wstring_view();
     // The messages end in a full stop and a line break, of which only the
     // break goes.

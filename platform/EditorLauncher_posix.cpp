@@ -96,8 +96,8 @@ std::vector<std::string> PosixEditorLauncher::DefaultSearchPath() {
 }
 
 std::vector<std::string> PosixEditorLauncher::DefaultEditors() {
-    return {"gnome-text-editor", "gedit", "kwrite", "kate", "mousepad", "pluma",
-            "xed",               "featherpad", "leafpad", "geany", "xedit"};
+    return {"gnome-text-editor", "gedit",   "kwrite", "kate", "mousepad", "pluma", "xed",
+            "featherpad",        "leafpad", "geany",  "xedit"};
 }
 
 DesktopDirs PosixEditorLauncher::DefaultDesktopDirs() {
@@ -285,13 +285,11 @@ int StartDetached(std::vector<std::string> command) {
     close(report[1]);
     int error = 0;
     ssize_t got;
-    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
+    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {}
     close(report[0]);
     // The intermediate child exits at once; reaping it leaves no zombie.
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 

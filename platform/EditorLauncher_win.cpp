@@ -46,8 +46,9 @@ public:
             const DWORD error = GetLastError();
             std::string program;
             WideToUtf8(FProgram, program);
-            throw EEditorLaunchError(Arg(Translate("quillane::EditorLauncher", "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:%1"),
-                                         {"\n" + program + " (" + SystemMessage(error) + ")"}));
+            throw EEditorLaunchError(
+                Arg(Translate("quillane::EditorLauncher", "ﾃｷｽﾄｴﾃﾞｨﾀを起動できません。試したﾌﾟﾛｸﾞﾗﾑ:%1"),
+                    {"\n" + program + " (" + SystemMessage(error) + ")"}));
         }
         // Nothing here needs the editor's process or thread.
         const KernelHandle process(info.hProcess);
@@ -60,7 +61,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() { return std::make_unique<NotepadLauncher>(L"notepad"); }
+std::unique_ptr<IEditorLauncher> CreateSystemEditorLauncher() {
+    return std::make_unique<NotepadLauncher>(L"notepad");
+}
 
 std::unique_ptr<IEditorLauncher> CreateEditorLauncher(const std::string& program) {
     std::wstring wide;

@@ -23,7 +23,9 @@ const char* const InstallationsKeyPath = "Software\\Wolfram Research\\Installati
 const std::vector<BaseFolder> SharedBaseFolders{{"Wolfram", "WOLFRAM_BASE", true},
                                                 {"Mathematica", "MATHEMATICA_BASE", false}};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string Variable(const KernelEnvironment& environment, const char* name) {
     if (!name) return std::string();
@@ -96,8 +98,7 @@ void AddBaseFiles(std::vector<InitFileCandidate>& list, InitFileKind kind, const
 
 std::vector<InitFileCandidate> PerUserFiles(const KernelEnvironment& environment) {
     std::vector<InitFileCandidate> list;
-    AddBaseFiles(list, InitFileKind::PerUser, initfiles::UserBaseFolders(), environment.UserDataFolder,
-                 environment);
+    AddBaseFiles(list, InitFileKind::PerUser, initfiles::UserBaseFolders(), environment.UserDataFolder, environment);
     return list;
 }
 
@@ -148,9 +149,8 @@ void ReadInstallationsKeys(IRegistry& registry, std::vector<Installation>& list)
             auto key = registry.OpenKey(root, view, InstallationsKeyPath);
             if (!key) continue;
             for (const std::string& id : key->SubKeyNames()) {
-                const std::string folder = FolderValue(registry, root, view,
-                                                       std::string(InstallationsKeyPath) + "\\" + id,
-                                                       "InstallationDirectory");
+                const std::string folder = FolderValue(
+                    registry, root, view, std::string(InstallationsKeyPath) + "\\" + id, "InstallationDirectory");
                 if (!folder.empty()) AddInstallation(list, Describe(folder, std::string()));
             }
         }
@@ -214,8 +214,7 @@ int CompareVersionNumbers(const std::string& a, const std::string& b) {
 
 std::vector<InitFileCandidate> ListInitFiles(IRegistry& registry, const KernelEnvironment& environment) {
     std::vector<InitFileCandidate> list = PerUserFiles(environment);
-    AddBaseFiles(list, InitFileKind::AllUsers, SharedBaseFolders, environment.SharedDataFolder,
-                 environment);
+    AddBaseFiles(list, InitFileKind::AllUsers, SharedBaseFolders, environment.SharedDataFolder, environment);
 
     std::vector<Installation> installations;
     ReadProductKey(registry, installations);
@@ -249,8 +248,8 @@ ProposedInitFile ProposeInitFile(IRegistry& registry, const KernelEnvironment& e
     }
     const std::vector<InitFileCandidate> perUser = PerUserFiles(environment);
     if (perUser.empty()) return proposed;
-    const auto existing = std::find_if(perUser.begin(), perUser.end(),
-                                       [](const InitFileCandidate& c) { return c.Access.Exists; });
+    const auto existing =
+        std::find_if(perUser.begin(), perUser.end(), [](const InitFileCandidate& c) { return c.Access.Exists; });
     proposed.Path = existing != perUser.end() ? existing->Path : perUser.front().Path;
     proposed.Rule = InitFileRule::PerUser;
     return proposed;

@@ -24,9 +24,13 @@ const std::vector<BaseFolder>& UserBaseFolders() {
 
 const char PathSeparator = '/';
 
-bool IsSeparator(char c) { return c == '/'; }
+bool IsSeparator(char c) {
+    return c == '/';
+}
 
-std::string PathKey(const std::string& path) { return path; }
+std::string PathKey(const std::string& path) {
+    return path;
+}
 
 }  // namespace initfiles
 
@@ -44,7 +48,9 @@ std::string Parent(const std::string& path) {
 }
 
 // Effective ids: what the process may do, not what its real user may.
-bool MayAccess(const std::string& path, int mode) { return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0; }
+bool MayAccess(const std::string& path, int mode) {
+    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+}
 
 // Nothing at all there: a dangling link is something, and cannot be made.
 bool IsAbsent(const std::string& path) {
@@ -68,8 +74,7 @@ KernelEnvironment SystemKernelEnvironment() {
         std::vector<char> buffer(16384);
         passwd entry{};
         passwd* found = nullptr;
-        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-            found->pw_dir)
+        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
             environment.UserDataFolder = found->pw_dir;
     }
     environment.SharedDataFolder = "/usr/share";

@@ -22,7 +22,9 @@ const std::vector<BaseFolder>& UserBaseFolders() {
 
 const char PathSeparator = '\\';
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 std::string PathKey(const std::string& path) {
     std::string key = path;
@@ -68,7 +70,9 @@ bool Grants(const std::wstring& path, DWORD access, DWORD flags) {
     return handle || GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool IsNotFound(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 // The folder `path` lies in, or empty at a root ("C:\", "\\server\share").
 std::wstring Parent(const std::wstring& path) {
@@ -120,8 +124,8 @@ InitFileAccess ProbeInitFile(const std::string& pathUtf8) {
     for (std::wstring folder = Parent(path); !folder.empty(); folder = Parent(folder)) {
         const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
         if (folderAttributes != INVALID_FILE_ATTRIBUTES) {
-            access.Writable = (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                              Grants(folder, right, FILE_FLAG_BACKUP_SEMANTICS);
+            access.Writable =
+                (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) && Grants(folder, right, FILE_FLAG_BACKUP_SEMANTICS);
             break;
         }
         if (!IsNotFound(GetLastError())) break;

@@ -34,9 +34,8 @@ std::string LocateInitFile(IRegistry& registry) {
 
     // Text order, not numeric: of 4.1 and 10.0 the last is 4.1. A stable sort
     // keeps names that compare equal in the order the registry lists them.
-    std::stable_sort(versions.begin(), versions.end(), [](const std::string& a, const std::string& b) {
-        return CompareTextIgnoreCase(a, b) < 0;
-    });
+    std::stable_sort(versions.begin(), versions.end(),
+                     [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
 
     std::string folder;
     if (auto key = registry.OpenLocalMachineKey(std::string(ProductKeyPath) + "\\" + versions.back())) {

@@ -87,7 +87,9 @@ MemoryRegistry::Key& MemoryRegistry::Ensure(const std::string& hive, const std::
     return (*FKeys)[folded];
 }
 
-void MemoryRegistry::AddKey(const KeyPath& key) { Ensure(Hive(key.Root, key.View), key.Path); }
+void MemoryRegistry::AddKey(const KeyPath& key) {
+    Ensure(Hive(key.Root, key.View), key.Path);
+}
 
 void MemoryRegistry::SetValue(const KeyPath& key, const std::string& name, RegType type, const std::string& data) {
     Value v;
@@ -101,8 +103,7 @@ void MemoryRegistry::SetString(const KeyPath& key, const std::string& name, cons
     SetValue(key, name, type, text + '\0');
 }
 
-void MemoryRegistry::SetUnreadableValue(const KeyPath& key, const std::string& name, RegType type,
-                                        std::uint32_t size) {
+void MemoryRegistry::SetUnreadableValue(const KeyPath& key, const std::string& name, RegType type, std::uint32_t size) {
     Value v;
     v.Type = type;
     v.Size = size;

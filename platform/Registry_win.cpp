@@ -11,7 +11,9 @@
 namespace quillane {
 namespace {
 
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 class WindowsRegistryKey : public IRegistryKey {
 public:
@@ -29,8 +31,7 @@ public:
         // keys meanwhile.
         for (DWORD index = 0;;) {
             DWORD length = static_cast<DWORD>(buffer.size());
-            const LONG r =
-                RegEnumKeyExW(FKey.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+            const LONG r = RegEnumKeyExW(FKey.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
             if (r == ERROR_MORE_DATA && buffer.size() < 32768) {
                 buffer.resize(buffer.size() * 2);
                 continue;
@@ -105,7 +106,9 @@ public:
 
 }  // namespace
 
-std::unique_ptr<IRegistry> CreateSystemRegistry() { return std::make_unique<WindowsRegistry>(); }
+std::unique_ptr<IRegistry> CreateSystemRegistry() {
+    return std::make_unique<WindowsRegistry>();
+}
 
 const char* const KernelInitRelativePath = "\\Configuration\\Kernel\\init.m";
 

@@ -68,8 +68,7 @@ Computer | folder ancestor sub | | %1
 )";
 
 // Opens the home folder window from `window` and saves its picture.
-bool SnapFolderWindow(TFrmQuillane& window, const QString& file)
-{
+bool SnapFolderWindow(TFrmQuillane& window, const QString& file) {
     bool saved = false;
     TBrowseDlg& dlg = window.BrowseDlg();
     QTimer::singleShot(0, [&] {
@@ -85,8 +84,7 @@ bool SnapFolderWindow(TFrmQuillane& window, const QString& file)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TQuillaneApplication app(argc, argv);
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: quillane_snapshot <main.png> [<folder.png>]\n");
@@ -105,13 +103,13 @@ int main(int argc, char** argv)
     QDir(root).removeRecursively();
     QDir(root).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
     QFile file(QDir(root).filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write("(*--- This section is added by Quillane ---*)\r\n"
-               "(*\r\n[HomeDirectory]/home/ann/mathematica\r\n[DefineUtils]\r\n*)\r\n"
-               "(* Quillane commands begin *)\r\nOff[General::spell]\r\n<<Graphics`Colors`\r\n"
-               "(* Quillane commands end *)\r\n"
-               "(*--- End of section added by Quillane ---*)\r\n");
+    if (!file.open(QIODevice::WriteOnly)) return 1;
+    file.write(
+        "(*--- This section is added by Quillane ---*)\r\n"
+        "(*\r\n[HomeDirectory]/home/ann/mathematica\r\n[DefineUtils]\r\n*)\r\n"
+        "(* Quillane commands begin *)\r\nOff[General::spell]\r\n<<Graphics`Colors`\r\n"
+        "(* Quillane commands end *)\r\n"
+        "(*--- End of section added by Quillane ---*)\r\n");
     file.close();
 
     InstallFolderRegistry registry({root.toStdString()});

@@ -60,25 +60,21 @@ public:
 class TPaintWatch : public QObject {
 public:
     bool Painted = false;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            Painted = true;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) Painted = true;
         return false;
     }
 };
 
 // Milliseconds from creating the window to the end of its first paint.
-double TimeToFirstPaint(const std::function<std::unique_ptr<QWidget>()>& create)
-{
+double TimeToFirstPaint(const std::function<std::unique_ptr<QWidget>()>& create) {
     QElapsedTimer clock;
     clock.start();
     std::unique_ptr<QWidget> window = create();
     TPaintWatch watch;
     window->installEventFilter(&watch);
     window->show();
-    while (!watch.Painted)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    while (!watch.Painted) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     window.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -86,43 +82,38 @@ double TimeToFirstPaint(const std::function<std::unique_ptr<QWidget>()>& create)
     return ms;
 }
 
-double Median(std::vector<double> values)
-{
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // A fresh process: the parent reads "painted" once the first paint is done.
-double ProcessToFirstPaint(const QString& program, const QStringList& arguments)
-{
+double ProcessToFirstPaint(const QString& program, const QStringList& arguments) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
     clock.start();
     child.start(program, arguments);
     while (child.waitForReadyRead(10000)) {
-        if (child.readAll().contains("painted"))
-            break;
+        if (child.readAll().contains("painted")) break;
     }
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     child.waitForFinished(10000);
-    if (child.exitCode() != 0)
-        std::fprintf(stderr, "child %s failed\n", qUtf8Printable(arguments.value(1)));
+    if (child.exitCode() != 0) std::fprintf(stderr, "child %s failed\n", qUtf8Printable(arguments.value(1)));
     return ms;
 }
 
 // An install root with one version folder, so that the window finds its
 // init.m the way it does on any Linux machine. False if it cannot be written.
-bool MakeInstallRoot(const QString& root)
-{
+bool MakeInstallRoot(const QString& root) {
     QDir(root).mkpath(QStringLiteral("5.0/Configuration/Kernel"));
     QFile file(QDir(root).filePath(QStringLiteral("5.0/Configuration/Kernel/init.m")));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]/home/ann\r\n*)\r\n"
-               "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)\r\n"
-               "(*--- End of section added by Quillane ---*)\r\n");
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(
+        "(*--- This section is added by Quillane ---*)\r\n(*\r\n[HomeDirectory]/home/ann\r\n*)\r\n"
+        "(* Quillane commands begin *)\r\nOff[General::spell]\r\n(* Quillane commands end *)\r\n"
+        "(*--- End of section added by Quillane ---*)\r\n");
     return file.flush();
 }
 
@@ -130,8 +121,7 @@ struct TSeries {
     std::vector<double> Bare, Main;
 };
 
-void PrintSeries(const char* title, const TSeries& series)
-{
+void PrintSeries(const char* title, const TSeries& series) {
     std::printf("%s\n%5s %12s %12s\n", title, "round", "bare ms", "quillane ms");
     for (size_t i = 0; i < series.Bare.size(); ++i)
         std::printf("%5zu %12.3f %12.3f\n", i + 1, series.Bare[i], series.Main[i]);
@@ -144,8 +134,7 @@ void PrintSeries(const char* title, const TSeries& series)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // A child is "--child bare" or "--child quillane <install root>".
     const bool child = argc >= 3 && std::strcmp(argv[1], "--child") == 0;
     const bool mainChild = child && std::strcmp(argv[2], "bare") != 0;
@@ -160,18 +149,15 @@ int main(int argc, char** argv)
     // The program starts the folder browse unit before its window and keeps
     // it for the whole run.
     std::optional<BrowseUnitScope> browseUnit;
-    if (!child || mainChild)
-        browseUnit.emplace();
+    if (!child || mainChild) browseUnit.emplace();
     const int rounds = !child && argc > 1 ? std::max(2, std::atoi(argv[1])) : 15;
 
     // The parent makes the install root, once: a child does no more than the
     // program does before its first paint.
     std::optional<QTemporaryDir> dir;
-    if (!child)
-        dir.emplace();
+    if (!child) dir.emplace();
     const QString root = child ? QString::fromLocal8Bit(argc > 3 ? argv[3] : "") : dir->path();
-    if (!child && !MakeInstallRoot(root))
-        return 1;
+    if (!child && !MakeInstallRoot(root)) return 1;
 
     InstallFolderRegistry registry({root.toStdString()});
     TNoEditor editor;
@@ -197,10 +183,11 @@ int main(int argc, char** argv)
 
     // The fonts installed weigh on both windows' start-up: the more there
     // are, the longer the font configuration takes to load.
-    std::printf("platform: %s, %lld font families, %d rounds, bare and main window alternating; "
-                "round 1 is not in the median\n\n",
-                qUtf8Printable(QGuiApplication::platformName()),
-                static_cast<long long>(QFontDatabase::families().size()), rounds);
+    std::printf(
+        "platform: %s, %lld font families, %d rounds, bare and main window alternating; "
+        "round 1 is not in the median\n\n",
+        qUtf8Printable(QGuiApplication::platformName()), static_cast<long long>(QFontDatabase::families().size()),
+        rounds);
     const QString self = QCoreApplication::applicationFilePath();
     TSeries process, window;
     for (int round = 1; round <= rounds; ++round) {
@@ -208,8 +195,7 @@ int main(int argc, char** argv)
         const bool bareFirst = round % 2;
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == bareFirst)
-                process.Bare.push_back(
-                    ProcessToFirstPaint(self, {QStringLiteral("--child"), QStringLiteral("bare")}));
+                process.Bare.push_back(ProcessToFirstPaint(self, {QStringLiteral("--child"), QStringLiteral("bare")}));
             else
                 process.Main.push_back(
                     ProcessToFirstPaint(self, {QStringLiteral("--child"), QStringLiteral("quillane"), root}));
@@ -223,7 +209,6 @@ int main(int argc, char** argv)
     }
     PrintSeries("process start to first paint", process);
     PrintSeries("window creation to first paint, inside one application", window);
-    if (boxes.Shown)
-        std::printf("warning: %d boxes would have been shown\n", boxes.Shown);
+    if (boxes.Shown) std::printf("warning: %d boxes would have been shown\n", boxes.Shown);
     return 0;
 }

@@ -141,8 +141,12 @@ public:
     TSlowMount(const TSlowMount&) = delete;
     TSlowMount& operator=(const TSlowMount&) = delete;
 
-    bool Ready() const { return FWhyNot.empty(); }
-    const std::string& WhyNot() const { return FWhyNot; }
+    bool Ready() const {
+        return FWhyNot.empty();
+    }
+    const std::string& WhyNot() const {
+        return FWhyNot;
+    }
 
 private:
     static bool Mounted() {
@@ -188,8 +192,7 @@ private:
 
 // The tree on the computer opens /mnt/slow and then its folder "proj".
 int SlowMountFigures(const TSlowMount& mount) {
-    std::printf("slow FUSE mount, look-ups %d ms, listings %d ms\n", TSlowMount::StatDelayMs,
-                TSlowMount::ListDelayMs);
+    std::printf("slow FUSE mount, look-ups %d ms, listings %d ms\n", TSlowMount::StatDelayMs, TSlowMount::ListDelayMs);
     if (!mount.Ready()) {
         std::printf("  not measured: %s\n", mount.WhyNot().c_str());
         return 0;

@@ -113,8 +113,9 @@ int main(int argc, char** argv) {
         shell.push_back(Milliseconds(t2 - t1));
     }
     EndShellUnit();
-    ::nftw(root.c_str(), [](const char* p, const struct stat*, int, FTW*) { return ::remove(p); }, 16,
-           FTW_DEPTH | FTW_PHYS);
+    ::nftw(
+        root.c_str(), [](const char* p, const struct stat*, int, FTW*) { return ::remove(p); }, 16,
+        FTW_DEPTH | FTW_PHYS);
 
     std::sort(bare.begin(), bare.end());
     std::sort(shell.begin(), shell.end());

@@ -58,15 +58,13 @@ PCItemIDList NextIDListItem(PCItemIDList item) {
 std::size_t GetIDListSize(PCItemIDList list) {
     if (list == nullptr) return 0;
     std::size_t size = 0;
-    for (PCItemIDList item = list; ItemSize(item) >= 2; item = NextIDListItem(item))
-        size += ItemSize(item);
+    for (PCItemIDList item = list; ItemSize(item) >= 2; item = NextIDListItem(item)) size += ItemSize(item);
     return size + 2;
 }
 
 std::size_t GetIDListItemCount(PCItemIDList list) {
     std::size_t count = 0;
-    for (PCItemIDList item = list; item != nullptr && ItemSize(item) >= 2; item = NextIDListItem(item))
-        ++count;
+    for (PCItemIDList item = list; item != nullptr && ItemSize(item) >= 2; item = NextIDListItem(item)) ++count;
     return count;
 }
 

@@ -218,8 +218,7 @@ public:
         if (FState->failures.displayName) return ShellFail;
         if (node == nullptr) return ShellInvalidArg;
         if (node->noName) return ShellFail;
-        const std::string& text =
-            (flags & SHGDN_INFOLDER) || node->normalName.empty() ? node->name : node->normalName;
+        const std::string& text = (flags & SHGDN_INFOLDER) || node->normalName.empty() ? node->name : node->normalName;
         std::uint32_t type = FState->nameAnswer;
         // An offset answer can only point at the name inside the item's own
         // bytes: the last item of the list, when its in-folder name is asked.
@@ -278,7 +277,6 @@ MemoryShell::MemoryShell(const std::string& description) : FState(std::make_shar
     s.root.icon = s.root.openIcon = IconDesktop;
     s.special[0] = &s.root;
 }
-
 
 MemoryShell::~MemoryShell() {
     // Calls still held would never answer: no test could release them now.

@@ -23,19 +23,32 @@ void ApplyFlags(MemNode& node, const std::string& flags, int lineNo) {
     std::istringstream in(flags);
     std::string flag;
     while (in >> flag) {
-        if (flag == "folder") node.attributes |= SFGAO_FOLDER;
-        else if (flag == "fs") node.attributes |= SFGAO_FILESYSTEM;
-        else if (flag == "ancestor") node.attributes |= SFGAO_FILESYSANCESTOR;
-        else if (flag == "sub") node.attributes |= SFGAO_HASSUBFOLDER;
-        else if (flag == "nosub") node.noSub = true;
-        else if (flag == "hidden") node.hidden = true;
-        else if (flag == "noattr") node.noAttr = true;
-        else if (flag == "noname") node.noName = true;
-        else if (flag == "nobind") node.noBind = true;
-        else if (flag == "noenum") node.noEnum = true;
-        else if (flag == "noicon") node.noIcon = true;
-        else if (flag == "nopath") node.noPath = true;
-        else throw std::invalid_argument("line " + std::to_string(lineNo) + ": unknown flag " + flag);
+        if (flag == "folder")
+            node.attributes |= SFGAO_FOLDER;
+        else if (flag == "fs")
+            node.attributes |= SFGAO_FILESYSTEM;
+        else if (flag == "ancestor")
+            node.attributes |= SFGAO_FILESYSANCESTOR;
+        else if (flag == "sub")
+            node.attributes |= SFGAO_HASSUBFOLDER;
+        else if (flag == "nosub")
+            node.noSub = true;
+        else if (flag == "hidden")
+            node.hidden = true;
+        else if (flag == "noattr")
+            node.noAttr = true;
+        else if (flag == "noname")
+            node.noName = true;
+        else if (flag == "nobind")
+            node.noBind = true;
+        else if (flag == "noenum")
+            node.noEnum = true;
+        else if (flag == "noicon")
+            node.noIcon = true;
+        else if (flag == "nopath")
+            node.noPath = true;
+        else
+            throw std::invalid_argument("line " + std::to_string(lineNo) + ": unknown flag " + flag);
     }
 }
 

@@ -44,12 +44,12 @@ std::vector<MountEntry> ParseMountTable(const std::string& text) {
 }
 
 bool IsRemoteFileSystemType(const std::string& type) {
-    static const char* const remoteTypes[] = {"nfs",  "nfs4",      "cifs",    "smb3", "smbfs", "ncpfs",  "afs",
-                                              "coda", "ceph",      "glusterfs", "9p", "davfs", "autofs", "fuse",
-                                              "fuseblk", "sshfs", "lustre"};
+    static const char* const remoteTypes[] = {"nfs",    "nfs4", "cifs",    "smb3",      "smbfs", "ncpfs",
+                                              "afs",    "coda", "ceph",    "glusterfs", "9p",    "davfs",
+                                              "autofs", "fuse", "fuseblk", "sshfs",     "lustre"};
     if (StartsWith(type, "fuse.")) return true;
-    return std::find_if(std::begin(remoteTypes), std::end(remoteTypes),
-                        [&](const char* t) { return type == t; }) != std::end(remoteTypes);
+    return std::find_if(std::begin(remoteTypes), std::end(remoteTypes), [&](const char* t) { return type == t; }) !=
+           std::end(remoteTypes);
 }
 
 std::vector<PosixVolume> SelectVolumes(const std::vector<MountEntry>& mounts) {
@@ -57,15 +57,18 @@ std::vector<PosixVolume> SelectVolumes(const std::vector<MountEntry>& mounts) {
     for (const MountEntry& m : mounts) {
         const bool block = StartsWith(m.device, "/dev/") && !StartsWith(m.device, "/dev/loop");
         const bool remote = IsRemoteFileSystemType(m.type);
-        const bool userPlace =
-            StartsWith(m.mountPoint, "/media/") || StartsWith(m.mountPoint, "/run/media/") || StartsWith(m.mountPoint, "/mnt/");
+        const bool userPlace = StartsWith(m.mountPoint, "/media/") || StartsWith(m.mountPoint, "/run/media/") ||
+                               StartsWith(m.mountPoint, "/mnt/");
         if (!(block || remote) || !userPlace) continue;
         std::string point = m.mountPoint;
         while (point.size() > 1 && point.back() == '/') point.pop_back();
-        auto same = std::find_if(volumes.begin(), volumes.end(), [&](const PosixVolume& v) { return v.mountPoint == point; });
+        auto same =
+            std::find_if(volumes.begin(), volumes.end(), [&](const PosixVolume& v) { return v.mountPoint == point; });
         // A network share mounted over its automount point is one volume.
-        if (same == volumes.end()) volumes.push_back(PosixVolume{point, remote});
-        else same->remote = same->remote || remote;
+        if (same == volumes.end())
+            volumes.push_back(PosixVolume{point, remote});
+        else
+            same->remote = same->remote || remote;
     }
     return volumes;
 }

@@ -13,9 +13,7 @@ struct PosixVolume {
     /// A network or FUSE file system, never looked at before it is opened.
     bool remote = false;
 
-    bool operator==(const PosixVolume& other) const {
-        return mountPoint == other.mountPoint && remote == other.remote;
-    }
+    bool operator==(const PosixVolume& other) const { return mountPoint == other.mountPoint && remote == other.remote; }
 };
 
 /// One line of a mount table, unescaped.

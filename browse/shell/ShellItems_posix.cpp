@@ -48,8 +48,7 @@ bool ResolveItems(const Place& from, PCItemIDList list, Place& place) {
             place.path = name;
         } else if (place.type == Place::FileSystem && place.kind != KindFile &&
                    (kind == KindFolder || kind == KindFile)) {
-            if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-                return false;
+            if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) return false;
             place.path = JoinPath(place.path, name);
         } else {
             return false;

@@ -22,8 +22,8 @@ constexpr std::size_t NameOffset = 3;
 // A resolved namespace place.
 struct Place {
     enum Type { Desktop, Computer, FileSystem } type = Desktop;
-    std::string path;       // FileSystem only
-    char kind = 0;          // kind byte of the last item (0 for the desktop)
+    std::string path;  // FileSystem only
+    char kind = 0;     // kind byte of the last item (0 for the desktop)
     bool IsFolder() const { return type != FileSystem || kind != KindFile; }
 };
 

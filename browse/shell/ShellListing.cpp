@@ -42,8 +42,8 @@ private:
 
 // Everything the tree shows of `info.item` inside `folder`; `absolute` is
 // the item's absolute list.
-void Describe(const ShellContext& context, ShellFolder& folder, PCItemIDList absolute, int nameKind,
-              SubItemRule& rule, ShellItemInfo& info) {
+void Describe(const ShellContext& context, ShellFolder& folder, PCItemIDList absolute, int nameKind, SubItemRule& rule,
+              ShellItemInfo& info) {
     PCItemIDList item = info.item.Get();
     std::uint32_t mask = IncludeAttributeMask;
     info.attributesKnown = folder.GetAttributesOf(1, &item, mask) == ShellOk;

@@ -131,8 +131,7 @@ public:
     /// Parses a display name (a UTF-8 path in the platform's syntax) into a
     /// list relative to this folder, owned by the caller. On failure `list`
     /// stays null.
-    virtual HResult ParseDisplayName(WindowHandle owner, const std::string& name,
-                                     PItemIDList& list) = 0;
+    virtual HResult ParseDisplayName(WindowHandle owner, const std::string& name, PItemIDList& list) = 0;
     /// Opens an enumeration of the items that match `flags` (SHCONTF_*).
     virtual HResult EnumObjects(WindowHandle owner, std::uint32_t flags, ShellEnumPtr& result) = 0;
     /// The folder object of `item` (a relative list of one or more items).

@@ -44,11 +44,9 @@ void StartShellUnit(std::shared_ptr<ShellPlatform> platform) {
     }
     if (!platform) platform = CreateSystemShellPlatform();
     ShellAllocatorPtr malloc;
-    if (!platform || platform->GetMalloc(malloc) != ShellOk || !malloc)
-        throw EQuillaneError("SHGetMalloc failed");
+    if (!platform || platform->GetMalloc(malloc) != ShellOk || !malloc) throw EQuillaneError("SHGetMalloc failed");
     ShellFolderPtr desktop;
-    if (platform->GetDesktopFolder(desktop) != ShellOk || !desktop)
-        throw EQuillaneError("SHGetDesktopFolder failed");
+    if (platform->GetDesktopFolder(desktop) != ShellOk || !desktop) throw EQuillaneError("SHGetDesktopFolder failed");
     // Each worker thread is made ready for the platform's shell calls. The
     // threads may outlive the unit; they need not keep the platform.
     auto worker = std::make_shared<ShellWorker>([weak = std::weak_ptr<ShellPlatform>(platform)] {

@@ -49,12 +49,12 @@ enum TSpecialFolder : std::uint8_t {
 constexpr int SpecialFolderCount = 24;
 
 /// Platform ids (CSIDL values) of the special folders, for the NT family.
-constexpr int SpecialFolderIDsNT[SpecialFolderCount] = {
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
+constexpr int SpecialFolderIDsNT[SpecialFolderCount] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                                        16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
 /// Platform ids of the special folders on other platforms: the all-users
 /// folders map to the current user's folders of the same kind.
-constexpr int SpecialFolderIDsOther[SpecialFolderCount] = {
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 20, 21, 11, 2, 7, 16, 26, 27};
+constexpr int SpecialFolderIDsOther[SpecialFolderCount] = {0,  1,  2,  3,  4,  5,  6,  7, 8, 9,  10, 11,
+                                                           16, 17, 18, 19, 20, 21, 11, 2, 7, 16, 26, 27};
 
 /// Platform id of `folder` for the given platform family; -1 for a value
 /// outside the enumeration.
@@ -82,9 +82,7 @@ bool ShellUnitStarted();
 class ShellUnitScope {
 public:
     /// Starts the unit (may throw, as StartShellUnit).
-    explicit ShellUnitScope(std::shared_ptr<ShellPlatform> platform = nullptr) {
-        StartShellUnit(std::move(platform));
-    }
+    explicit ShellUnitScope(std::shared_ptr<ShellPlatform> platform = nullptr) { StartShellUnit(std::move(platform)); }
     /// Ends the unit.
     ~ShellUnitScope() { EndShellUnit(); }
     ShellUnitScope(const ShellUnitScope&) = delete;

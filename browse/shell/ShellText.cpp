@@ -31,8 +31,7 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -69,8 +68,10 @@ std::u16string Utf8ToUtf16(const std::string& text) {
         }
         bool ok = i + len <= n;
         for (std::size_t k = 1; ok && k < len; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (s[i + k] & 0x3F);
+            if ((s[i + k] & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (s[i + k] & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not text.
         if (!ok || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {

@@ -46,9 +46,9 @@ struct ShellWorker::Pool {
     mutable std::condition_variable idle;
     std::deque<Job> queue;
     ThreadSetup setup;
-    std::size_t waiting = 0;   // threads waiting for work
-    std::size_t starting = 0;  // threads started that have not yet looked for work
-    std::size_t returning = 0;  // threads whose work has ended, on their way back
+    std::size_t waiting = 0;     // threads waiting for work
+    std::size_t starting = 0;    // threads started that have not yet looked for work
+    std::size_t returning = 0;   // threads whose work has ended, on their way back
     std::size_t unfinished = 0;  // work queued or running
     std::size_t started = 0;
     bool stopping = false;
@@ -94,8 +94,7 @@ void ShellWorker::Pool::Serve(std::shared_ptr<Pool> pool) {
         job.task->Finish();
         try {
             if (job.ended) job.ended();
-        } catch (...) {
-        }
+        } catch (...) {}
         job.ended = nullptr;
         job.task.reset();
         lock.lock();

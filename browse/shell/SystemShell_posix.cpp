@@ -56,8 +56,7 @@ std::string XdgDesktop(const std::string& home) {
     while (std::getline(in, line)) {
         if (line.compare(0, key.size(), key) != 0) continue;
         std::string value = line.substr(key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
         if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
         return value;
     }
@@ -385,7 +384,8 @@ public:
             bytes = MakeItem(KindHome, FState->Home());
             break;
         case 16:  // desktop directory
-            if (FState->Desktop().empty() || !ItemsOfPath(FState->Desktop(), FState->Volumes(), bytes)) return ShellNotFound;
+            if (FState->Desktop().empty() || !ItemsOfPath(FState->Desktop(), FState->Volumes(), bytes))
+                return ShellNotFound;
             break;
         default:
             return ShellNotFound;
@@ -398,13 +398,20 @@ public:
         Place place;
         if (!ResolveItems(Place(), absolute, place)) return 0;
         const bool open = (flags & SHGFI_OPENICON) != 0;
-        if (place.type == Place::Desktop) iconIndex = IconDesktop;
-        else if (place.type == Place::Computer) iconIndex = IconComputer;
-        else if (place.kind == KindVolume) iconIndex = IconDrive;
-        else if (place.kind == KindHome || place.path == FState->Home()) iconIndex = IconHome;
-        else if (!place.IsFolder()) iconIndex = IconFile;
-        else if (place.path == FState->Desktop()) iconIndex = IconDesktop;
-        else iconIndex = open ? IconFolderOpen : IconFolder;
+        if (place.type == Place::Desktop)
+            iconIndex = IconDesktop;
+        else if (place.type == Place::Computer)
+            iconIndex = IconComputer;
+        else if (place.kind == KindVolume)
+            iconIndex = IconDrive;
+        else if (place.kind == KindHome || place.path == FState->Home())
+            iconIndex = IconHome;
+        else if (!place.IsFolder())
+            iconIndex = IconFile;
+        else if (place.path == FState->Desktop())
+            iconIndex = IconDesktop;
+        else
+            iconIndex = open ? IconFolderOpen : IconFolder;
         return SharedIconListHandle;
     }
 

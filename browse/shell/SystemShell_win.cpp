@@ -99,8 +99,8 @@ public:
         ULONG eaten = 0;
         ULONG attributes = 0;
         LPITEMIDLIST result = nullptr;
-        const HRESULT hr = FFolder.get()->ParseDisplayName(reinterpret_cast<HWND>(owner), nullptr, &wide[0],
-                                                           &eaten, &result, &attributes);
+        const HRESULT hr = FFolder.get()->ParseDisplayName(reinterpret_cast<HWND>(owner), nullptr, &wide[0], &eaten,
+                                                           &result, &attributes);
         list = reinterpret_cast<PItemIDList>(result);
         return hr;
     }
@@ -177,8 +177,7 @@ public:
     ImageListHandle GetFileIconInfo(PCItemIDList absolute, std::uint32_t flags, int& iconIndex) override {
         SHFILEINFOW info;
         std::memset(&info, 0, sizeof info);
-        const DWORD_PTR list =
-            ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info, flags);
+        const DWORD_PTR list = ::SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info, flags);
         if (list == 0) return 0;
         iconIndex = info.iIcon;
         return static_cast<ImageListHandle>(list);

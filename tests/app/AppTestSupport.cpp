@@ -15,91 +15,73 @@
 
 namespace quillane::test {
 
-void AddInstallation(MemoryRegistry& registry, const std::string& version, const std::string& installDir)
-{
+void AddInstallation(MemoryRegistry& registry, const std::string& version, const std::string& installDir) {
     registry.SetString("Software\\Wolfram Research\\Mathematica\\" + version, "InstallDir", installDir);
 }
 
-void TRecordingLauncher::OpenAsText(const std::string& pathUtf8)
-{
+void TRecordingLauncher::OpenAsText(const std::string& pathUtf8) {
     Opened.push_back(pathUtf8);
-    if (Action)
-        Action();
+    if (Action) Action();
 }
 
-TSaveAnswer TScriptedDialogs::AskSaveChanges()
-{
+TSaveAnswer TScriptedDialogs::AskSaveChanges() {
     ++Questions;
-    if (Answers.empty())
-        return TSaveAnswer::Cancel;
+    if (Answers.empty()) return TSaveAnswer::Cancel;
     const TSaveAnswer answer = Answers.front();
     Answers.pop_front();
     return answer;
 }
 
-int TScriptedDialogs::Ask(const TQuestion& question)
-{
+int TScriptedDialogs::Ask(const TQuestion& question) {
     Asked << question.Text;
-    if (Picks.empty())
-        return question.Cancel;
+    if (Picks.empty()) return question.Cancel;
     const QString pick = Picks.front();
     Picks.pop_front();
     const int index = question.Answers.indexOf(pick);
-    if (index < 0)
-        throw std::runtime_error("the question offers no answer " + pick.toStdString());
+    if (index < 0) throw std::runtime_error("the question offers no answer " + pick.toStdString());
     return index;
 }
 
-int TScriptedDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget*)
-{
+int TScriptedDialogs::ChooseAmong(const QList<TInitFileChoice>& choices, QWidget*) {
     Offered = choices;
     return Pick;
 }
 
-bool TScriptedDialogs::ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen)
-{
+bool TScriptedDialogs::ChooseInitFile(const QString& fileName, const QStringList& places, QString& chosen) {
     Presets << fileName;
     Places = places;
-    if (!Choice)
-        return false;
+    if (!Choice) return false;
     chosen = *Choice;
     return true;
 }
 
-TInstallation::TInstallation()
-{
+TInstallation::TInstallation() {
     QDir(FDir.path()).mkpath(QStringLiteral("Configuration/Kernel"));
 }
 
-QString TInstallation::InitFile() const
-{
+QString TInstallation::InitFile() const {
     return QDir::toNativeSeparators(FDir.filePath(QStringLiteral("Configuration/Kernel/init.m")));
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
+void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write test file " + path.toStdString());
 }
 
-QByteArray ReadFile(const QString& path)
-{
+QByteArray ReadFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
     return file.readAll();
 }
 
-std::unique_ptr<QTimer> WhenModalShown(std::function<void(QWidget*)> act)
-{
+std::unique_ptr<QTimer> WhenModalShown(std::function<void(QWidget*)> act) {
     auto timer = std::make_unique<QTimer>();
     timer->setInterval(5);
     QTimer* raw = timer.get();
     QObject::connect(raw, &QTimer::timeout, raw, [raw, act] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
+        if (!modal || !modal->isVisible()) return;
         raw->stop();
         act(modal);
     });
@@ -107,14 +89,12 @@ std::unique_ptr<QTimer> WhenModalShown(std::function<void(QWidget*)> act)
     return timer;
 }
 
-void TypeInto(QWidget* field, const QString& text)
-{
+void TypeInto(QWidget* field, const QString& text) {
     field->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Delete);
     bool ascii = true;
-    for (QChar c : text)
-        ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    for (QChar c : text) ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7F;
     if (ascii) {
         QTest::keyClicks(field, text);
         return;
@@ -124,26 +104,21 @@ void TypeInto(QWidget* field, const QString& text)
     QApplication::sendEvent(field, &commit);
 }
 
-void RunUntilIdle()
-{
+void RunUntilIdle() {
     QEventLoop loop;
     // A short wait makes the loop block once, which is when idle updates run.
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
-TInterfaceLanguage::TInterfaceLanguage(QLocale::Language language) : FTranslator(OwnTranslator(language))
-{
+TInterfaceLanguage::TInterfaceLanguage(QLocale::Language language) : FTranslator(OwnTranslator(language)) {
     if (language != QLocale::Japanese && !FTranslator)
         throw std::runtime_error("no translation into " + QLocale::languageToString(language).toStdString());
-    if (FTranslator)
-        QCoreApplication::installTranslator(FTranslator.get());
+    if (FTranslator) QCoreApplication::installTranslator(FTranslator.get());
 }
 
-TInterfaceLanguage::~TInterfaceLanguage()
-{
-    if (FTranslator)
-        QCoreApplication::removeTranslator(FTranslator.get());
+TInterfaceLanguage::~TInterfaceLanguage() {
+    if (FTranslator) QCoreApplication::removeTranslator(FTranslator.get());
 }
 
 }  // namespace quillane::test

@@ -27,12 +27,10 @@ class QWidget;
 /// Shows QStrings readably in GoogleTest's failure messages. Every test file
 /// that compares QStrings must include this header: the printer GoogleTest
 /// instantiates is shared by the whole program.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
+inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
-inline void PrintTo(const QStringList& list, std::ostream* out)
-{
+inline void PrintTo(const QStringList& list, std::ostream* out) {
     *out << '{';
     for (const QString& text : list) {
         PrintTo(text, out);
@@ -42,8 +40,7 @@ inline void PrintTo(const QStringList& list, std::ostream* out)
 }
 
 /// Names the interface's language in the names of parameterised tests.
-inline void PrintTo(QLocale::Language language, std::ostream* out)
-{
+inline void PrintTo(QLocale::Language language, std::ostream* out) {
     *out << QLocale::languageToString(language).toStdString();
 }
 
@@ -74,14 +71,14 @@ public:
     QStringList ReadFailures;
     QStringList Reports;
     int Questions = 0;
-    std::deque<TSaveAnswer> Answers;   ///< answers, in order; Cancel when empty
-    QStringList Asked;                 ///< texts of the other questions
-    std::deque<QString> Picks;         ///< their answers' captions, in order; the cancel answer when empty
-    QStringList Presets;               ///< file names the file dialog was preset with
-    QStringList Places;                ///< its sidebar, the last time
-    QList<TInitFileChoice> Offered;    ///< the chooser's entries, the last time
-    int Pick = -1;                     ///< the entry the chooser answers
-    std::optional<QString> Choice;     ///< the file chosen, or cancel
+    std::deque<TSaveAnswer> Answers;  ///< answers, in order; Cancel when empty
+    QStringList Asked;                ///< texts of the other questions
+    std::deque<QString> Picks;        ///< their answers' captions, in order; the cancel answer when empty
+    QStringList Presets;              ///< file names the file dialog was preset with
+    QStringList Places;               ///< its sidebar, the last time
+    QList<TInitFileChoice> Offered;   ///< the chooser's entries, the last time
+    int Pick = -1;                    ///< the entry the chooser answers
+    std::optional<QString> Choice;    ///< the file chosen, or cancel
 };
 
 /// A temporary folder laid out as an installation with its init.m.
@@ -134,8 +131,7 @@ class TLanguageParam : public ::testing::WithParamInterface<QLocale::Language> {
 public:
     bool English() const { return GetParam() == QLocale::English; }
     /// The test names' language part.
-    static std::string Name(const ::testing::TestParamInfo<QLocale::Language>& info)
-    {
+    static std::string Name(const ::testing::TestParamInfo<QLocale::Language>& info) {
         return QLocale::languageToString(info.param).toStdString();
     }
 

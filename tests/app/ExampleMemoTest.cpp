@@ -14,11 +14,11 @@ namespace {
 
 // The memo's look must survive the design's text arriving after it is made,
 // and every line of a text, first or replacing another, is 12 pixels high.
-TEST(ExampleMemoTest, TextKeepsTheLookAndGetsTwelvePixelLines)
-{
-    const QString design = QStringLiteral("MoveToNotebookDirectory[] 関数は\n"
-                                          "最後にﾉｰﾄﾌﾞｯｸﾌｧｲﾙを保存したﾃﾞｨﾚｸﾄﾘを\n"
-                                          "ｶﾚﾝﾄﾃﾞｨﾚｸﾄﾘにします。");
+TEST(ExampleMemoTest, TextKeepsTheLookAndGetsTwelvePixelLines) {
+    const QString design = QStringLiteral(
+        "MoveToNotebookDirectory[] 関数は\n"
+        "最後にﾉｰﾄﾌﾞｯｸﾌｧｲﾙを保存したﾃﾞｨﾚｸﾄﾘを\n"
+        "ｶﾚﾝﾄﾃﾞｨﾚｸﾄﾘにします。");
     struct Case {
         QString First, Then;
         int Blocks;

@@ -8,8 +8,7 @@
 
 using namespace quillane;
 
-TEST(InterfaceLanguage, EnglishOnlyWhereTheLocalesLanguageIsEnglish)
-{
+TEST(InterfaceLanguage, EnglishOnlyWhereTheLocalesLanguageIsEnglish) {
     const struct {
         QLocale Locale;
         QLocale::Language Expected;
@@ -21,12 +20,10 @@ TEST(InterfaceLanguage, EnglishOnlyWhereTheLocalesLanguageIsEnglish)
         {QLocale(QStringLiteral("en_GB")), QLocale::English},
         {QLocale(QStringLiteral("de_DE")), QLocale::Japanese},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(InterfaceLanguage(c.Locale), c.Expected) << c.Locale.name().toStdString();
+    for (const auto& c : cases) EXPECT_EQ(InterfaceLanguage(c.Locale), c.Expected) << c.Locale.name().toStdString();
 }
 
-TEST(InterfaceLanguage, OnlyEnglishHasATranslator)
-{
+TEST(InterfaceLanguage, OnlyEnglishHasATranslator) {
     EXPECT_EQ(OwnTranslator(QLocale::Japanese), nullptr);
     EXPECT_EQ(OwnTranslator(QLocale::German), nullptr);
     const std::unique_ptr<QTranslator> english = OwnTranslator(QLocale::English);

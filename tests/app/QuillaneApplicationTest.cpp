@@ -24,18 +24,15 @@ namespace {
 
 class TThrowingObject : public QObject {
 public:
-    bool event(QEvent* event) override
-    {
-        if (event->type() == QEvent::User)
-            throw std::runtime_error("escaped a handler");
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User) throw std::runtime_error("escaped a handler");
         return QObject::event(event);
     }
 };
 
 }  // namespace
 
-TEST(TQuillaneApplication, ReportsAnExceptionThatEscapesEveryHandler)
-{
+TEST(TQuillaneApplication, ReportsAnExceptionThatEscapesEveryHandler) {
     auto* app = qobject_cast<TQuillaneApplication*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     QStringList reports;
@@ -50,8 +47,7 @@ TEST(TQuillaneApplication, ReportsAnExceptionThatEscapesEveryHandler)
 }
 
 // The guard is the application's, so it holds in every window and box.
-TEST(TQuillaneApplication, AltLetterNeverBecomesTextWhileAcceleratorsStillWork)
-{
+TEST(TQuillaneApplication, AltLetterNeverBecomesTextWhileAcceleratorsStillWork) {
     struct Case {
         Qt::KeyboardModifiers Modifiers;
         bool Inserted;
@@ -73,14 +69,16 @@ TEST(TQuillaneApplication, AltLetterNeverBecomesTextWhileAcceleratorsStillWork)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.Modifiers));
-        for (QWidget* field : {static_cast<QWidget*>(line), static_cast<QWidget*>(memo),
-                               static_cast<QWidget*>(combo->lineEdit())}) {
+        for (QWidget* field :
+             {static_cast<QWidget*>(line), static_cast<QWidget*>(memo), static_cast<QWidget*>(combo->lineEdit())}) {
             line->clear();
             memo->clear();
             combo->clearEditText();
             field->setFocus();
             QTest::keyClick(field, Qt::Key_Q, c.Modifiers);
-            const QString text = field == line ? line->text() : field == memo ? memo->toPlainText() : combo->currentText();
+            const QString text = field == line   ? line->text()
+                                 : field == memo ? memo->toPlainText()
+                                                 : combo->currentText();
             EXPECT_EQ(!text.isEmpty(), c.Inserted) << text.toStdString();
         }
     }
@@ -90,8 +88,7 @@ TEST(TQuillaneApplication, AltLetterNeverBecomesTextWhileAcceleratorsStillWork)
     EXPECT_TRUE(line->text().isEmpty());
 }
 
-TEST(TQuillaneApplication, QtsOwnTextsAndTheProgramsFollowTheLocale)
-{
+TEST(TQuillaneApplication, QtsOwnTextsAndTheProgramsFollowTheLocale) {
     auto* app = qobject_cast<TQuillaneApplication*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");

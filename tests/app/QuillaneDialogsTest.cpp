@@ -31,27 +31,23 @@ struct TBoxSeen {
     QString Default;
 };
 
-TBoxSeen Inspect(QMessageBox* box)
-{
+TBoxSeen Inspect(QMessageBox* box) {
     TBoxSeen seen;
     seen.Title = box->windowTitle();
     seen.Text = box->text();
     seen.Icon = box->icon();
     QList<QAbstractButton*> buttons = box->buttons();
-    std::sort(buttons.begin(), buttons.end(),
-              [](QAbstractButton* a, QAbstractButton* b) { return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x(); });
-    for (QAbstractButton* button : buttons)
-        seen.Buttons << button->text();
-    if (box->defaultButton())
-        seen.Default = box->defaultButton()->text();
+    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+    });
+    for (QAbstractButton* button : buttons) seen.Buttons << button->text();
+    if (box->defaultButton()) seen.Default = box->defaultButton()->text();
     return seen;
 }
 
-QAbstractButton* ButtonWithText(QMessageBox* box, const QString& text)
-{
+QAbstractButton* ButtonWithText(QMessageBox* box, const QString& text) {
     for (QAbstractButton* button : box->buttons())
-        if (button->text() == text)
-            return button;
+        if (button->text() == text) return button;
     return nullptr;
 }
 
@@ -61,8 +57,7 @@ class TQtDialogsLanguageTest : public ::testing::Test, public TLanguageParam {};
 INSTANTIATE_TEST_SUITE_P(Languages, TQtDialogsLanguageTest, ::testing::ValuesIn(InterfaceLanguages),
                          TLanguageParam::Name);
 
-TEST_P(TQtDialogsLanguageTest, ErrorBoxesShowTitleIconTextAndOneOkButton)
-{
+TEST_P(TQtDialogsLanguageTest, ErrorBoxesShowTitleIconTextAndOneOkButton) {
     struct Case {
         const char* Name;
         std::function<void(TQtDialogs&)> Show;
@@ -86,8 +81,7 @@ TEST_P(TQtDialogsLanguageTest, ErrorBoxesShowTitleIconTextAndOneOkButton)
         bool answered = false;
         auto driver = WhenModalShown([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box)
-                return modal->close(), void();
+            if (!box) return modal->close(), void();
             seen = Inspect(box);
             answered = true;
             QTest::keyClick(box, c.Key);
@@ -102,8 +96,7 @@ TEST_P(TQtDialogsLanguageTest, ErrorBoxesShowTitleIconTextAndOneOkButton)
     }
 }
 
-TEST_P(TQtDialogsLanguageTest, SaveQuestionOffersYesNoCancelWithYesAsDefault)
-{
+TEST_P(TQtDialogsLanguageTest, SaveQuestionOffersYesNoCancelWithYesAsDefault) {
     const QStringList answers =
         English() ? QStringList{QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("Cancel")}
                   : QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")};
@@ -126,8 +119,7 @@ TEST_P(TQtDialogsLanguageTest, SaveQuestionOffersYesNoCancelWithYesAsDefault)
         TBoxSeen seen;
         auto driver = WhenModalShown([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box)
-                return modal->close(), void();
+            if (!box) return modal->close(), void();
             seen = Inspect(box);
             c.Answer(box);
         });
@@ -141,8 +133,7 @@ TEST_P(TQtDialogsLanguageTest, SaveQuestionOffersYesNoCancelWithYesAsDefault)
     }
 }
 
-TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
-{
+TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile) {
     TInstallation install;
     WriteFile(install.InitFile(), "Print[1]\r\n");
     const QString missing = install.File(QStringLiteral("not-there.m"));
@@ -174,16 +165,12 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
         bool resizable = false;
         auto driver = WhenModalShown([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (!dialog)
-                return modal->close(), void();
+            if (!dialog) return modal->close(), void();
             auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-            for (int i = 0; types && i < types->count(); ++i)
-                filters << types->itemText(i);
-            if (types)
-                selectedFilter = types->currentText();
+            for (int i = 0; types && i < types->count(); ++i) filters << types->itemText(i);
+            if (types) selectedFilter = types->currentText();
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (name)
-                presetName = name->text();
+            if (name) presetName = name->text();
             resizable = dialog->isSizeGripEnabled() && dialog->minimumSize() != dialog->maximumSize();
             sidebar = dialog->sidebarUrls();
             showsHidden = dialog->filter() & QDir::Hidden;
@@ -197,8 +184,7 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
             auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
             QTRY_VERIFY(list && list->selectionModel()->hasSelection());
             dialog->activateWindow();
-            if (!QTest::qWaitForWindowActive(dialog))
-                ADD_FAILURE() << "the file dialog did not become active";
+            if (!QTest::qWaitForWindowActive(dialog)) ADD_FAILURE() << "the file dialog did not become active";
             name->setFocus(Qt::MouseFocusReason);
             name->setText(c.Typed);
             QTest::keyClick(name, Qt::Key_Return);
@@ -209,8 +195,9 @@ TEST(TQtDialogs, FileDialogOffersTheThreeFiltersAndAcceptsAMissingFile)
         EXPECT_TRUE(showsHidden);
         EXPECT_EQ(folder, QFileInfo(install.InitFile()).absolutePath());
         EXPECT_EQ(chosen, c.Chosen);
-        EXPECT_EQ(filters, (QStringList{QStringLiteral("Mathematica Initialization File(init.m)"),
-                                        QStringLiteral("Mathematica Packages(*.m)"), QStringLiteral("All Files(*.*)")}));
+        EXPECT_EQ(filters,
+                  (QStringList{QStringLiteral("Mathematica Initialization File(init.m)"),
+                               QStringLiteral("Mathematica Packages(*.m)"), QStringLiteral("All Files(*.*)")}));
         EXPECT_EQ(selectedFilter, QStringLiteral("Mathematica Initialization File(init.m)"));
         EXPECT_EQ(presetName, QStringLiteral("init.m"));
         EXPECT_TRUE(resizable);

@@ -52,15 +52,17 @@ const QString NoSuchFile = QString::fromStdString(FileErrorText(ENOENT));
 const QString ReadFailed = QStringLiteral("ファイルの読込みに失敗しました: ") + NoSuchFile;
 
 // A managed section as the program writes it, with the user's lines around it.
-QByteArray InitFileWith(const QByteArray& header, const QByteArray& commands = QByteArray())
-{
-    QByteArray text = "(* user line above *)\r\n"
-                      "(*--- This section is added by Quillane ---*)\r\n"
-                      "(*\r\n" + header + "*)\r\n";
+QByteArray InitFileWith(const QByteArray& header, const QByteArray& commands = QByteArray()) {
+    QByteArray text =
+        "(* user line above *)\r\n"
+        "(*--- This section is added by Quillane ---*)\r\n"
+        "(*\r\n" +
+        header + "*)\r\n";
     if (!commands.isNull())
         text += "(* Quillane commands begin *)\r\n" + commands + "(* Quillane commands end *)\r\n\r\n";
-    text += "(*--- End of section added by Quillane ---*)\r\n"
-            "Print[\"user line below\"]\r\n";
+    text +=
+        "(*--- End of section added by Quillane ---*)\r\n"
+        "Print[\"user line below\"]\r\n";
     return text;
 }
 
@@ -71,13 +73,12 @@ public:
     TRecordingLauncher Launcher;
     TScriptedDialogs Dialogs;
     unsigned CodePage = CpUtf8;
-    QString Named;                    // the file on the command line
-    KernelEnvironment Environment;    // no per-user folder unless a test gives one
+    QString Named;                  // the file on the command line
+    KernelEnvironment Environment;  // no per-user folder unless a test gives one
     std::function<InitFileAccess(const std::string&)> Probe = ProbeInitFile;
     std::unique_ptr<TFrmQuillane> Window;
 
-    void TearDown() override
-    {
+    void TearDown() override {
         Window.reset();
         // Nothing a test scripted may be left unanswered or unseen.
         EXPECT_TRUE(Dialogs.Answers.empty());
@@ -85,33 +86,28 @@ public:
     }
 
     // Start-up with init.m holding `contents` in the newest installation.
-    void StartWith(const QByteArray& contents)
-    {
+    void StartWith(const QByteArray& contents) {
         WriteFile(Install.InitFile(), contents);
         AddInstallation(Registry, "4.1", "/nowhere/older");
         AddInstallation(Registry, "5.0", Install.Dir().toStdString());
         Create();
     }
 
-    void Create()
-    {
+    void Create() {
         Window = std::make_unique<TFrmQuillane>(
             TQuillaneServices{Registry, Launcher, Dialogs, CodePage, Named, Environment, Probe});
     }
 
-    void ShowActive()
-    {
+    void ShowActive() {
         Window->ShowCentred();
         Window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
     }
 
     template <class T>
-    T* Get(const char* name)
-    {
+    T* Get(const char* name) {
         T* widget = Window->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            ADD_FAILURE() << "no control " << name;
+        if (!widget) ADD_FAILURE() << "no control " << name;
         return widget;
     }
 
@@ -134,8 +130,7 @@ class FrmQuillaneLanguageTest : public FrmQuillaneTest, public TLanguageParam {}
 INSTANTIATE_TEST_SUITE_P(Languages, FrmQuillaneLanguageTest, ::testing::ValuesIn(InterfaceLanguages),
                          TLanguageParam::Name);
 
-TEST_F(FrmQuillaneTest, StartUpWithoutAnyFileShowsNoReadFailure)
-{
+TEST_F(FrmQuillaneTest, StartUpWithoutAnyFileShowsNoReadFailure) {
     Create();
     EXPECT_EQ(EdtFileName()->text(), QString());
     EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
@@ -148,8 +143,7 @@ TEST_F(FrmQuillaneTest, StartUpWithoutAnyFileShowsNoReadFailure)
     EXPECT_FALSE(BtnSave()->isEnabled());
 }
 
-TEST_F(FrmQuillaneTest, StartUpShowsTheSectionOfTheNewestInstallation)
-{
+TEST_F(FrmQuillaneTest, StartUpShowsTheSectionOfTheNewestInstallation) {
     StartWith(InitFileWith("[HomeDirectory]/home/ann/math\r\n[DefineUtils]\r\n", "A\r\n\r\nB\r\n"));
     EXPECT_EQ(EdtFileName()->text(), Install.InitFile());
     EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
@@ -161,15 +155,13 @@ TEST_F(FrmQuillaneTest, StartUpShowsTheSectionOfTheNewestInstallation)
     EXPECT_FALSE(Window->ActSave()->isEnabled());
 }
 
-TEST_F(FrmQuillaneTest, StartUpPutsNotSetIntoAnEmptyHomeDirectory)
-{
+TEST_F(FrmQuillaneTest, StartUpPutsNotSetIntoAnEmptyHomeDirectory) {
     StartWith(InitFileWith("[HomeDirectory]\r\n"));
     EXPECT_EQ(EdtHome()->text(), NotSet);
     EXPECT_FALSE(Window->Changed());
 }
 
-TEST_F(FrmQuillaneTest, RegistryErrorIsReportedAndTheWindowStillOpens)
-{
+TEST_F(FrmQuillaneTest, RegistryErrorIsReportedAndTheWindowStillOpens) {
     Registry.SetValue("Software\\Wolfram Research\\Mathematica\\5.0", "InstallDir", RegType::DWord,
                       std::string("\x01\0\0\0", 4));
     Create();
@@ -182,8 +174,7 @@ TEST_F(FrmQuillaneTest, RegistryErrorIsReportedAndTheWindowStillOpens)
     EXPECT_FALSE(Window->Changed());
 }
 
-TEST_F(FrmQuillaneTest, UnsavedChangesAreWhatDiffersFromTheLoadedFile)
-{
+TEST_F(FrmQuillaneTest, UnsavedChangesAreWhatDiffersFromTheLoadedFile) {
     struct Case {
         const char* Name;
         std::function<void(FrmQuillaneTest&)> Act;
@@ -195,18 +186,31 @@ TEST_F(FrmQuillaneTest, UnsavedChangesAreWhatDiffersFromTheLoadedFile)
     const QString commands = QStringLiteral("A\n");
     const std::vector<Case> cases = {
         {"typing in the home field and leaving it",
-         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); t.LeaveField(); }, true,
-         QStringLiteral("/x"), commands},
+         [](FrmQuillaneTest& t) {
+             t.TypeInto(t.EdtHome(), QStringLiteral("/x"));
+             t.LeaveField();
+         },
+         true, QStringLiteral("/x"), commands},
         {"clearing the home field and leaving it",
-         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QString()); t.LeaveField(); }, true, NotSet, commands},
-        {"still typing in the home field",
-         [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); }, true, QStringLiteral("/x"),
-         commands},
-        {"typing the loaded text again", [&](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), home); t.LeaveField(); },
+         [](FrmQuillaneTest& t) {
+             t.TypeInto(t.EdtHome(), QString());
+             t.LeaveField();
+         },
+         true, NotSet, commands},
+        {"still typing in the home field", [](FrmQuillaneTest& t) { t.TypeInto(t.EdtHome(), QStringLiteral("/x")); },
+         true, QStringLiteral("/x"), commands},
+        {"typing the loaded text again",
+         [&](FrmQuillaneTest& t) {
+             t.TypeInto(t.EdtHome(), home);
+             t.LeaveField();
+         },
          false, home, commands},
         {"passing through the home field without typing",
-         [](FrmQuillaneTest& t) { t.EdtHome()->setFocus(Qt::TabFocusReason); t.LeaveField(); }, false, home,
-         commands},
+         [](FrmQuillaneTest& t) {
+             t.EdtHome()->setFocus(Qt::TabFocusReason);
+             t.LeaveField();
+         },
+         false, home, commands},
         {"typing in the home field, then focus to another window",
          [](FrmQuillaneTest& t) {
              t.TypeInto(t.EdtHome(), QStringLiteral("/x"));
@@ -220,9 +224,13 @@ TEST_F(FrmQuillaneTest, UnsavedChangesAreWhatDiffersFromTheLoadedFile)
          [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QStringLiteral("Off[x]")); }, true, home,
          QStringLiteral("Off[x]")},
         {"clearing the commands field and leaving it",
-         [](FrmQuillaneTest& t) { t.TypeInto(t.MemCommands(), QString()); t.LeaveField(); }, true, home, NotSet},
-        {"clicking the check box",
-         [](FrmQuillaneTest& t) { QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton); }, true, home, commands},
+         [](FrmQuillaneTest& t) {
+             t.TypeInto(t.MemCommands(), QString());
+             t.LeaveField();
+         },
+         true, home, NotSet},
+        {"clicking the check box", [](FrmQuillaneTest& t) { QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton); },
+         true, home, commands},
         {"clicking the check box twice",
          [](FrmQuillaneTest& t) {
              QTest::mouseClick(t.ChkDefineUtils(), Qt::LeftButton);
@@ -248,8 +256,7 @@ TEST_F(FrmQuillaneTest, UnsavedChangesAreWhatDiffersFromTheLoadedFile)
 
 // Typing into a field that shows the not-set text replaces it, however the
 // field got the focus and wherever the caret stands.
-TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
-{
+TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText) {
     struct Case {
         const char* Name;
         const char* Field;
@@ -265,7 +272,10 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
     auto tab = [](QWidget* f) { f->setFocus(Qt::TabFocusReason); };
     auto ends = [](QWidget* f) { QTest::keyClick(f, Qt::Key_End); };
     auto then = [](std::function<void(QWidget*)> a, std::function<void(QWidget*)> b) {
-        return [a, b](QWidget* f) { a(f); b(f); };
+        return [a, b](QWidget* f) {
+            a(f);
+            b(f);
+        };
     };
     auto paste = [](const char* text) {
         return [text](QWidget* f) {
@@ -284,9 +294,8 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
         {"home, at start-up", "EdtHome", [](QWidget*) {}, keys("/home/me"), QStringLiteral("/home/me")},
         {"home, clicked before the text", "EdtHome", click, keys("/a"), QStringLiteral("/a")},
         {"home, Tab, caret moved to the end", "EdtHome", then(tab, ends), keys("/b"), QStringLiteral("/b")},
-        {"home, accelerator", "EdtHome",
-         [](QWidget* f) { QTest::keyClick(f->window(), Qt::Key_H, Qt::AltModifier); }, keys("/c"),
-         QStringLiteral("/c")},
+        {"home, accelerator", "EdtHome", [](QWidget* f) { QTest::keyClick(f->window(), Qt::Key_H, Qt::AltModifier); },
+         keys("/c"), QStringLiteral("/c")},
         {"home, pasted at the end", "EdtHome", then(click, ends), paste("/pasted"), QStringLiteral("/pasted")},
         {"home, input method", "EdtHome", then(click, ends), commit("/表"), QStringLiteral("/表")},
         {"home, Backspace at the end", "EdtHome", then(tab, ends),
@@ -295,10 +304,12 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
          [](QWidget* f) { QTest::keyClick(f->window(), Qt::Key_E, Qt::AltModifier); }, keys("Off[x]"),
          QStringLiteral("Off[x]")},
         {"commands, clicked before the text", "MemCommands", click, keys("Off[y]"), QStringLiteral("Off[y]")},
-        {"commands, Return at the end", "MemCommands", then(tab, [](QWidget* f) {
-             QTest::keyClick(f, Qt::Key_End, Qt::ControlModifier);
-         }),
-         [](QWidget* f) { QTest::keyClick(f, Qt::Key_Return); QTest::keyClicks(f, QStringLiteral("Get[z]")); },
+        {"commands, Return at the end", "MemCommands",
+         then(tab, [](QWidget* f) { QTest::keyClick(f, Qt::Key_End, Qt::ControlModifier); }),
+         [](QWidget* f) {
+             QTest::keyClick(f, Qt::Key_Return);
+             QTest::keyClicks(f, QStringLiteral("Get[z]"));
+         },
          QStringLiteral("\nGet[z]")},
         {"commands, pasted", "MemCommands", then(click, ends), paste("P[1]"), QStringLiteral("P[1]")},
         {"commands, input method", "MemCommands", then(click, ends), commit("表[]"), QStringLiteral("表[]")},
@@ -320,8 +331,7 @@ TEST_F(FrmQuillaneTest, TypingReplacesTheNotSetText)
     }
 }
 
-TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
-{
+TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag) {
     // The file does not depend on the interface's language: the not-set text
     // and everything the section holds are the same.
     std::map<QLocale::Language, QByteArray> saved;
@@ -338,9 +348,11 @@ TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
         EXPECT_TRUE(Dialogs.Reports.isEmpty());
         EXPECT_FALSE(Window->Changed());
         const QByteArray written = ReadFile(Install.InitFile());
-        EXPECT_TRUE(written.startsWith("Print[1]\r\n(*--- This section is added by Quillane ---*)\r\n")) << written.constData();
+        EXPECT_TRUE(written.startsWith("Print[1]\r\n(*--- This section is added by Quillane ---*)\r\n"))
+            << written.constData();
         EXPECT_TRUE(written.contains("[HomeDirectory]/home/ann\r\n"));
-        EXPECT_TRUE(written.contains("(* Quillane commands begin *)\r\nOff[General::spell]\r\n\r\n(* Quillane commands end *)"));
+        EXPECT_TRUE(written.contains(
+            "(* Quillane commands begin *)\r\nOff[General::spell]\r\n\r\n(* Quillane commands end *)"));
         EXPECT_FALSE(written.contains("[DefineUtils]"));
         // Again with the helper function and without a home directory.
         ChkDefineUtils()->click();
@@ -354,8 +366,7 @@ TEST_F(FrmQuillaneTest, SaveWritesTheFieldsAndClearsTheFlag)
     EXPECT_EQ(saved[QLocale::English], saved[QLocale::Japanese]);
 }
 
-TEST_F(FrmQuillaneTest, CommandsKeepTheirCharactersAndLineBreaks)
-{
+TEST_F(FrmQuillaneTest, CommandsKeepTheirCharactersAndLineBreaks) {
     // A no-break space and a tab must reach the file as typed; lines are
     // separated by CR LF there.
     const QByteArray commands = "x\xC2\xA0=\t1\r\n\r\ny\r\n";
@@ -369,8 +380,7 @@ TEST_F(FrmQuillaneTest, CommandsKeepTheirCharactersAndLineBreaks)
 }
 
 // The engine's message comes in the interface's language too.
-TEST_P(FrmQuillaneLanguageTest, FailedSaveIsReportedAndKeepsTheFlag)
-{
+TEST_P(FrmQuillaneLanguageTest, FailedSaveIsReportedAndKeepsTheFlag) {
     StartWith(InitFileWith(""));
     ShowActive();
     ChkDefineUtils()->click();
@@ -379,15 +389,15 @@ TEST_P(FrmQuillaneLanguageTest, FailedSaveIsReportedAndKeepsTheFlag)
     EdtFileName()->setText(missing);
     RunUntilIdle();
     Window->ActSave()->trigger();
-    const QString report = English() ? QStringLiteral("Cannot open the file %1: %2.") : QStringLiteral("ファイル %1 は開けません: %2.");
+    const QString report =
+        English() ? QStringLiteral("Cannot open the file %1: %2.") : QStringLiteral("ファイル %1 は開けません: %2.");
     EXPECT_EQ(Dialogs.Reports, QStringList{report.arg(missing, NoSuchFile)});
     EXPECT_TRUE(Window->Changed());
     RunUntilIdle();
     EXPECT_TRUE(BtnSave()->isEnabled());
 }
 
-TEST_F(FrmQuillaneTest, CommandsHoldingTheNotSetTextAmongOthersAskBeforeSaving)
-{
+TEST_F(FrmQuillaneTest, CommandsHoldingTheNotSetTextAmongOthersAskBeforeSaving) {
     struct Case {
         const char* Answer;
         QByteArray Written;  // the commands block; empty: none
@@ -409,11 +419,11 @@ TEST_F(FrmQuillaneTest, CommandsHoldingTheNotSetTextAmongOthersAskBeforeSaving)
         Dialogs.Picks.push_back(QString::fromUtf8(c.Answer));
         Window->ActSave()->trigger();
         ASSERT_EQ(Dialogs.Asked.size(), 1);
-        EXPECT_TRUE(Dialogs.Asked.front().startsWith(QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞに \"(未設定)\" が含まれています。")));
+        EXPECT_TRUE(Dialogs.Asked.front().startsWith(
+            QStringLiteral("起動時に実行したいｺﾏﾝﾄﾞに \"(未設定)\" が含まれています。")));
         const QByteArray written = ReadFile(Install.InitFile());
         EXPECT_EQ(written.contains("(* Quillane commands begin *)\r\nA\r\n"), !c.Saved);
-        if (!c.Written.isEmpty())
-            EXPECT_TRUE(written.contains(c.Written)) << written.constData();
+        if (!c.Written.isEmpty()) EXPECT_TRUE(written.contains(c.Written)) << written.constData();
         EXPECT_EQ(Window->Changed(), !c.Saved);
         Window.reset();
     }
@@ -430,8 +440,7 @@ TEST_F(FrmQuillaneTest, CommandsHoldingTheNotSetTextAmongOthersAskBeforeSaving)
 
 // The file is changed by another program after it was loaded, for instance
 // in the editor that 設定ﾌｧｲﾙを開く starts.
-TEST_F(FrmQuillaneTest, ChangesOnDiskReloadOrAskBeforeTheyAreOverwritten)
-{
+TEST_F(FrmQuillaneTest, ChangesOnDiskReloadOrAskBeforeTheyAreOverwritten) {
     const QByteArray outside = InitFileWith("[HomeDirectory]/from/editor\r\n", "Edited[]\r\n");
     struct Case {
         const char* Name;
@@ -488,8 +497,7 @@ TEST_F(FrmQuillaneTest, ChangesOnDiskReloadOrAskBeforeTheyAreOverwritten)
     }
 }
 
-TEST_F(FrmQuillaneTest, CharacterOutsideTheCodePageFailsTheSaveAndWritesNothing)
-{
+TEST_F(FrmQuillaneTest, CharacterOutsideTheCodePageFailsTheSaveAndWritesNothing) {
     struct Case {
         const char* Field;
         QString Home;
@@ -524,8 +532,7 @@ TEST_F(FrmQuillaneTest, CharacterOutsideTheCodePageFailsTheSaveAndWritesNothing)
     }
 }
 
-TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
-{
+TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer) {
     struct Case {
         const char* Name;
         bool Change;
@@ -549,12 +556,9 @@ TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
         const QByteArray before = InitFileWith("");
         StartWith(before);
         ShowActive();
-        if (c.Change)
-            ChkDefineUtils()->click();
-        if (c.Answer)
-            Dialogs.Answers.push_back(*c.Answer);
-        if (c.FileMissing)
-            QFile::remove(Install.InitFile());
+        if (c.Change) ChkDefineUtils()->click();
+        if (c.Answer) Dialogs.Answers.push_back(*c.Answer);
+        if (c.FileMissing) QFile::remove(Install.InitFile());
         QTest::mouseClick(Get<QPushButton>("BtnExit"), Qt::LeftButton);
         EXPECT_EQ(Dialogs.Questions, c.Answer ? 1 : 0);
         EXPECT_EQ(Window->isVisible(), !c.Closed);
@@ -564,17 +568,17 @@ TEST_F(FrmQuillaneTest, ExitAsksOnlyWithUnsavedChangesAndFollowsTheAnswer)
         EXPECT_EQ(Dialogs.Reports.size(), c.Reported ? 1 : 0);
         if (c.Reported) {
             // Why, and the way out without saving.
-            EXPECT_EQ(Dialogs.Reports.front(), QStringLiteral("ファイル %1 は開けません: %2.\n\n"
-                                                              "保存せずに終了するには、もう一度終了して「いいえ」を選んでください。")
-                                                   .arg(Install.InitFile(), NoSuchFile));
+            EXPECT_EQ(Dialogs.Reports.front(),
+                      QStringLiteral("ファイル %1 は開けません: %2.\n\n"
+                                     "保存せずに終了するには、もう一度終了して「いいえ」を選んでください。")
+                          .arg(Install.InitFile(), NoSuchFile));
         }
         EXPECT_EQ(Window->Changed(), c.Change && !c.Saved);
         Window.reset();
     }
 }
 
-TEST_F(FrmQuillaneTest, EveryWayOfClosingAsksAboutUnsavedChanges)
-{
+TEST_F(FrmQuillaneTest, EveryWayOfClosingAsksAboutUnsavedChanges) {
     struct Case {
         const char* Name;
         std::function<bool(TFrmQuillane&)> Close;  // true: the window may go
@@ -591,8 +595,8 @@ TEST_F(FrmQuillaneTest, EveryWayOfClosingAsksAboutUnsavedChanges)
         {"window manager, yes", windowManager, TSaveAnswer::Yes, true},
         {"log-out, cancel", [](TFrmQuillane& w) { return w.CommitData(true); }, TSaveAnswer::Cancel, false},
         // The session closes the window next, without asking again.
-        {"log-out, no, then the session closes",
-         [](TFrmQuillane& w) { return w.CommitData(true) && w.close(); }, TSaveAnswer::No, true},
+        {"log-out, no, then the session closes", [](TFrmQuillane& w) { return w.CommitData(true) && w.close(); },
+         TSaveAnswer::No, true},
         {"log-out that may not ask", [](TFrmQuillane& w) { return w.CommitData(false); }, std::nullopt, true},
     };
     for (const Case& c : cases) {
@@ -602,8 +606,7 @@ TEST_F(FrmQuillaneTest, EveryWayOfClosingAsksAboutUnsavedChanges)
         StartWith(InitFileWith(""));
         ShowActive();
         ChkDefineUtils()->click();
-        if (c.Answer)
-            Dialogs.Answers.push_back(*c.Answer);
+        if (c.Answer) Dialogs.Answers.push_back(*c.Answer);
         EXPECT_EQ(c.Close(*Window), c.Closes);
         EXPECT_EQ(Dialogs.Questions, c.Answer ? 1 : 0);
         EXPECT_EQ(ReadFile(Install.InitFile()).contains("[DefineUtils]"), c.Answer == TSaveAnswer::Yes);
@@ -611,8 +614,7 @@ TEST_F(FrmQuillaneTest, EveryWayOfClosingAsksAboutUnsavedChanges)
     }
 }
 
-TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
-{
+TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute) {
     struct Case {
         const char* Name;
         const char* Field;
@@ -621,10 +623,9 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
     };
     const std::vector<Case> cases = {
         {"save accelerator while typing the home directory", "EdtHome",
-         [](FrmQuillaneTest&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier); },
+         [](FrmQuillaneTest&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier); }, false},
+        {"save action while typing commands", "MemCommands", [](FrmQuillaneTest& t) { t.Window->ActSave()->trigger(); },
          false},
-        {"save action while typing commands", "MemCommands",
-         [](FrmQuillaneTest& t) { t.Window->ActSave()->trigger(); }, false},
         {"exit accelerator while typing commands", "MemCommands",
          [](FrmQuillaneTest&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier); }, true},
         {"exit action while typing the home directory", "EdtHome",
@@ -652,12 +653,10 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
         QWidget* field = Get<QWidget>(c.Field);
         TypeInto(field, QStringLiteral("/typed"));
         ASSERT_EQ(QApplication::focusWidget(), field);
-        if (c.Exit)
-            Dialogs.Answers.push_back(TSaveAnswer::Yes);
+        if (c.Exit) Dialogs.Answers.push_back(TSaveAnswer::Yes);
         c.Invoke(*this);
-        const QByteArray expected = std::string(c.Field) == "EdtHome"
-                                        ? QByteArray("[HomeDirectory]/typed\r\n")
-                                        : QByteArray("begin *)\r\n/typed\r\n");
+        const QByteArray expected = std::string(c.Field) == "EdtHome" ? QByteArray("[HomeDirectory]/typed\r\n")
+                                                                      : QByteArray("begin *)\r\n/typed\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(ReadFile(Install.InitFile()).contains(expected), 2000);
         EXPECT_EQ(Dialogs.Questions, c.Exit ? 1 : 0);
         EXPECT_FALSE(Window->Changed());
@@ -665,8 +664,7 @@ TEST_F(FrmQuillaneTest, PendingTypingCountsForSaveAndExitByAnyRoute)
     }
 }
 
-TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameOffersTheLoadedFileFirst)
-{
+TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameOffersTheLoadedFileFirst) {
     const QByteArray first = InitFileWith("");
     StartWith(first);
     ShowActive();
@@ -687,8 +685,7 @@ TEST_F(FrmQuillaneTest, SaveWhileTypingAFileNameOffersTheLoadedFileFirst)
     EXPECT_TRUE(Dialogs.Reports.isEmpty());
 }
 
-TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits)
-{
+TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits) {
     struct Case {
         const char* Name;
         QByteArray Contents;  // empty: the file does not exist
@@ -702,14 +699,14 @@ TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits)
     };
     const QString typed = QStringLiteral("/typed");
     const std::vector<Case> cases = {
-        {"no: file with a home directory", InitFileWith("[HomeDirectory]/other\r\n[DefineUtils]\r\n"),
-         "いいえ(&N)", false, true, QStringLiteral("/other"), true, false, false},
-        {"no: file without a home directory", InitFileWith("[DefineUtils]\r\n"), "いいえ(&N)", false, true, typed,
-         true, false, false},
+        {"no: file with a home directory", InitFileWith("[HomeDirectory]/other\r\n[DefineUtils]\r\n"), "いいえ(&N)",
+         false, true, QStringLiteral("/other"), true, false, false},
+        {"no: file without a home directory", InitFileWith("[DefineUtils]\r\n"), "いいえ(&N)", false, true, typed, true,
+         false, false},
         {"no: file without a section", "Print[2]\r\n", "いいえ(&N)", false, true, typed, false, false, false},
         {"no: missing file", QByteArray(), "いいえ(&N)", false, true, typed, false, false, true},
-        {"yes: saved into the loaded file, then switched", InitFileWith("[HomeDirectory]/other\r\n"), "はい(&Y)",
-         false, true, QStringLiteral("/other"), false, true, false},
+        {"yes: saved into the loaded file, then switched", InitFileWith("[HomeDirectory]/other\r\n"), "はい(&Y)", false,
+         true, QStringLiteral("/other"), false, true, false},
         {"cancel: old name and edits kept", InitFileWith("[HomeDirectory]/other\r\n"), "キャンセル", false, false,
          typed, false, false, false},
         {"file button, yes", InitFileWith("[HomeDirectory]/other\r\n"), "はい(&Y)", true, true,
@@ -728,8 +725,7 @@ TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits)
         ASSERT_TRUE(Window->Changed());
         const QString other = Install.File(QStringLiteral("other.m"));
         QFile::remove(other);
-        if (!c.Contents.isEmpty())
-            WriteFile(other, c.Contents);
+        if (!c.Contents.isEmpty()) WriteFile(other, c.Contents);
         Dialogs.Picks.push_back(QString::fromUtf8(c.Answer));
         if (c.ByButton) {
             Dialogs.Choice = other;
@@ -738,22 +734,22 @@ TEST_F(FrmQuillaneTest, ChangingTheFileAsksAboutUnsavedEdits)
             TypeInto(EdtFileName(), other);
             LeaveField();
         }
-        EXPECT_EQ(Dialogs.Asked,
-                  QStringList{QStringLiteral("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？")
-                                  .arg(Install.InitFile())});
+        EXPECT_EQ(
+            Dialogs.Asked,
+            QStringList{QStringLiteral("内容が変更されています。ほかのﾌｧｲﾙを読み込む前に、変更を %1 に保存しますか？")
+                            .arg(Install.InitFile())});
         EXPECT_EQ(EdtFileName()->text(), c.Switched ? other : Install.InitFile());
         EXPECT_EQ(EdtHome()->text(), c.Home);
         EXPECT_EQ(ChkDefineUtils()->isChecked(), c.DefineUtils);
         EXPECT_EQ(Window->Changed(), !c.Switched);
         EXPECT_EQ(ReadFile(Install.InitFile()).contains("[HomeDirectory]/typed\r\n"), c.SavedFirst);
-        EXPECT_EQ(Dialogs.ReadFailures, c.ReadFailure ? QStringList{other + QStringLiteral("\n") + ReadFailed}
-                                                      : QStringList());
+        EXPECT_EQ(Dialogs.ReadFailures,
+                  c.ReadFailure ? QStringList{other + QStringLiteral("\n") + ReadFailed} : QStringList());
         Window.reset();
     }
 }
 
-TEST_F(FrmQuillaneTest, ALeadingTildeInTheFileFieldIsTheHomeFolder)
-{
+TEST_F(FrmQuillaneTest, ALeadingTildeInTheFileFieldIsTheHomeFolder) {
     StartWith(InitFileWith(""));
     ShowActive();
     WriteFile(Install.File(QStringLiteral("mine.m")), InitFileWith("[HomeDirectory]/mine\r\n"));
@@ -769,8 +765,7 @@ TEST_F(FrmQuillaneTest, ALeadingTildeInTheFileFieldIsTheHomeFolder)
 
 // Without an installation the per-user file is proposed; missing, it is made
 // by the first save once the user agrees, holding the section only.
-TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave)
-{
+TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave) {
     const QString perUser = Install.File(QStringLiteral("home/.Wolfram/Kernel/init.m"));
     // A new file has no break of its own: the system's, LF here, is used.
     const QByteArray section = "(*--- This section is added by Quillane ---*)\n(*\n[DefineUtils]\n*)\n";
@@ -785,9 +780,10 @@ TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave)
         ChkDefineUtils()->click();
         Dialogs.Picks.push_back(QString::fromUtf8(answer));
         Window->ActSaveExecute();
-        EXPECT_EQ(Dialogs.Asked,
-                  QStringList{QStringLiteral("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？")
-                                  .arg(perUser)});
+        EXPECT_EQ(
+            Dialogs.Asked,
+            QStringList{QStringLiteral("設定ﾌｧｲﾙ %1 はまだありません。ﾌｧｲﾙと、必要なﾌｫﾙﾀﾞを作成して書き込みますか？")
+                            .arg(perUser)});
         const bool made = std::string(answer) != "キャンセル";
         EXPECT_EQ(QFileInfo::exists(Install.File(QStringLiteral("home/.Wolfram"))), made);
         if (made) {
@@ -799,8 +795,7 @@ TEST_F(FrmQuillaneTest, AProposedFileThatDoesNotExistIsMadeByTheFirstSave)
     }
 }
 
-TEST_F(FrmQuillaneTest, TheChooserOffersEveryInitFileOfTheMachine)
-{
+TEST_F(FrmQuillaneTest, TheChooserOffersEveryInitFileOfTheMachine) {
     Environment.UserDataFolder = Install.File(QStringLiteral("home")).toStdString();
     StartWith(InitFileWith("[HomeDirectory]/inst\r\n"));
     ShowActive();
@@ -825,20 +820,19 @@ TEST_F(FrmQuillaneTest, TheChooserOffersEveryInitFileOfTheMachine)
 }
 
 // As seen by a user who may not write the installation's file.
-TEST_F(FrmQuillaneTest, AFileThisUserCannotWriteIsSaidAtLoadAndTheSaveSaysWhy)
-{
+TEST_F(FrmQuillaneTest, AFileThisUserCannotWriteIsSaidAtLoadAndTheSaveSaysWhy) {
     Environment.UserDataFolder = Install.File(QStringLiteral("home")).toStdString();
     const QString readOnly = Install.InitFile();
     const QString folder = Install.File(QStringLiteral("folder.m"));  // a folder: the save fails even for root
     QDir().mkpath(folder);
     Probe = [&](const std::string& path) {
         InitFileAccess access = ProbeInitFile(path);
-        if (QString::fromStdString(path) == readOnly || QString::fromStdString(path) == folder)
-            access.Writable = false;
+        if (QString::fromStdString(path) == readOnly || QString::fromStdString(path) == folder) access.Writable = false;
         return access;
     };
-    const QString notice = QStringLiteral("設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。\n"
-                                          "このﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %2 を使いますか？ (まだなければ、最初の書き込みで作成します)");
+    const QString notice = QStringLiteral(
+        "設定ﾌｧｲﾙ %1 には、このﾕｰｻﾞｰは書き込めません (書き込みの権限がありません)。\n"
+        "このﾕｰｻﾞｰ用の設定ﾌｧｲﾙ %2 を使いますか？ (まだなければ、最初の書き込みで作成します)");
     const QString perUser = Install.File(QStringLiteral("home/.Wolfram/Kernel/init.m"));
     Dialogs.Picks.push_back(QStringLiteral("ﾕｰｻﾞｰ用を使う(&U)"));
     StartWith(InitFileWith("[HomeDirectory]/inst\r\n"));
@@ -860,8 +854,7 @@ TEST_F(FrmQuillaneTest, AFileThisUserCannotWriteIsSaidAtLoadAndTheSaveSaysWhy)
         << Dialogs.Reports.front().toStdString();
 }
 
-TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing)
-{
+TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing) {
     StartWith(InitFileWith("[HomeDirectory]/home/ann\r\n"));
     ShowActive();
     TypeInto(EdtHome(), QStringLiteral("/typed"));
@@ -886,8 +879,7 @@ TEST_F(FrmQuillaneTest, FileButtonReloadsTheChosenFileAndCancelChangesNothing)
     EXPECT_TRUE(Dialogs.ReadFailures.isEmpty());
 }
 
-TEST_F(FrmQuillaneTest, OpenAsTextOpensTheFileAsStoredWithoutSaving)
-{
+TEST_F(FrmQuillaneTest, OpenAsTextOpensTheFileAsStoredWithoutSaving) {
     const QByteArray before = InitFileWith("[HomeDirectory]/home/ann\r\n");
     StartWith(before);
     ShowActive();
@@ -899,19 +891,17 @@ TEST_F(FrmQuillaneTest, OpenAsTextOpensTheFileAsStoredWithoutSaving)
     EXPECT_TRUE(Window->Changed());  // the edit is kept, not saved
 }
 
-TEST_F(FrmQuillaneTest, ExceptionFromAHandlerReachesTheFailureReport)
-{
+TEST_F(FrmQuillaneTest, ExceptionFromAHandlerReachesTheFailureReport) {
     StartWith(InitFileWith(""));
     Launcher.Action = [] { throw std::runtime_error("launch went wrong"); };
     Window->ActOpenAsText()->trigger();
     Launcher.Action = [] { throw 42; };
     Window->ActOpenAsText()->trigger();
-    EXPECT_EQ(Dialogs.Reports, (QStringList{QStringLiteral("launch went wrong."),
-                                            QStringLiteral("予期しないエラーが発生しました.")}));
+    EXPECT_EQ(Dialogs.Reports,
+              (QStringList{QStringLiteral("launch went wrong."), QStringLiteral("予期しないエラーが発生しました.")}));
 }
 
-TEST_F(FrmQuillaneTest, UndecodableSectionIsReportedAndChangesNoField)
-{
+TEST_F(FrmQuillaneTest, UndecodableSectionIsReportedAndChangesNoField) {
     StartWith(InitFileWith("[HomeDirectory]/bad\xFF\r\n[DefineUtils]\r\n", "A\r\n"));
     EXPECT_EQ(Dialogs.Reports.size(), 1);
     EXPECT_EQ(EdtHome()->text(), NotSet);
@@ -919,8 +909,7 @@ TEST_F(FrmQuillaneTest, UndecodableSectionIsReportedAndChangesNoField)
     EXPECT_FALSE(ChkDefineUtils()->isChecked());
 }
 
-TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly)
-{
+TEST_F(FrmQuillaneTest, WindowIsFixedSizeWithMinimiseOnly) {
     Create();
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("Quillane Ver 0.13"));
     EXPECT_EQ(Window->size(), QSize(570, 407));
@@ -946,8 +935,9 @@ struct DesignedControl {
     QString English = QString();  // under the English interface; none: the same
 };
 
-std::vector<DesignedControl> DesignedControls()
-{
+std::vector<DesignedControl> DesignedControls() {
+    // A row a control, as the design lists them.
+    // clang-format off
     return {
         {"GbDirectory", "FrmQuillane", {8, 8, 553, 249}, QStringLiteral("基本設定"),
          QStringLiteral("Basic settings")},
@@ -993,34 +983,26 @@ std::vector<DesignedControl> DesignedControls()
         {"BtnExit", "FrmQuillane", {456, 368, 97, 25}, QStringLiteral("終了(&X)"),
          QStringLiteral("E&xit")},
     };
+    // clang-format on
 }
 
 // The caption or text a control shows.
-QString ShownText(QWidget* widget)
-{
-    if (auto* box = qobject_cast<QGroupBox*>(widget))
-        return box->title();
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
-        return memo->toPlainText();
-    if (auto* memo = qobject_cast<QTextEdit*>(widget))
-        return memo->toPlainText();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return button->text();
+QString ShownText(QWidget* widget) {
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) return box->title();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
+    if (auto* memo = qobject_cast<QTextEdit*>(widget)) return memo->toPlainText();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
     return QString();
 }
 
-TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem)
-{
+TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem) {
     Create();
     for (const DesignedControl& c : DesignedControls()) {
         SCOPED_TRACE(c.Name);
         QWidget* widget = Get<QWidget>(c.Name);
-        if (!widget)
-            continue;
+        if (!widget) continue;
         EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromLatin1(c.Parent));
         EXPECT_EQ(widget->geometry(), c.Geometry);
         const QString text = ShownText(widget);
@@ -1040,8 +1022,7 @@ TEST_P(FrmQuillaneLanguageTest, ControlsStandWhereTheDesignPutsThem)
     }
 }
 
-TEST_F(FrmQuillaneTest, FontsShowJapaneseAtTwelvePixels)
-{
+TEST_F(FrmQuillaneTest, FontsShowJapaneseAtTwelvePixels) {
     Create();
     const char* const names[] = {"FrmQuillane", "Label2", "EdtHome", "MemCommands", "Memo1", "Memo2", "BtnSave"};
     for (const char* name : names) {
@@ -1056,8 +1037,7 @@ TEST_F(FrmQuillaneTest, FontsShowJapaneseAtTwelvePixels)
 
 // Each design font names one installed face, the one that is drawn; only a
 // stand-in for the design faces is condensed.
-TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw)
-{
+TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw) {
     struct Case {
         const char* Widget;
         QStringList DesignFaces;
@@ -1096,8 +1076,7 @@ TEST_F(FrmQuillaneTest, FontsNameTheInstalledFaceTheyDraw)
     }
 }
 
-TEST_F(FrmQuillaneTest, AStandInFaceBecomesEveryWindowsFont)
-{
+TEST_F(FrmQuillaneTest, AStandInFaceBecomesEveryWindowsFont) {
     const QFont before = QApplication::font();
     UseDesignFontEverywhere();
     const QFont now = QApplication::font();
@@ -1109,8 +1088,7 @@ TEST_F(FrmQuillaneTest, AStandInFaceBecomesEveryWindowsFont)
         EXPECT_EQ(now, WindowFont());
 }
 
-TEST_F(FrmQuillaneTest, GroupFramesAreEtchedLines)
-{
+TEST_F(FrmQuillaneTest, GroupFramesAreEtchedLines) {
     Create();
     ShowActive();
     for (const char* name : {"GbDirectory", "GbInitm"}) {
@@ -1127,14 +1105,13 @@ TEST_F(FrmQuillaneTest, GroupFramesAreEtchedLines)
     }
 }
 
-TEST_F(FrmQuillaneTest, TabVisitsTheControlsInOrderAndSkipsTheExampleMemos)
-{
+TEST_F(FrmQuillaneTest, TabVisitsTheControlsInOrderAndSkipsTheExampleMemos) {
     StartWith(InitFileWith(""));
     ShowActive();
     EdtHome()->setFocus(Qt::TabFocusReason);
     // The save button is disabled right after start-up, so Tab passes it.
-    const QStringList expected = {"BtnHome", "ChkDefineUtils", "MemCommands", "EdtFileName", "BtnFile",
-                                  "BtnOpenInitm", "BtnExit", "EdtHome"};
+    const QStringList expected = {"BtnHome", "ChkDefineUtils", "MemCommands", "EdtFileName",
+                                  "BtnFile", "BtnOpenInitm",   "BtnExit",     "EdtHome"};
     QStringList visited;
     for (int i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -1143,8 +1120,7 @@ TEST_F(FrmQuillaneTest, TabVisitsTheControlsInOrderAndSkipsTheExampleMemos)
     EXPECT_EQ(visited, expected);
 }
 
-TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
-{
+TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited) {
     Create();
     ShowActive();
     for (const char* name : {"Memo1", "Memo2"}) {
@@ -1162,8 +1138,7 @@ TEST_F(FrmQuillaneTest, ExampleMemosCannotBeEdited)
 
 // The example memos show all their lines inside the design size, on the
 // button face like the file-name field.
-TEST_P(FrmQuillaneLanguageTest, ExampleMemosShowEveryLineOnTheButtonFace)
-{
+TEST_P(FrmQuillaneLanguageTest, ExampleMemosShowEveryLineOnTheButtonFace) {
     Create();
     ShowActive();
     for (const char* name : {"Memo1", "Memo2", "EdtFileName"}) {
@@ -1171,8 +1146,7 @@ TEST_P(FrmQuillaneLanguageTest, ExampleMemosShowEveryLineOnTheButtonFace)
         auto* field = Get<QWidget>(name);
         EXPECT_EQ(field->palette().color(QPalette::Base), field->palette().color(QPalette::Button));
         auto* memo = qobject_cast<QTextEdit*>(field);
-        if (!memo)
-            continue;
+        if (!memo) continue;
         EXPECT_EQ(memo->document()->blockCount(), 3);
         EXPECT_FALSE(memo->document()->isModified());
         const QSizeF size = memo->document()->documentLayout()->documentSize();
@@ -1183,16 +1157,15 @@ TEST_P(FrmQuillaneLanguageTest, ExampleMemosShowEveryLineOnTheButtonFace)
     }
 }
 
-TEST_P(FrmQuillaneLanguageTest, AcceleratorsReachTheirControlsAndNeverClash)
-{
+TEST_P(FrmQuillaneLanguageTest, AcceleratorsReachTheirControlsAndNeverClash) {
     StartWith(InitFileWith(""));
     ShowActive();
     struct Case {
         Qt::Key Key;
         const char* Focused;  // where the focus goes; "": it stays
     };
-    const Case cases[] = {{Qt::Key_E, "MemCommands"}, {Qt::Key_H, "EdtHome"}, {Qt::Key_I, "EdtFileName"},
-                          {Qt::Key_D, "ChkDefineUtils"}};
+    const Case cases[] = {
+        {Qt::Key_E, "MemCommands"}, {Qt::Key_H, "EdtHome"}, {Qt::Key_I, "EdtFileName"}, {Qt::Key_D, "ChkDefineUtils"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(QKeySequence(c.Key).toString().toStdString());
         QWidget* before = Get<QWidget>("BtnExit");
@@ -1206,24 +1179,21 @@ TEST_P(FrmQuillaneLanguageTest, AcceleratorsReachTheirControlsAndNeverClash)
 
     // One letter for one control: labels, buttons, the check box, actions.
     QStringList texts;
-    for (QLabel* label : Window->findChildren<QLabel*>())
-        texts << label->text();
-    for (QAbstractButton* button : Window->findChildren<QAbstractButton*>())
-        texts << button->text();
+    for (QLabel* label : Window->findChildren<QLabel*>()) texts << label->text();
+    for (QAbstractButton* button : Window->findChildren<QAbstractButton*>()) texts << button->text();
     QStringList letters;
     for (const QString& text : texts) {
         const QKeySequence mnemonic = QKeySequence::mnemonic(text);
-        if (!mnemonic.isEmpty())
-            letters << mnemonic.toString();
+        if (!mnemonic.isEmpty()) letters << mnemonic.toString();
     }
     letters.sort();
     EXPECT_EQ(letters.join(u' '), English() ? QStringLiteral("Alt+D Alt+E Alt+H Alt+I Alt+O Alt+R Alt+S Alt+W Alt+X")
                                             : QStringLiteral("Alt+D Alt+E Alt+F Alt+H Alt+I Alt+M Alt+R Alt+S Alt+X"));
 }
 
-TEST_P(FrmQuillaneLanguageTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs)
-{
-    const std::map<QString, std::pair<QString, QString>> names = {  // Japanese, English
+TEST_P(FrmQuillaneLanguageTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs) {
+    const std::map<QString, std::pair<QString, QString>> names = {
+        // Japanese, English
         {"GbDirectory", {"基本設定", "Basic settings"}},
         {"EdtHome", {"ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘ", "Home directory"}},
         {"BtnHome", {"ﾎｰﾑにするﾃﾞｨﾚｸﾄﾘを参照", "Browse for the home directory"}},
@@ -1257,8 +1227,7 @@ TEST_P(FrmQuillaneLanguageTest, EveryControlHasAnAccessibleNameThatSaysWhatItIs)
     EXPECT_EQ(controls, static_cast<int>(names.size()));
 }
 
-TEST_F(FrmQuillaneTest, ButtonsShowSixteenPixelGlyphs)
-{
+TEST_F(FrmQuillaneTest, ButtonsShowSixteenPixelGlyphs) {
     Create();
     for (const char* name : {"BtnHome", "BtnFile", "BtnOpenInitm", "BtnSave", "BtnExit"}) {
         SCOPED_TRACE(name);
@@ -1281,8 +1250,7 @@ public:
     std::unique_ptr<BrowseUnitScope> Unit;
     QByteArray Original;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(Folders.isValid());
         for (const char* name : {"alpha", "beta", "line\nbreak"})
             ASSERT_TRUE(QDir(Folders.path()).mkdir(QString::fromUtf8(name)));
@@ -1295,8 +1263,7 @@ public:
         Unit = std::make_unique<BrowseUnitScope>(shell::CreatePosixShellPlatform(options));
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         FrmQuillaneTest::TearDown();
         // Folder windows released through the event loop go before the unit.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -1306,8 +1273,7 @@ public:
     QString Folder(const QString& relative) const { return Folders.path() + u'/' + relative; }
 
     // Start-up with `home` in the section (none: no home directory line).
-    void StartWithHome(const std::optional<QString>& home)
-    {
+    void StartWithHome(const std::optional<QString>& home) {
         const QByteArray header = home ? "[HomeDirectory]" + home->toUtf8() + "\r\n" : QByteArray();
         Original = InitFileWith(header, "A\r\n");
         StartWith(Original);
@@ -1315,16 +1281,14 @@ public:
     }
 
     // Presses BtnHome as a user does; `script` runs in the folder window.
-    void Browse(std::function<void(TBrowseDlgForm&)> script)
-    {
+    void Browse(std::function<void(TBrowseDlgForm&)> script) {
         WhenBrowsing(Window->BrowseDlg(), std::move(script));
         QTest::mouseClick(Get<QPushButton>("BtnHome"), Qt::LeftButton);
         EXPECT_EQ(Window->BrowseDlg().Form(), nullptr);
     }
 };
 
-TEST_F(HomeFolderTest, DesignValuesLoadedFromTheStoredForm)
-{
+TEST_F(HomeFolderTest, DesignValuesLoadedFromTheStoredForm) {
     for (const QLocale::Language language : InterfaceLanguages) {
         SCOPED_TRACE(QLocale::languageToString(language).toStdString());
         const TInterfaceLanguage shown(language);
@@ -1385,29 +1349,26 @@ TEST_F(HomeFolderTest, DesignValuesLoadedFromTheStoredForm)
 
 // The shipped resource says exactly what the component stores for these
 // values, so nothing in it is ignored or left to chance.
-TEST_F(HomeFolderTest, StoredFormResourceIsWhatTheComponentStores)
-{
+TEST_F(HomeFolderTest, StoredFormResourceIsWhatTheComponentStores) {
     StartWithHome(std::nullopt);
     QFile resource(QString::fromLatin1(BrowseDlgFormResource));
     ASSERT_TRUE(resource.open(QIODevice::ReadOnly));
     QString lines;
     for (const QString& line : QString::fromUtf8(resource.readAll()).split(u'\n'))
-        if (!line.trimmed().isEmpty() && !line.startsWith(u'#'))
-            lines += line + u'\n';
+        if (!line.trimmed().isEmpty() && !line.startsWith(u'#')) lines += line + u'\n';
     EXPECT_EQ(SaveBrowseDlgForm(Window->BrowseDlg()), lines);
 }
 
 struct HomeCase {
     const char* Name;
-    std::optional<const char*> Start;     // home in the section, below the folders; none: not set
-    const char* Shown;                    // selected when the window shows ("": nothing with a path)
+    std::optional<const char*> Start;  // home in the section, below the folders; none: not set
+    const char* Shown;                 // selected when the window shows ("": nothing with a path)
     std::function<void(TBrowseDlgForm&)> Script;
-    std::optional<const char*> Home;      // EdtHome afterwards, below the folders; none: "(未設定)"
+    std::optional<const char*> Home;  // EdtHome afterwards, below the folders; none: "(未設定)"
     bool Changed;
 };
 
-TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
-{
+TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly) {
     auto ok = [](TBrowseDlgForm& f) { QTest::mouseClick(f.OKBtn(), Qt::LeftButton); };
     auto down = [](TBrowseDlgForm& f) { QTest::keyClick(f.TreeView(), Qt::Key_Down); };
     auto type = [this](const char* relative) {
@@ -1416,7 +1377,12 @@ TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
         };
     };
     using Script = std::function<void(TBrowseDlgForm&)>;
-    auto then = [](Script a, Script b) { return [a, b](TBrowseDlgForm& f) { a(f); b(f); }; };
+    auto then = [](Script a, Script b) {
+        return [a, b](TBrowseDlgForm& f) {
+            a(f);
+            b(f);
+        };
+    };
 
     const HomeCase cases[] = {
         {"next folder in the tree, OK", "alpha", "alpha", then(down, ok), "beta", true},
@@ -1425,8 +1391,7 @@ TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
          then(down, [](TBrowseDlgForm& f) { QTest::mouseClick(f.CancelBtn(), Qt::LeftButton); }), "alpha", false},
         {"Esc after moving", "alpha", "alpha",
          then(down, [](TBrowseDlgForm& f) { QTest::keyClick(&f, Qt::Key_Escape); }), "alpha", false},
-        {"close box after moving", "alpha", "alpha", then(down, [](TBrowseDlgForm& f) { f.close(); }), "alpha",
-         false},
+        {"close box after moving", "alpha", "alpha", then(down, [](TBrowseDlgForm& f) { f.close(); }), "alpha", false},
         {"emptied edit, OK", "alpha", "alpha", then(type(""), ok), std::nullopt, true},
         {"missing home opens at its nearest folder", "alpha/gone/deeper", "alpha", ok, "alpha", true},
         {"Alt+letters in the folder edit type nothing", "alpha", "alpha",
@@ -1438,12 +1403,10 @@ TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
              },
              ok),
          "alpha", true},
-        {"typed new folder below the selected one stays", "alpha", "alpha", then(type("alpha/new"), ok),
-         "alpha/new", true},
-        {"typed path below another folder moves there", "alpha", "alpha", then(type("beta/new"), ok), "beta",
+        {"typed new folder below the selected one stays", "alpha", "alpha", then(type("alpha/new"), ok), "alpha/new",
          true},
-        {"not set: opens without a folder, typed path taken", std::nullopt, "", then(type("beta"), ok), "beta",
-         true},
+        {"typed path below another folder moves there", "alpha", "alpha", then(type("beta/new"), ok), "beta", true},
+        {"not set: opens without a folder, typed path taken", std::nullopt, "", then(type("beta"), ok), "beta", true},
         {"not set: Cancel keeps it", std::nullopt, "",
          [](TBrowseDlgForm& f) { QTest::mouseClick(f.CancelBtn(), Qt::LeftButton); }, std::nullopt, false},
     };
@@ -1452,8 +1415,7 @@ TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
         Window.reset();
         Dialogs = TScriptedDialogs();
         StartWithHome(c.Start ? std::optional<QString>(Folder(QString::fromUtf8(*c.Start))) : std::nullopt);
-        if (::testing::Test::HasFatalFailure())
-            return;
+        if (::testing::Test::HasFatalFailure()) return;
         QString shown = QStringLiteral("<not shown>");
         Browse([&](TBrowseDlgForm& f) {
             shown = Window->BrowseDlg().SelectedPath();
@@ -1470,8 +1432,7 @@ TEST_F(HomeFolderTest, BrowseButtonTakesTheConfirmedFolderOnly)
     }
 }
 
-TEST_F(HomeFolderTest, ChosenFolderIsSavedAndOffersItselfNextTime)
-{
+TEST_F(HomeFolderTest, ChosenFolderIsSavedAndOffersItselfNextTime) {
     StartWithHome(Folder(QStringLiteral("alpha")));
     Browse([](TBrowseDlgForm& f) {
         QTest::keyClick(f.TreeView(), Qt::Key_Down);
@@ -1482,21 +1443,24 @@ TEST_F(HomeFolderTest, ChosenFolderIsSavedAndOffersItselfNextTime)
     EXPECT_EQ(ReadFile(Install.InitFile()),
               "(* user line above *)\r\n"
               "(*--- This section is added by Quillane ---*)\r\n"
-              "(*\r\n[HomeDirectory]" + Folder(QStringLiteral("beta")).toUtf8() + "\r\n*)\r\n"
-              "\r\n$Path = DeleteCases[$Path, $HomeDirectory]\r\nUnprotect[$HomeDirectory]\r\n"
-              "$HomeDirectory = \"" + Folder(QStringLiteral("beta")).toUtf8() + "\"\r\n"
-              "Protect[$HomeDirectory]\r\nAppendTo[$Path, $HomeDirectory]\r\nSetDirectory[$HomeDirectory]\r\n\r\n"
-              "(* Quillane commands begin *)\r\nA\r\n\r\n(* Quillane commands end *)\r\n\r\n"
-              "(*--- End of section added by Quillane ---*)\r\n"
-              "Print[\"user line below\"]\r\n");
+              "(*\r\n[HomeDirectory]" +
+                  Folder(QStringLiteral("beta")).toUtf8() +
+                  "\r\n*)\r\n"
+                  "\r\n$Path = DeleteCases[$Path, $HomeDirectory]\r\nUnprotect[$HomeDirectory]\r\n"
+                  "$HomeDirectory = \"" +
+                  Folder(QStringLiteral("beta")).toUtf8() +
+                  "\"\r\n"
+                  "Protect[$HomeDirectory]\r\nAppendTo[$Path, $HomeDirectory]\r\nSetDirectory[$HomeDirectory]\r\n\r\n"
+                  "(* Quillane commands begin *)\r\nA\r\n\r\n(* Quillane commands end *)\r\n\r\n"
+                  "(*--- End of section added by Quillane ---*)\r\n"
+                  "Print[\"user line below\"]\r\n");
 
     // The component lives with the window: its history offers the folder
     // in the next run, which opens at the new home directory.
     QStringList offered;
     QString shown;
     Browse([&](TBrowseDlgForm& f) {
-        for (int i = 0; i < f.ComboBox()->count(); ++i)
-            offered << f.ComboBox()->itemText(i);
+        for (int i = 0; i < f.ComboBox()->count(); ++i) offered << f.ComboBox()->itemText(i);
         shown = f.ComboBox()->currentText();
         f.CancelBtn()->click();
     });
@@ -1505,8 +1469,7 @@ TEST_F(HomeFolderTest, ChosenFolderIsSavedAndOffersItselfNextTime)
     EXPECT_FALSE(Window->Changed());
 }
 
-TEST_F(HomeFolderTest, ShowHandlerSelectsTheHomeFieldAndLeavesTheOKStateAlone)
-{
+TEST_F(HomeFolderTest, ShowHandlerSelectsTheHomeFieldAndLeavesTheOKStateAlone) {
     StartWithHome(Folder(QStringLiteral("alpha")));
     Browse([this](TBrowseDlgForm& f) {
         EXPECT_TRUE(f.OKBtn()->isEnabled());
@@ -1524,8 +1487,7 @@ TEST_F(HomeFolderTest, ShowHandlerSelectsTheHomeFieldAndLeavesTheOKStateAlone)
     EXPECT_FALSE(Window->Changed());
 }
 
-TEST_F(HomeFolderTest, FailuresDuringTheRunReachTheWindowsReport)
-{
+TEST_F(HomeFolderTest, FailuresDuringTheRunReachTheWindowsReport) {
     int outsideReports = 0;
     const TFailureReport before = SetFailureReport([&](const QString&) { ++outsideReports; });
     StartWithHome(Folder(QStringLiteral("alpha")));
@@ -1535,8 +1497,7 @@ TEST_F(HomeFolderTest, FailuresDuringTheRunReachTheWindowsReport)
         Window->BtnHomeClick();                       // a second Execute is refused
         QTest::mouseClick(f.OKBtn(), Qt::LeftButton);
     });
-    EXPECT_EQ(Dialogs.Reports.join(u'|'),
-              QStringLiteral("selection failed.|TBrowseDlg: Execute is already running."));
+    EXPECT_EQ(Dialogs.Reports.join(u'|'), QStringLiteral("selection failed.|TBrowseDlg: Execute is already running."));
     EXPECT_EQ(EdtHome()->text(), Folder(QStringLiteral("beta")));
     EXPECT_TRUE(Window->Changed());
 
@@ -1555,8 +1516,7 @@ TEST_F(HomeFolderTest, FailuresDuringTheRunReachTheWindowsReport)
 
 // A folder name may hold a line break on POSIX; taken into the home field it
 // would split the section's directive line, so the save refuses it.
-TEST_F(HomeFolderTest, FolderNameWithALineBreakIsRefusedOnSave)
-{
+TEST_F(HomeFolderTest, FolderNameWithALineBreakIsRefusedOnSave) {
     StartWithHome(Folder(QStringLiteral("alpha")));
     Browse([](TBrowseDlgForm& f) {
         QTest::keyClick(f.TreeView(), Qt::Key_Down);

@@ -21,20 +21,17 @@ struct TGatedWork {
     std::atomic<bool> Started{false}, Finished{false};
     std::thread::id RanOn;
 
-    std::function<void()> Body(bool throws = false)
-    {
+    std::function<void()> Body(bool throws = false) {
         return [this, throws] {
             RanOn = std::this_thread::get_id();
             Started = true;
             std::unique_lock<std::mutex> hold(Lock);
             Changed.wait(hold, [this] { return Open; });
             Finished = true;
-            if (throws)
-                throw std::runtime_error("warm-up failed");
+            if (throws) throw std::runtime_error("warm-up failed");
         };
     }
-    void Release()
-    {
+    void Release() {
         {
             std::lock_guard<std::mutex> hold(Lock);
             Open = true;
@@ -46,8 +43,7 @@ struct TGatedWork {
 // The caller goes on while the work runs on another thread; waiting, once or
 // again, and the destructor each return only after the work has finished,
 // and a failing work neither escapes nor ends the program.
-TEST(WarmUpTest, WorkRunsAlongsideAndIsWaitedFor)
-{
+TEST(WarmUpTest, WorkRunsAlongsideAndIsWaitedFor) {
     struct Case {
         const char* Name;
         int Waits;
@@ -66,8 +62,7 @@ TEST(WarmUpTest, WorkRunsAlongsideAndIsWaitedFor)
         {
             TWarmUp warmUp(work.Body(c.Throws));
             // Still held: the constructor returned without running it here.
-            while (!work.Started)
-                std::this_thread::yield();
+            while (!work.Started) std::this_thread::yield();
             EXPECT_NE(work.RanOn, std::this_thread::get_id());
             EXPECT_FALSE(work.Finished);
             std::thread release([&work] {
@@ -84,16 +79,14 @@ TEST(WarmUpTest, WorkRunsAlongsideAndIsWaitedFor)
     }
 }
 
-TEST(WarmUpTest, EmptyWorkStartsNothing)
-{
+TEST(WarmUpTest, EmptyWorkStartsNothing) {
     TWarmUp warmUp(nullptr);
     warmUp.Wait();
     warmUp.Wait();
 }
 
 // A moved warm-up is waited for by its new owner only.
-TEST(WarmUpTest, MovedWarmUpIsWaitedForByItsNewOwner)
-{
+TEST(WarmUpTest, MovedWarmUpIsWaitedForByItsNewOwner) {
     TGatedWork work;
     TWarmUp first(work.Body());
     TWarmUp second(std::move(first));

@@ -162,10 +162,8 @@ TEST(BrowseWindowBoundsTest, CentresWithTruncationOrStandsAtXY) {
         QPoint topLeft;
     };
     const std::vector<Case> cases = {
-        {true, QSize(1024, 768), 378, 300, QPoint(323, 234)},
-        {true, QSize(1024, 768), 1101, 300, QPoint(-38, 234)},
-        {true, QSize(1024, 768), 1024, 769, QPoint(0, 0)},
-        {true, QSize(1024, 768), 378, 1000, QPoint(323, -116)},
+        {true, QSize(1024, 768), 378, 300, QPoint(323, 234)}, {true, QSize(1024, 768), 1101, 300, QPoint(-38, 234)},
+        {true, QSize(1024, 768), 1024, 769, QPoint(0, 0)},    {true, QSize(1024, 768), 378, 1000, QPoint(323, -116)},
         {false, QSize(1024, 768), 378, 300, QPoint(64, 64)},
     };
     for (const Case& c : cases) {
@@ -184,8 +182,8 @@ TEST_F(BrowseDlgFormTest, WindowIsPlacedOnTheScreenOrAtXY) {
         dlg.SetX(40);
         dlg.SetY(50);
         Run(dlg, [&](TBrowseDlgForm& form) {
-            const QPoint expected = center ? QPoint((screen.width() - 378) / 2, (screen.height() - 300) / 2)
-                                           : QPoint(40, 50);
+            const QPoint expected =
+                center ? QPoint((screen.width() - 378) / 2, (screen.height() - 300) / 2) : QPoint(40, 50);
             EXPECT_EQ(form.frameGeometry().topLeft(), expected);
             EXPECT_EQ(form.frameGeometry().size(), QSize(378, 300));
             // Moving by property while running places the window again.
@@ -412,8 +410,7 @@ TEST_F(BrowseDlgFormTest, EventsFireInTheirOrder) {
                       text(dlg.CustomEditText()));
     };
     dlg.OnOKBtnClick = [&](QObject*) {
-        log.push_back("ok " + text(dlg.CustomEditText()) + " items " +
-                      std::to_string(dlg.CustomEditItems().Count()));
+        log.push_back("ok " + text(dlg.CustomEditText()) + " items " + std::to_string(dlg.CustomEditItems().Count()));
     };
     dlg.OnAddHistrory = [&](QObject*, QString& path) { log.push_back("history " + text(path)); };
     dlg.OnCancelBtnClick = [&](QObject*) { log.push_back("cancel"); };
@@ -427,12 +424,8 @@ TEST_F(BrowseDlgFormTest, EventsFireInTheirOrder) {
     });
     EXPECT_TRUE(ok);
     const std::vector<std::string> expected = {
-        "show",
-        "change C:\\Work Work C:\\Work",
-        "show selected C:\\Work",
-        "running",
-        "ok C:\\Work items 0",
-        "history C:\\Work",
+        "show",    "change C:\\Work Work C:\\Work", "show selected C:\\Work",
+        "running", "ok C:\\Work items 0",           "history C:\\Work",
     };
     EXPECT_EQ(log, expected);
     EXPECT_EQ(dlg.CustomEditLines(), QStringList({"C:\\Work"}));
@@ -474,7 +467,7 @@ struct OKStateCase {
     bool returnOnlyDirectory;
     TBrowseOKState onShow;
     TBrowseOKState onChange;
-    QString select;       // path selected in the run; "" for the computer itself
+    QString select;  // path selected in the run; "" for the computer itself
     bool enabledAtShow;
     bool enabledAfter;
 };
@@ -488,8 +481,7 @@ TEST_F(BrowseDlgFormTest, OKButtonStateFollowsOptionAndHandlers) {
         {"no option: stays enabled", false, okNoChange, okNoChange, "", true, true},
         {"show disables, option decides anew", true, okDisable, okNoChange, "C:\\Work", false, true},
         {"show disables, no option keeps it", false, okDisable, okNoChange, "C:\\Work", false, false},
-        {"unknown state value changes nothing", true, static_cast<TBrowseOKState>(7), okNoChange, "C:\\", true,
-         true},
+        {"unknown state value changes nothing", true, static_cast<TBrowseOKState>(7), okNoChange, "C:\\", true, true},
     };
     for (const OKStateCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -640,7 +632,7 @@ TEST_F(BrowseDlgFormTest, CheckBoxIsReadAndWrittenLiveAndStoredAtOK) {
     const bool ok = Run(dlg, [&](TBrowseDlgForm& form) {
         dlg.SetCustomBtnChecked(true);  // a change: counts as a click
         EXPECT_TRUE(form.CustomCheckBox()->isChecked());
-        dlg.SetCustomBtnChecked(true);  // no change: nothing
+        dlg.SetCustomBtnChecked(true);   // no change: nothing
         form.CustomCheckBox()->click();  // the user unchecks
         form.CustomCheckBox()->click();  // and checks again
         form.OKBtn()->click();
@@ -738,8 +730,7 @@ TEST_F(BrowseDlgFormTest, PickingAComboEntryMovesTheTreeTypingDoesNot) {
         EXPECT_EQ(dlg.SelectedPath(), "C:\\Work");
         form.CancelBtn()->click();
     });
-    const std::vector<std::string> expected = {"change D:\\Data", "edit D:\\Data", "change C:\\Work",
-                                               "edit C:\\Work"};
+    const std::vector<std::string> expected = {"change D:\\Data", "edit D:\\Data", "change C:\\Work", "edit C:\\Work"};
     EXPECT_EQ(log, expected);
 }
 
@@ -884,8 +875,7 @@ TEST_F(BrowseDlgFormTest, FivePropertiesAreRefusedWhileRunning) {
          [](const TBrowseDlg& d) { return d.CustomEditType() == ceEdit; }},
         {"Options", [](TBrowseDlg& d) { d.SetOptions({boIncludeFiles}); },
          [](const TBrowseDlg& d) { return d.Options() == TBrowseOptions{boReturnOnlyDirectory}; }},
-        {"Root", [](TBrowseDlg& d) { d.SetRoot("C:\\Work"); },
-         [](const TBrowseDlg& d) { return d.Root().isEmpty(); }},
+        {"Root", [](TBrowseDlg& d) { d.SetRoot("C:\\Work"); }, [](const TBrowseDlg& d) { return d.Root().isEmpty(); }},
         {"SpecialRoot", [](TBrowseDlg& d) { d.SetSpecialRoot(shell::sfMyComputer); },
          [](const TBrowseDlg& d) { return d.SpecialRoot() == shell::sfMyComputer; }},
     };
@@ -898,8 +888,8 @@ TEST_F(BrowseDlgFormTest, FivePropertiesAreRefusedWhileRunning) {
                 c.set(dlg);
                 ADD_FAILURE() << "not refused";
             } catch (const EBrowseDlgPropertyError& e) {
-                EXPECT_EQ(std::string(e.what()),
-                          std::string("TBrowseDlg: Execute の実行中には ") + c.name + " プロパティの値を変更できません");
+                EXPECT_EQ(std::string(e.what()), std::string("TBrowseDlg: Execute の実行中には ") + c.name +
+                                                     " プロパティの値を変更できません");
             }
             EXPECT_TRUE(c.unchanged(dlg));
             form.CancelBtn()->click();

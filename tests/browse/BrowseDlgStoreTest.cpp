@@ -48,11 +48,18 @@ TEST_F(BrowseDlgStoreTest, ValuesDifferentFromTheDefaultAreWritten) {
         {"enumeration", [](TBrowseDlg& d) { d.SetCustomBtnType(cbCheckBox); }, "CustomBtnType = cbCheckBox"},
         {"special folder", [](TBrowseDlg& d) { d.SetSpecialRoot(shell::sfPrintHood); }, "SpecialRoot = sfPrintHood"},
         {"empty set", [](TBrowseDlg& d) { d.SetOptions({}); }, "Options = []"},
-        {"full set", [](TBrowseDlg& d) { d.SetOptions({boReturnOnlyDirectory, boIncludeFiles}); },
+        {"full set",
+         [](TBrowseDlg& d) {
+             d.SetOptions({boReturnOnlyDirectory, boIncludeFiles});
+         },
          "Options = [boReturnOnlyDirectory, boIncludeFiles]"},
         {"string", [](TBrowseDlg& d) { d.SetText1("It's $HomeDirectory"); }, "Text1 = 'It''s $HomeDirectory'"},
         {"string with line break", [](TBrowseDlg& d) { d.SetText2("a\r\nb"); }, "Text2 = 'a'#13#10'b'"},
-        {"list", [](TBrowseDlg& d) { d.SetCustomEditItems({"C:\\a", "表"}); }, "CustomEditItems = ('C:\\a', '表')"},
+        {"list",
+         [](TBrowseDlg& d) {
+             d.SetCustomEditItems({"C:\\a", "表"});
+         },
+         "CustomEditItems = ('C:\\a', '表')"},
         {"tag", [](TBrowseDlg& d) { d.SetTag(7); }, "Tag = 7"},
         {"checked", [](TBrowseDlg& d) { d.SetCustomBtnChecked(true); }, "CustomBtnChecked = True"},
     };
@@ -153,7 +160,8 @@ TEST_F(BrowseDlgStoreTest, LoadingAppliesValuesAndBindsHandlers) {
 // An owner's form is translated in the owner's context, its texts only.
 TEST_F(BrowseDlgStoreTest, LoadingTranslatesTheTextsInTheGivenContext) {
     const TMarkingTranslator translator("TOwner");
-    const QString form = QStringLiteral("Caption = 'フォルダ'\nText2 = 'two'\nRoot = '/home'\nCustomEditItems = ('/a')\n");
+    const QString form =
+        QStringLiteral("Caption = 'フォルダ'\nText2 = 'two'\nRoot = '/home'\nCustomEditItems = ('/a')\n");
     for (const char* context : {static_cast<const char*>(nullptr), "TOwner"}) {
         SCOPED_TRACE(context ? context : "no context");
         TBrowseDlg dlg;

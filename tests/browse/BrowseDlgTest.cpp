@@ -144,7 +144,9 @@ TEST_F(BrowseDlgTest, HistoryReplacesTheLastEqualLineAndPutsTheEntryFirst) {
         {"new entry", {"c:\\a"}, "D:\\x", {"D:\\x", "c:\\a"}},
         {"empty list", {}, "C:\\", {"C:\\"}},
         {"already first", {"C:\\a", "D:\\"}, "c:\\A", {"c:\\A", "D:\\"}},
-        {"only ASCII letters fold", {QStringLiteral("C:\\ä")}, QStringLiteral("C:\\Ä"),
+        {"only ASCII letters fold",
+         {QStringLiteral("C:\\ä")},
+         QStringLiteral("C:\\Ä"),
          {QStringLiteral("C:\\Ä"), QStringLiteral("C:\\ä")}},
         {"duplicates allowed elsewhere", {"x", "x", "y"}, "y", {"y", "x", "x"}},
     };

@@ -26,13 +26,14 @@ TEST(FailureReportTest, FullStopOnlyAfterCharactersAboveIt) {
     };
     const Case cases[] = {
         {QStringLiteral("ファイル /x/init.m は開けません"), QStringLiteral("ファイル /x/init.m は開けません.")},
-        {QStringLiteral("TBrowseDlg: Execute is already running"), QStringLiteral("TBrowseDlg: Execute is already running.")},
+        {QStringLiteral("TBrowseDlg: Execute is already running"),
+         QStringLiteral("TBrowseDlg: Execute is already running.")},
         {QStringLiteral("ends with a full stop."), QStringLiteral("ends with a full stop.")},
         {QStringLiteral("closing parenthesis)"), QStringLiteral("closing parenthesis)")},
         {QStringLiteral("a!"), QStringLiteral("a!")},
-        {QStringLiteral("hyphen-"), QStringLiteral("hyphen-")},        // 0x2D, just below
+        {QStringLiteral("hyphen-"), QStringLiteral("hyphen-")},  // 0x2D, just below
         {QStringLiteral("a-"), QStringLiteral("a-")},
-        {QStringLiteral("slash/"), QStringLiteral("slash/.")},         // 0x2F, just above
+        {QStringLiteral("slash/"), QStringLiteral("slash/.")},  // 0x2F, just above
         {QStringLiteral("a/"), QStringLiteral("a/.")},
         {QStringLiteral("digit 0"), QStringLiteral("digit 0.")},
         {QStringLiteral("line break\n"), QStringLiteral("line break\n")},

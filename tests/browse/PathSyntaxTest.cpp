@@ -110,7 +110,7 @@ TEST(NormalizeBrowsePathTest, RemovesAtMostOneTrailingSeparator) {
     const auto W = TPathSyntax::Windows;
     const auto P = TPathSyntax::Posix;
     const std::vector<NormalizeCase> cases = {
-        {W, "C:\\", "C:\\"},                      // a drive root stays
+        {W, "C:\\", "C:\\"},  // a drive root stays
         {W, "z:\\", "z:\\"},
         {W, "C:\\Windows\\", "C:\\Windows"},
         {W, "C:\\Windows", "C:\\Windows"},
@@ -118,14 +118,14 @@ TEST(NormalizeBrowsePathTest, RemovesAtMostOneTrailingSeparator) {
         {W, "\\\\", "\\"},
         {W, "\\", ""},
         {W, "", ""},
-        {W, "1:\\", "1:"},                        // not a drive letter
+        {W, "1:\\", "1:"},  // not a drive letter
         {W, "CD:\\", "CD:"},
-        {W, "ぁ:\\", "ぁ:"},                       // not a single-byte letter
+        {W, "ぁ:\\", "ぁ:"},  // not a single-byte letter
         // Characters whose code-page 932 trail byte is 0x5C are no separator.
         {W, QStringLiteral("C:\\表"), QStringLiteral("C:\\表")},
         {W, QStringLiteral("C:\\ソ"), QStringLiteral("C:\\ソ")},
         {W, QStringLiteral("C:\\能\\"), QStringLiteral("C:\\能")},
-        {W, "/usr/", "/usr/"},                    // the other syntax's separator is a character
+        {W, "/usr/", "/usr/"},  // the other syntax's separator is a character
         {P, "/", "/"},
         {P, "/usr/", "/usr"},
         {P, "/usr//", "/usr/"},

@@ -103,7 +103,7 @@ class TestTree : public TShellTreeView {
 public:
     using TShellTreeView::TShellTreeView;
 
-    QString throwOn;       // IncludeItem throws for this in-folder name
+    QString throwOn;  // IncludeItem throws for this in-folder name
     bool sawBusyCursor = false;
     bool sawNormalCursor = false;
 
@@ -111,8 +111,7 @@ protected:
     bool IncludeItem(ShellFolder& folder, PCItemIDList item) override {
         const QCursor* cursor = QApplication::overrideCursor();
         (cursor && cursor->shape() == Qt::WaitCursor ? sawBusyCursor : sawNormalCursor) = true;
-        if (!throwOn.isEmpty() &&
-            QString::fromStdString(GetDisplayName(folder, item, DisplayNameInFolder)) == throwOn)
+        if (!throwOn.isEmpty() && QString::fromStdString(GetDisplayName(folder, item, DisplayNameInFolder)) == throwOn)
             throw std::runtime_error("include failed");
         return TShellTreeView::IncludeItem(folder, item);
     }
@@ -336,7 +335,8 @@ TEST_F(ShellTreeViewTest, SettersRebuildOnlyOnChange) {
         EXPECT_EQ(Lookups() - before, step.rebuilds ? 1u : 0u) << step.what;
         ExpectListsMatchNodes(step.parsed);
     }
-    EXPECT_EQ(tree.TopIndex().data().toString(), QStringLiteral("Data (D:)")) << "the last Reload used the stored values";
+    EXPECT_EQ(tree.TopIndex().data().toString(), QStringLiteral("Data (D:)"))
+        << "the last Reload used the stored values";
     EXPECT_TRUE(tree.ShowRoot());
 }
 
@@ -651,7 +651,9 @@ TEST_F(ShellTreeViewTest, IconsAreSharedAndTheOpenOneShowsWhileSelected) {
     EXPECT_EQ(iconless.data(TShellTreeModel::ImageIndexRole).toInt(), -1);
     EXPECT_TRUE(qvariant_cast<QIcon>(iconless.data(Qt::DecorationRole)).isNull());
 
-    const auto key = [](const QModelIndex& index) { return qvariant_cast<QIcon>(index.data(Qt::DecorationRole)).cacheKey(); };
+    const auto key = [](const QModelIndex& index) {
+        return qvariant_cast<QIcon>(index.data(Qt::DecorationRole)).cacheKey();
+    };
     const qint64 folder = ShellIconImage(SharedIconListHandle, IconFolder).cacheKey();
     const qint64 open = ShellIconImage(SharedIconListHandle, IconFolderOpen).cacheKey();
     EXPECT_NE(folder, open);
@@ -746,14 +748,10 @@ TEST_F(ShellTreeViewTest, OnChangeForEveryRoute) {
         {"type-ahead", [&] { QTest::keyClicks(&tree, QStringLiteral("exi")); }, "Existing", 1},
         {"keyboard", [&] { QTest::keyClick(&tree, Qt::Key_Down); }, "FilesOnly", 1},
         {"click",
-         [&] {
-             QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(Node({"D:"})).center());
-         },
+         [&] { QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(Node({"D:"})).center()); },
          "D:", 1},
         {"click on the selected node",
-         [&] {
-             QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(Node({"D:"})).center());
-         },
+         [&] { QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(Node({"D:"})).center()); },
          "D:", 0},
         {"control-click on the selected node",
          [&] {
@@ -857,7 +855,8 @@ TEST_F(ShellTreeViewTest, SelectByPathGoesOnWhenTheRestArrives) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !tree.IsSelectingPath(); }));
         EXPECT_EQ(tree.GetSelectedPath(), QString::fromUtf8(c.after));
         EXPECT_EQ(FChanges, 2);
-        for (QModelIndex p = tree.SelectedIndex().parent(); p.isValid(); p = p.parent()) EXPECT_TRUE(tree.isExpanded(p));
+        for (QModelIndex p = tree.SelectedIndex().parent(); p.isValid(); p = p.parent())
+            EXPECT_TRUE(tree.isExpanded(p));
         ReleaseAndWait();
         ExpectListsMatchNodes();
         FTree.reset();
@@ -980,7 +979,8 @@ TEST_F(PosixShellTreeTest, ExpandsOnDemand) {
     ASSERT_TRUE(a.isValid());
     EXPECT_TRUE(a.data(TShellTreeModel::HasChildrenFlagRole).toBool());
     EXPECT_EQ(FTree->model()->rowCount(a), 0) << "listed only when opened";
-    EXPECT_FALSE(Child(FTree->TopIndex(), QStringLiteral("Bridge")).data(TShellTreeModel::HasChildrenFlagRole).toBool());
+    EXPECT_FALSE(
+        Child(FTree->TopIndex(), QStringLiteral("Bridge")).data(TShellTreeModel::HasChildrenFlagRole).toBool());
     FTree->expand(a);
     EXPECT_EQ(Captions(FTree->model(), a), List({"b"}));
     EXPECT_EQ(FChanges, 0);
@@ -1017,7 +1017,8 @@ TEST_F(PosixShellTreeTest, DesktopHoldsTheComputerAndHome) {
     FTree->Reload();
     const QModelIndex top = FTree->TopIndex();
     EXPECT_EQ(top.data().toString(), QStringLiteral("デスクトップ"));
-    EXPECT_EQ(Captions(FTree->model(), top), QStringList({QStringLiteral("コンピュータ"), QFileInfo(FRoot).fileName()}));
+    EXPECT_EQ(Captions(FTree->model(), top),
+              QStringList({QStringLiteral("コンピュータ"), QFileInfo(FRoot).fileName()}));
     FTree->SelectByPath(Path("a/b"));
     EXPECT_EQ(FTree->GetSelectedPath(), Path("a/b"));
     // Reached through the computer and the root file system.

@@ -36,8 +36,7 @@ public:
     std::vector<std::string> Messages;
 };
 
-mode_t ModeOf(const std::string& path)
-{
+mode_t ModeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0);
     return st.st_mode;
@@ -45,8 +44,7 @@ mode_t ModeOf(const std::string& path)
 
 class ModeBitsTest : public ::testing::TestWithParam<mode_t> {};
 
-TEST_P(ModeBitsTest, SaveKeepsThePermissionBits)
-{
+TEST_P(ModeBitsTest, SaveKeepsThePermissionBits) {
     // Only root may save a file without its write bit; for anyone else
     // FileModeTest checks that such a file is left alone.
     if ((GetParam() & S_IWUSR) == 0 && ::geteuid() != 0) GTEST_SKIP() << "needs root";
@@ -69,8 +67,7 @@ struct LinkCase {
 
 class SymlinkTest : public ::testing::TestWithParam<LinkCase> {};
 
-TEST_P(SymlinkTest, ReplacesTheTargetAndKeepsTheLink)
-{
+TEST_P(SymlinkTest, ReplacesTheTargetAndKeepsTheLink) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "real");
     const std::string target = dir.File("real/init.m");
@@ -89,9 +86,9 @@ TEST_P(SymlinkTest, ReplacesTheTargetAndKeepsTheLink)
     EXPECT_TRUE(S_ISREG(ModeOf(target)));
     EXPECT_EQ(ReadBytes(target).rfind("mine\n(*--- This section", 0), 0u);
     // The temporary file was made beside the target and is gone.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / "real"),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Path() / "real"), std::filesystem::directory_iterator()),
+        1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, SymlinkTest,
@@ -99,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Links, SymlinkTest,
                                            LinkCase{"Chain", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SymlinkTest, DanglingLinkCannotBeOpened)
-{
+TEST(SymlinkTest, DanglingLinkCannotBeOpened) {
     TempDir dir;
     const std::string link = dir.File("init.m");
     ASSERT_EQ(::symlink("nothing", link.c_str()), 0);
@@ -108,8 +104,7 @@ TEST(SymlinkTest, DanglingLinkCannotBeOpened)
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "nothing"));
 }
 
-TEST(SpecialFileTest, FifoIsNotReadAndDoesNotHang)
-{
+TEST(SpecialFileTest, FifoIsNotReadAndDoesNotHang) {
     TempDir dir;
     const std::string fifo = dir.File("fifo.m");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
@@ -125,8 +120,7 @@ TEST(SpecialFileTest, FifoIsNotReadAndDoesNotHang)
     }
 }
 
-TEST(OwnerTest, RootKeepsTheFileOwner)
-{
+TEST(OwnerTest, RootKeepsTheFileOwner) {
     if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file away";
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -141,8 +135,7 @@ TEST(OwnerTest, RootKeepsTheFileOwner)
 
 // Real permission failures; root is not stopped by them, so these run only
 // for ordinary users (the seam covers the same failures for root).
-TEST(PermissionTest, UnreadableFileIsReportedOnLoadAndSave)
-{
+TEST(PermissionTest, UnreadableFileIsReportedOnLoadAndSave) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -158,8 +151,7 @@ TEST(PermissionTest, UnreadableFileIsReportedOnLoadAndSave)
 // Runs `check` as an ordinary user: in a child that gives up root when the
 // tests run as root, so that the file's own permission bits count. The
 // result is `check`'s answer (0: as expected).
-int AsOrdinaryUser(const std::function<int()>& check)
-{
+int AsOrdinaryUser(const std::function<int()>& check) {
     if (::geteuid() != 0) return check();
     const pid_t child = ::fork();
     if (child < 0) return -1;
@@ -168,8 +160,7 @@ int AsOrdinaryUser(const std::function<int()>& check)
         int code = 101;
         try {
             code = check();
-        } catch (...) {
-        }
+        } catch (...) {}
         ::_exit(code);
     }
     int status = 0;
@@ -187,8 +178,7 @@ class FileModeTest : public ::testing::TestWithParam<WritableCase> {};
 
 // A file the user may not write is not replaced behind its back, even though
 // the folder would allow the rename.
-TEST_P(FileModeTest, OnlyAWritableFileIsReplaced)
-{
+TEST_P(FileModeTest, OnlyAWritableFileIsReplaced) {
     const auto& c = GetParam();
     TempDir dir;
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
@@ -220,16 +210,14 @@ INSTANTIATE_TEST_SUITE_P(Modes, FileModeTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Runs `check` as an ordinary user with `cache` as the user's cache folder.
-int AsOrdinaryUserWithCache(const std::string& cache, const std::function<int()>& check)
-{
+int AsOrdinaryUserWithCache(const std::string& cache, const std::function<int()>& check) {
     return AsOrdinaryUser([&] {
         ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
         return check();
     });
 }
 
-std::size_t EntriesIn(const std::filesystem::path& folder)
-{
+std::size_t EntriesIn(const std::filesystem::path& folder) {
     std::error_code ec;
     return static_cast<std::size_t>(std::distance(std::filesystem::recursive_directory_iterator(folder, ec),
                                                   std::filesystem::recursive_directory_iterator()));
@@ -240,15 +228,14 @@ std::size_t EntriesIn(const std::filesystem::path& folder)
 // may not write is no obstacle. The old bytes' backup is gone afterwards.
 struct InPlaceCase {
     const char* name;
-    uid_t owner;         // of the file; the saving user is 65534 when the tests run as root
+    uid_t owner;  // of the file; the saving user is 65534 when the tests run as root
     mode_t folderMode;
     bool hardLink;
 };
 
 class InPlaceTest : public ::testing::TestWithParam<InPlaceCase> {};
 
-TEST_P(InPlaceTest, TheFileStaysTheSameFile)
-{
+TEST_P(InPlaceTest, TheFileStaysTheSameFile) {
     const auto& c = GetParam();
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to set owners";
     TempDir dir;
@@ -266,10 +253,11 @@ TEST_P(InPlaceTest, TheFileStaysTheSameFile)
     struct stat before {};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
 
-    EXPECT_EQ(AsOrdinaryUserWithCache(cache, [&] {
-                  SaveSection(path, Utils, CpUtf8);
-                  return 0;
-              }),
+    EXPECT_EQ(AsOrdinaryUserWithCache(cache,
+                                      [&] {
+                                          SaveSection(path, Utils, CpUtf8);
+                                          return 0;
+                                      }),
               0);
     ::chmod((dir.Path() / "f").c_str(), 0777);
     struct stat after {};
@@ -279,7 +267,8 @@ TEST_P(InPlaceTest, TheFileStaysTheSameFile)
     EXPECT_EQ(after.st_mode & 07777, 0666u);
     EXPECT_EQ(ReadBytes(path).rfind("a\n(*--- This section", 0), 0u);
     EXPECT_TRUE(!c.hardLink || ReadBytes(dir.File("link.m")) == ReadBytes(path));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / "f"), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Path() / "f"), std::filesystem::directory_iterator()), 1);
     EXPECT_EQ(EntriesIn(cache), 1u) << "only the empty backup folder stays";
 }
 
@@ -289,16 +278,15 @@ INSTANTIATE_TEST_SUITE_P(Files, InPlaceTest,
                                            InPlaceCase{"HardLink", 65534, 0777, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AttributeTest, ExtendedAttributesAndAclStay)
-{
+TEST(AttributeTest, ExtendedAttributesAndAclStay) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     WriteBytes(path, "a\n");
     if (::setxattr(path.c_str(), "user.quillane", "kept", 4, 0) != 0) GTEST_SKIP() << "no user attributes here";
     // An access ACL that also grants user 4321 reading: version 2, then
     // entries of tag, permissions and id.
-    const std::uint32_t acl[] = {2,      0x00060001, ~0u,    0x00040002, 4321, 0x00040004,
-                                 ~0u,    0x00040010, ~0u,    0x00040020, ~0u};
+    const std::uint32_t acl[] = {2,   0x00060001, ~0u, 0x00040002, 4321, 0x00040004,
+                                 ~0u, 0x00040010, ~0u, 0x00040020, ~0u};
     const bool hasAcl = ::setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
     SaveSection(path, Utils, CpUtf8);
     char value[16] = {};
@@ -306,14 +294,14 @@ TEST(AttributeTest, ExtendedAttributesAndAclStay)
     EXPECT_STREQ(value, "kept");
     if (hasAcl) {
         std::uint32_t got[16] = {};
-        EXPECT_EQ(::getxattr(path.c_str(), "system.posix_acl_access", got, sizeof got), static_cast<ssize_t>(sizeof acl));
+        EXPECT_EQ(::getxattr(path.c_str(), "system.posix_acl_access", got, sizeof got),
+                  static_cast<ssize_t>(sizeof acl));
         EXPECT_EQ(std::memcmp(got, acl, sizeof acl), 0);
     }
     EXPECT_NE(ReadBytes(path).find("[DefineUtils]"), std::string::npos);
 }
 
-TEST(TempFileTest, ANameOfAnyLengthSaves)
-{
+TEST(TempFileTest, ANameOfAnyLengthSaves) {
     TempDir dir;
     const std::string path = dir.File(std::string(250, 'n'));
     WriteBytes(path, "a\n");
@@ -322,8 +310,7 @@ TEST(TempFileTest, ANameOfAnyLengthSaves)
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
-{
+TEST(TempFileTest, KilledSavesLeftoversGoOthersStay) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     WriteBytes(path, "a\n");
@@ -342,8 +329,7 @@ TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
 // A child saves a large file over and over and is killed at random moments:
 // the file is always one of the saved versions, and the temporary files of
 // the killed saves are removed by the next one.
-TEST(KillTest, AKilledSaveLeavesAWholeFileAndNoTemporaryFile)
-{
+TEST(KillTest, AKilledSaveLeavesAWholeFileAndNoTemporaryFile) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     std::string user;
@@ -388,8 +374,7 @@ TEST(KillTest, AKilledSaveLeavesAWholeFileAndNoTemporaryFile)
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(OutOfMemoryTest, ASaveWithoutMemoryFailsAndKeepsTheFile)
-{
+TEST(OutOfMemoryTest, ASaveWithoutMemoryFailsAndKeepsTheFile) {
     // A sparse file larger than the memory the child may have.
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -403,7 +388,8 @@ TEST(OutOfMemoryTest, ASaveWithoutMemoryFailsAndKeepsTheFile)
         try {
             SaveSection(path, Utils, CpUtf8);
         } catch (const ESectionError& e) {
-            ::_exit(std::string(e.what()) == "ファイル " + path + " を作成できません: " + FileErrorText(ENOMEM) ? 0 : 2);
+            ::_exit(std::string(e.what()) == "ファイル " + path + " を作成できません: " + FileErrorText(ENOMEM) ? 0
+                                                                                                                : 2);
         } catch (...) {
             ::_exit(3);
         }

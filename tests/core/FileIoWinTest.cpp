@@ -15,8 +15,7 @@ using namespace quillane::test;
 
 namespace {
 
-std::wstring Wide(const std::string& utf8)
-{
+std::wstring Wide(const std::string& utf8) {
     return std::filesystem::u8path(utf8).wstring();
 }
 
@@ -27,12 +26,13 @@ struct GuardCase {
     Guard Kind;
 };
 
-void PrintTo(const GuardCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const GuardCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class ProtectedFileTest : public ::testing::TestWithParam<GuardCase> {};
 
-TEST_P(ProtectedFileTest, SaveFailsAndLeavesTheFile)
-{
+TEST_P(ProtectedFileTest, SaveFailsAndLeavesTheFile) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     const std::string before = "user line\r\n";
@@ -70,12 +70,13 @@ struct NameCase {
     std::string File;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class InPlaceTest : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(InPlaceTest, AHardLinkStaysOne)
-{
+TEST_P(InPlaceTest, AHardLinkStaysOne) {
     TempDir dir;
     const std::string path = dir.File(GetParam().File);
     WriteBytes(path, "user line\r\n");
@@ -94,8 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Names, InPlaceTest,
                                            NameCase{"PairAtTheCut", std::string(99, 'n') + "\U0001F600.m"}),
                          [](const ::testing::TestParamInfo<NameCase>& info) { return info.param.Name; });
 
-TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
-{
+TEST(TempFileTest, KilledSavesLeftoversGoOthersStay) {
     // Left by a killed save a while ago, by a save that may still be
     // running, and not of this program's making.
     TempDir dir;
@@ -104,7 +104,8 @@ TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
     const char* const names[] = {".quillane-abcd1234.tmp", ".quillane-fresh000.tmp", ".quillane-x.tmp"};
     for (const char* name : names) WriteBytes(dir.File(name), "x");
     for (const char* name : {names[0], names[2]}) {
-        HANDLE h = CreateFileW(Wide(dir.File(name)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h =
+            CreateFileW(Wide(dir.File(name)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         FILETIME now{};
         GetSystemTimeAsFileTime(&now);
@@ -120,8 +121,7 @@ TEST(TempFileTest, KilledSavesLeftoversGoOthersStay)
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / names[2]));
 }
 
-TEST(TempFileTest, ANameOfAnyLengthSaves)
-{
+TEST(TempFileTest, ANameOfAnyLengthSaves) {
     TempDir dir;
     const std::string path = dir.File(std::string(200, 'n'));
     WriteBytes(path, "a\r\n");

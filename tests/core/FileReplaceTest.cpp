@@ -31,19 +31,16 @@ class FaultyOps : public IFileOps {
 public:
     FaultyOps(Step fail, FileError code = EIO, bool inPlace = false) : FFail(fail), FCode(code), FInPlace(inPlace) {}
 
-    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override
-    {
+    std::unique_ptr<IReadableFile> OpenRead(const std::string& path, FileError& error) override {
         return FReal.OpenRead(path, error);
     }
 
-    FileError ResolveTarget(const std::string& path, std::string& target) override
-    {
+    FileError ResolveTarget(const std::string& path, std::string& target) override {
         if (FFail == Step::Resolve) return FCode;
         return FReal.ResolveTarget(path, target);
     }
 
-    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override
-    {
+    std::unique_ptr<ITempFile> CreateTempBeside(const std::string& target, FileError& error) override {
         if (FInPlace) {
             error = NeedsRewriteInPlace;
             return nullptr;
@@ -58,8 +55,7 @@ public:
         return std::make_unique<FaultyFile<ITempFile>>(std::move(file), FFail, FCode);
     }
 
-    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override
-    {
+    std::unique_ptr<IInPlaceFile> OpenInPlace(const std::string& target, FileError& error) override {
         if (FFail == Step::OutOfMemory) throw std::bad_alloc();
         auto file = FReal.OpenInPlace(target, error);
         if (!file) return nullptr;
@@ -67,8 +63,7 @@ public:
     }
 
     std::unique_ptr<IWritableFile> CreateBackup(const std::string& target, std::string& backupPath,
-                                                FileError& error) override
-    {
+                                                FileError& error) override {
         if (FFail == Step::Backup) {
             error = FCode;
             return nullptr;
@@ -88,11 +83,8 @@ private:
     class FaultyFile : public File {
     public:
         FaultyFile(std::unique_ptr<File> real, Step fail, FileError code)
-            : FReal(std::move(real)), FFail(fail), FCode(code)
-        {
-        }
-        FileError Write(const char* data, std::size_t size) override
-        {
+            : FReal(std::move(real)), FFail(fail), FCode(code) {}
+        FileError Write(const char* data, std::size_t size) override {
             ++FWrites;
             const bool first = FFail == Step::Write || FFail == Step::Restore;
             if ((first && FWrites == 1) || (FFail == Step::WriteSecond && FWrites == 2)) {
@@ -109,8 +101,7 @@ private:
         FileError Rewind() { return FFail == Step::Restore ? FCode : FReal->Rewind(); }
 
     private:
-        bool Once(Step step)
-        {
+        bool Once(Step step) {
             if (FFail != step || FFailed) return false;
             FFailed = true;
             return true;
@@ -139,8 +130,7 @@ struct FaultCase {
 
 class SaveFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
-TEST_P(SaveFaultTest, OldFileStaysByteIdentical)
-{
+TEST_P(SaveFaultTest, OldFileStaysByteIdentical) {
     const auto& c = GetParam();
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -161,24 +151,23 @@ TEST_P(SaveFaultTest, OldFileStaysByteIdentical)
     EXPECT_TRUE(ops.Backup.empty() || !std::filesystem::exists(std::filesystem::u8path(ops.Backup)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SaveFaultTest,
-    ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, false, 3, ELOOP},
-                      FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, false, 3, ENAMETOOLONG},
-                      FaultCase{"FirstWriteFails", Step::Write, false, 3, ENOSPC},
-                      FaultCase{"LaterWriteFails", Step::WriteSecond, false, 20000, ENOSPC},
-                      FaultCase{"FlushFails", Step::Flush, false, 3, EIO},
-                      FaultCase{"RenameFails", Step::Commit, false, 3, EROFS},
-                      FaultCase{"OutOfMemory", Step::OutOfMemory, false, 3, 0},
-                      FaultCase{"BackupCannotBeCreated", Step::Backup, true, 3, EACCES},
-                      FaultCase{"InPlaceFirstWriteFails", Step::Write, true, 3, ENOSPC},
-                      FaultCase{"InPlaceLaterWriteFails", Step::WriteSecond, true, 20000, ENOSPC},
-                      FaultCase{"InPlaceFlushFails", Step::Flush, true, 3, EFBIG},
-                      FaultCase{"InPlaceOutOfMemory", Step::OutOfMemory, true, 3, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, SaveFaultTest,
+                         ::testing::Values(FaultCase{"ResolveFails", Step::Resolve, false, 3, ELOOP},
+                                           FaultCase{"TempFileCannotBeCreated", Step::CreateTemp, false, 3,
+                                                     ENAMETOOLONG},
+                                           FaultCase{"FirstWriteFails", Step::Write, false, 3, ENOSPC},
+                                           FaultCase{"LaterWriteFails", Step::WriteSecond, false, 20000, ENOSPC},
+                                           FaultCase{"FlushFails", Step::Flush, false, 3, EIO},
+                                           FaultCase{"RenameFails", Step::Commit, false, 3, EROFS},
+                                           FaultCase{"OutOfMemory", Step::OutOfMemory, false, 3, 0},
+                                           FaultCase{"BackupCannotBeCreated", Step::Backup, true, 3, EACCES},
+                                           FaultCase{"InPlaceFirstWriteFails", Step::Write, true, 3, ENOSPC},
+                                           FaultCase{"InPlaceLaterWriteFails", Step::WriteSecond, true, 20000, ENOSPC},
+                                           FaultCase{"InPlaceFlushFails", Step::Flush, true, 3, EFBIG},
+                                           FaultCase{"InPlaceOutOfMemory", Step::OutOfMemory, true, 3, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SaveFaultTest, AFailedRestoreNamesTheBackup)
-{
+TEST(SaveFaultTest, AFailedRestoreNamesTheBackup) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     const std::string before = "(* mine *)\r\n";
@@ -196,8 +185,7 @@ TEST(SaveFaultTest, AFailedRestoreNamesTheBackup)
     std::filesystem::remove(std::filesystem::u8path(ops.Backup));
 }
 
-TEST(SaveFaultTest, NoFaultSavesThroughTheSameSeam)
-{
+TEST(SaveFaultTest, NoFaultSavesThroughTheSameSeam) {
     // The wrapper itself must not be what makes the cases above fail.
     for (const bool inPlace : {false, true}) {
         TempDir dir;
@@ -221,12 +209,9 @@ namespace {
 class ChunkedFile : public IReadableFile {
 public:
     ChunkedFile(std::string text, std::vector<std::size_t> sizes, int failAfter = -1, std::size_t hint = 0)
-        : FText(std::move(text)), FSizes(std::move(sizes)), FFailAfter(failAfter), FHint(hint)
-    {
-    }
+        : FText(std::move(text)), FSizes(std::move(sizes)), FFailAfter(failAfter), FHint(hint) {}
     std::size_t SizeHint() const override { return FHint; }
-    FileError Read(char* data, std::size_t size, std::size_t& got) override
-    {
+    FileError Read(char* data, std::size_t size, std::size_t& got) override {
         if (FFailAfter >= 0 && FReads++ >= FFailAfter) return EIO;
         const std::size_t want = FSizes.empty() ? size : FSizes[FTurn++ % FSizes.size()];
         got = std::min({want, size, FText.size() - FAt});
@@ -245,21 +230,19 @@ private:
     std::size_t FAt = 0;
 };
 
-std::vector<std::string> LinesOf(IReadableFile& file, bool& ok)
-{
+std::vector<std::string> LinesOf(IReadableFile& file, bool& ok) {
     std::vector<std::string> out;
     ok = ForEachStretchOf(file, [&](std::string_view text, std::uint64_t) {
-        ForEachLine(text, [&](std::string_view line, std::size_t) {
-            out.emplace_back(line);
-            return true;
-        });
-        return true;
-    }) == 0;
+             ForEachLine(text, [&](std::string_view line, std::size_t) {
+                 out.emplace_back(line);
+                 return true;
+             });
+             return true;
+         }) == 0;
     return out;
 }
 
-std::vector<std::string> Split(const std::string& text)
-{
+std::vector<std::string> Split(const std::string& text) {
     const auto views = SplitLines(text);
     return {views.begin(), views.end()};
 }
@@ -272,8 +255,7 @@ struct PieceCase {
 
 class LinesInPiecesTest : public ::testing::TestWithParam<PieceCase> {};
 
-TEST_P(LinesInPiecesTest, SameLinesAsTheWholeText)
-{
+TEST_P(LinesInPiecesTest, SameLinesAsTheWholeText) {
     const auto& c = GetParam();
     ChunkedFile file(c.text, c.sizes);
     bool ok = false;
@@ -283,18 +265,15 @@ TEST_P(LinesInPiecesTest, SameLinesAsTheWholeText)
 
 INSTANTIATE_TEST_SUITE_P(
     Pieces, LinesInPiecesTest,
-    ::testing::Values(PieceCase{"Empty", "", {}}, PieceCase{"CrLfSplitBetweenReads", "ab\r\ncd\r\n", {3, 1}},
-                      PieceCase{"LoneCrAtTheEndOfARead", "ab\rcd\r", {3}},
-                      PieceCase{"LfCrSplitBetweenReads", "a\n\rb", {2}},
-                      PieceCase{"LastLineWithoutBreak", "x\r\nlast", {1}},
-                      PieceCase{"OneByteAtATime", "a\r\n\r\nb\n\rc\r", {1}},
-                      // Longer than the reader's buffer, so it has to grow.
-                      PieceCase{"LineLongerThanTheBuffer", std::string(3 << 20, 'L') + "\r\nshort\r" + std::string(5, 'z'),
-                                {}}),
+    ::testing::Values(
+        PieceCase{"Empty", "", {}}, PieceCase{"CrLfSplitBetweenReads", "ab\r\ncd\r\n", {3, 1}},
+        PieceCase{"LoneCrAtTheEndOfARead", "ab\rcd\r", {3}}, PieceCase{"LfCrSplitBetweenReads", "a\n\rb", {2}},
+        PieceCase{"LastLineWithoutBreak", "x\r\nlast", {1}}, PieceCase{"OneByteAtATime", "a\r\n\r\nb\n\rc\r", {1}},
+        // Longer than the reader's buffer, so it has to grow.
+        PieceCase{"LineLongerThanTheBuffer", std::string(3 << 20, 'L') + "\r\nshort\r" + std::string(5, 'z'), {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LinesInPiecesTest, RandomReadSizes)
-{
+TEST(LinesInPiecesTest, RandomReadSizes) {
     std::mt19937 rng(11);
     const char alphabet[] = {'\r', '\n', 'a', 'b'};
     for (int round = 0; round < 500; ++round) {
@@ -309,16 +288,14 @@ TEST(LinesInPiecesTest, RandomReadSizes)
     }
 }
 
-TEST(LinesInPiecesTest, AFailedReadIsReported)
-{
+TEST(LinesInPiecesTest, AFailedReadIsReported) {
     ChunkedFile file("a\r\nb\r\nc\r\n", {3}, 2);
     bool ok = true;
     LinesOf(file, ok);
     EXPECT_FALSE(ok);
 }
 
-TEST(LinesInPiecesTest, StretchesEndWhereTheNextBytesCannotChangeALine)
-{
+TEST(LinesInPiecesTest, StretchesEndWhereTheNextBytesCannotChangeALine) {
     std::mt19937 rng(31);
     const char alphabet[] = {'\r', '\n', 'a'};
     for (int round = 0; round < 500; ++round) {
@@ -328,22 +305,21 @@ TEST(LinesInPiecesTest, StretchesEndWhereTheNextBytesCannotChangeALine)
         std::string joined;
         std::vector<std::uint64_t> offsets;
         ASSERT_EQ(0, ForEachStretchOf(file, [&](std::string_view stretch, std::uint64_t offset) {
-            EXPECT_EQ(offset, joined.size());
-            joined += stretch;
-            // A stretch ends after a break, and never between the CR and
-            // LF of a pair; only the file's end may cut a line short.
-            if (joined.size() < text.size()) {
-                EXPECT_TRUE(stretch.back() == '\n' || stretch.back() == '\r') << round;
-                EXPECT_FALSE(stretch.back() == '\r' && text[joined.size()] == '\n') << round;
-            }
-            return true;
-        }));
+                      EXPECT_EQ(offset, joined.size());
+                      joined += stretch;
+                      // A stretch ends after a break, and never between the CR and
+                      // LF of a pair; only the file's end may cut a line short.
+                      if (joined.size() < text.size()) {
+                          EXPECT_TRUE(stretch.back() == '\n' || stretch.back() == '\r') << round;
+                          EXPECT_FALSE(stretch.back() == '\r' && text[joined.size()] == '\n') << round;
+                      }
+                      return true;
+                  }));
         ASSERT_EQ(joined, text) << round;
     }
 }
 
-TEST(LinesInPiecesTest, StretchesStopWhenAsked)
-{
+TEST(LinesInPiecesTest, StretchesStopWhenAsked) {
     ChunkedFile file("a\nb\nc\n", {2}, 2);
     int calls = 0;
     // The failing third read never happens.
@@ -351,8 +327,7 @@ TEST(LinesInPiecesTest, StretchesStopWhenAsked)
     EXPECT_EQ(calls, 1);
 }
 
-TEST(ReadWholeTest, AnySizeHintGivesTheWholeFile)
-{
+TEST(ReadWholeTest, AnySizeHintGivesTheWholeFile) {
     const std::string text = "0123456789abcdef\r\nxyz";
     for (const std::size_t hint : {std::size_t{0}, std::size_t{1}, std::size_t{7}, text.size(), text.size() + 100}) {
         ChunkedFile file(text, {3, 5}, -1, hint);
@@ -365,8 +340,7 @@ TEST(ReadWholeTest, AnySizeHintGivesTheWholeFile)
     EXPECT_EQ(ReadWhole(failing, bytes), EIO);
 }
 
-TEST(OpenReadTest, FileAndNonFiles)
-{
+TEST(OpenReadTest, FileAndNonFiles) {
     TempDir dir;
     const std::string path = dir.File("f");
     WriteBytes(path, "x\r\ny");
@@ -381,8 +355,7 @@ TEST(OpenReadTest, FileAndNonFiles)
     EXPECT_FALSE(SystemFileOps().OpenRead("", error));
 }
 
-TEST(ReplaceFileWithPartsTest, PartsAreWrittenAsTheyAre)
-{
+TEST(ReplaceFileWithPartsTest, PartsAreWrittenAsTheyAre) {
     std::mt19937 rng(5);
     const char alphabet[] = {'\r', '\n', 'a', '\0'};
     TempDir dir;

@@ -13,19 +13,18 @@ using namespace quillane::test;
 
 namespace {
 
-TEST(FileStamp, TellsWhatHappenedToTheFile)
-{
+TEST(FileStamp, TellsWhatHappenedToTheFile) {
     struct Case {
         const char* Name;
         std::function<void(const TempDir&, const std::string&)> Change;
-        bool Same;          // the stamps are equal
+        bool Same;  // the stamps are equal
         bool SameContents;
     };
     const std::string original = "(* init *)\r\nPrint[\"表\"]\r\n";
     const Case cases[] = {
         {"untouched", [](const TempDir&, const std::string&) {}, true, true},
-        {"same size, other bytes", [](const TempDir&, const std::string& p) { WriteBytes(p, "(* init *)\r\nPrint[\"ソ\"]\r\n"); },
-         false, false},
+        {"same size, other bytes",
+         [](const TempDir&, const std::string& p) { WriteBytes(p, "(* init *)\r\nPrint[\"ソ\"]\r\n"); }, false, false},
         {"one byte more", [&](const TempDir&, const std::string& p) { WriteBytes(p, original + "\n"); }, false, false},
         {"a zero byte more", [&](const TempDir&, const std::string& p) { WriteBytes(p, original + '\0'); }, false,
          false},
@@ -62,8 +61,7 @@ TEST(FileStamp, TellsWhatHappenedToTheFile)
     EXPECT_TRUE(SameContents(StampFile(""), StampFile("/no/such/quillane/file")));
 }
 
-TEST(ContentHasher, ValueDoesNotDependOnHowTheBytesArrive)
-{
+TEST(ContentHasher, ValueDoesNotDependOnHowTheBytesArrive) {
     std::string bytes;
     for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7);
     ContentHasher whole;

@@ -21,8 +21,7 @@ struct SplitCase {
 
 class SplitLinesTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(SplitLinesTest, CutsAtEveryKindOfBreak)
-{
+TEST_P(SplitLinesTest, CutsAtEveryKindOfBreak) {
     const auto& c = GetParam();
     const auto views = SplitLines(c.text);
     EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()), c.lines);
@@ -30,25 +29,19 @@ TEST_P(SplitLinesTest, CutsAtEveryKindOfBreak)
 
 INSTANTIATE_TEST_SUITE_P(
     Breaks, SplitLinesTest,
-    ::testing::Values(
-        SplitCase{"Empty", "", {}},
-        SplitCase{"OneLineNoBreak", "abc", {"abc"}},
-        SplitCase{"FinalBreakAddsNoLine", "abc\r\n", {"abc"}},
-        SplitCase{"Lf", "a\nb\n", {"a", "b"}},
-        SplitCase{"Cr", "a\rb\r", {"a", "b"}},
-        SplitCase{"CrLfIsOneBreak", "a\r\nb", {"a", "b"}},
-        SplitCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
-        SplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
-        SplitCase{"OnlyBreaks", "\r\n\n\r", {"", "", ""}},
-        SplitCase{"LoneCrAtEnd", "a\r", {"a"}},
-        SplitCase{"MixedLastWithoutBreak", "x\ny\r\nz", {"x", "y", "z"}},
-        SplitCase{"NulKept", "a\0b\nc\0"s, {"a\0b"s, "c\0"s}},
-        // Code page 932 text whose trail bytes are 0x5C stays intact.
-        SplitCase{"Cp932Trail5C", "\x95\x5c\x83\x5c\r\n\x94\x5c", {"\x95\x5c\x83\x5c", "\x94\x5c"}}),
+    ::testing::Values(SplitCase{"Empty", "", {}}, SplitCase{"OneLineNoBreak", "abc", {"abc"}},
+                      SplitCase{"FinalBreakAddsNoLine", "abc\r\n", {"abc"}}, SplitCase{"Lf", "a\nb\n", {"a", "b"}},
+                      SplitCase{"Cr", "a\rb\r", {"a", "b"}}, SplitCase{"CrLfIsOneBreak", "a\r\nb", {"a", "b"}},
+                      SplitCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
+                      SplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
+                      SplitCase{"OnlyBreaks", "\r\n\n\r", {"", "", ""}}, SplitCase{"LoneCrAtEnd", "a\r", {"a"}},
+                      SplitCase{"MixedLastWithoutBreak", "x\ny\r\nz", {"x", "y", "z"}},
+                      SplitCase{"NulKept", "a\0b\nc\0"s, {"a\0b"s, "c\0"s}},
+                      // Code page 932 text whose trail bytes are 0x5C stays intact.
+                      SplitCase{"Cp932Trail5C", "\x95\x5c\x83\x5c\r\n\x94\x5c", {"\x95\x5c\x83\x5c", "\x94\x5c"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(JoinLinesTest, EveryLineGetsCrLfTheLastIncluded)
-{
+TEST(JoinLinesTest, EveryLineGetsCrLfTheLastIncluded) {
     EXPECT_EQ(JoinLines({}), "");
     EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
     // A file with LF breaks and no final break comes back with CR LF.
@@ -63,8 +56,7 @@ struct MatchCase {
 
 class MarkerMatchTest : public ::testing::TestWithParam<MatchCase> {};
 
-TEST_P(MarkerMatchTest, WholeLineIgnoringCase)
-{
+TEST_P(MarkerMatchTest, WholeLineIgnoringCase) {
     const std::string marker = "(*--- This section is added by Quillane ---*)";
     EXPECT_EQ(EqualsIgnoringCase(GetParam().line, marker), GetParam().equal);
 }
@@ -82,8 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchCase{"NonLetterNotFolded", "(*--- This section is added by Quillane ---*\x09", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(EqualsIgnoringCaseTest, FoldsLettersOnly)
-{
+TEST(EqualsIgnoringCaseTest, FoldsLettersOnly) {
     EXPECT_TRUE(EqualsIgnoringCase("aZ", "Az"));
     EXPECT_FALSE(EqualsIgnoringCase("[", "{"));
     EXPECT_FALSE(EqualsIgnoringCase("@", "`"));
@@ -99,8 +90,7 @@ struct DirectiveCase {
 
 class DirectiveTest : public ::testing::TestWithParam<DirectiveCase> {};
 
-TEST_P(DirectiveTest, CaseSensitivePrefix)
-{
+TEST_P(DirectiveTest, CaseSensitivePrefix) {
     EXPECT_EQ(IsDirective(GetParam().line, "[HomeDirectory]"), GetParam().is);
 }
 
@@ -117,8 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Directives, DirectiveTest,
 
 namespace {
 
-TEST(MarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
-{
+TEST(MarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces) {
     // Pieces are cut into lines on their own, as the parts of a file being
     // assembled: the CR ending the first piece and the LF starting the
     // second are two breaks.
@@ -137,8 +126,7 @@ TEST(MarkerHitsTest, FirstLinesAcrossPiecesWithTheirPlaces)
     EXPECT_EQ(hits[2].Line, LineNotFound);
 }
 
-TEST(MarkerHitsTest, LongMarkersAreFoundToo)
-{
+TEST(MarkerHitsTest, LongMarkersAreFoundToo) {
     const std::string marker(100, 'm');
     const std::string text = "x\n" + std::string(100, 'M') + "\n" + marker;
     const std::string_view piece = text;
@@ -150,8 +138,7 @@ TEST(MarkerHitsTest, LongMarkersAreFoundToo)
 
 // The first line of each marker over the lines of the pieces, each piece cut
 // on its own, found one line at a time.
-std::vector<MarkerHit> ReferenceHits(const std::vector<std::string>& pieces, const std::vector<std::string>& markers)
-{
+std::vector<MarkerHit> ReferenceHits(const std::vector<std::string>& pieces, const std::vector<std::string>& markers) {
     std::vector<MarkerHit> hits(markers.size());
     std::ptrdiff_t index = 0;
     for (std::size_t p = 0; p < pieces.size(); ++p) {
@@ -178,8 +165,7 @@ struct MarkerSetCase {
 
 class MarkerSearchTest : public ::testing::TestWithParam<MarkerSetCase> {};
 
-TEST_P(MarkerSearchTest, FindsWhatALineByLineSearchFinds)
-{
+TEST_P(MarkerSearchTest, FindsWhatALineByLineSearchFinds) {
     const auto& c = GetParam();
     std::vector<std::string_view> markers(c.markers.begin(), c.markers.end());
     EXPECT_EQ(MarkerSet(markers.data(), markers.size()).HasLead(), c.lead);
@@ -204,8 +190,8 @@ TEST_P(MarkerSearchTest, FindsWhatALineByLineSearchFinds)
         }
         std::vector<std::string_view> views(pieces.begin(), pieces.end());
         std::vector<MarkerHit> hits(markers.size());
-        const std::ptrdiff_t looked =
-            ContinueMarkerHits(views.data(), views.size(), 0, 0, markers.data(), markers.size(), markers.size(), hits.data());
+        const std::ptrdiff_t looked = ContinueMarkerHits(views.data(), views.size(), 0, 0, markers.data(),
+                                                         markers.size(), markers.size(), hits.data());
         const std::vector<MarkerHit> want = ReferenceHits(pieces, c.markers);
         // The lines looked at: up to the last marker found first, or all.
         std::ptrdiff_t wantLooked = 0;
@@ -232,12 +218,14 @@ TEST_P(MarkerSearchTest, FindsWhatALineByLineSearchFinds)
     EXPECT_GT(found, 1000);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sets, MarkerSearchTest,
-    ::testing::Values(MarkerSetCase{"SharedLead", {"(*--- Begin ---*)", "(*--- End ---*)", "(* c b *)", "(* c e *)"}, true},
-                      MarkerSetCase{"LetterLead", {"Begin", "bend"}, false},
-                      MarkerSetCase{"DifferentLeads", {"(*x*)", "(-y-)"}, false},
-                      MarkerSetCase{"OneByteMarker", {"(", "(*z"}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sets, MarkerSearchTest,
+                         ::testing::Values(MarkerSetCase{"SharedLead",
+                                                         {"(*--- Begin ---*)", "(*--- End ---*)", "(* c b *)",
+                                                          "(* c e *)"},
+                                                         true},
+                                           MarkerSetCase{"LetterLead", {"Begin", "bend"}, false},
+                                           MarkerSetCase{"DifferentLeads", {"(*x*)", "(-y-)"}, false},
+                                           MarkerSetCase{"OneByteMarker", {"(", "(*z"}, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -17,8 +17,7 @@ struct RefLine {
 };
 
 // The line rules, one byte at a time.
-std::vector<RefLine> ReferenceLines(const std::string& t)
-{
+std::vector<RefLine> ReferenceLines(const std::string& t) {
     std::vector<RefLine> out;
     std::size_t start = 0;
     for (std::size_t i = 0; i < t.size(); ++i) {
@@ -32,8 +31,7 @@ std::vector<RefLine> ReferenceLines(const std::string& t)
     return out;
 }
 
-std::vector<std::size_t> ReferenceLoneBreaks(const std::string& t)
-{
+std::vector<std::size_t> ReferenceLoneBreaks(const std::string& t) {
     std::vector<std::size_t> out;
     for (std::size_t i = 0; i < t.size(); ++i) {
         const bool loneCr = t[i] == '\r' && !(i + 1 < t.size() && t[i + 1] == '\n');
@@ -43,8 +41,7 @@ std::vector<std::size_t> ReferenceLoneBreaks(const std::string& t)
     return out;
 }
 
-std::vector<RefLine> ScannedLines(const std::string& t)
-{
+std::vector<RefLine> ScannedLines(const std::string& t) {
     std::vector<RefLine> out;
     ForEachLine(t, [&](std::string_view line, std::size_t next) {
         out.push_back({std::string(line), next});
@@ -54,16 +51,14 @@ std::vector<RefLine> ScannedLines(const std::string& t)
 }
 
 // Each kind of break counted by the byte rules: CR LF, lone LF, lone CR.
-std::vector<std::size_t> ReferenceCounts(const std::string& t)
-{
+std::vector<std::size_t> ReferenceCounts(const std::string& t) {
     std::vector<std::size_t> counts(3);
     for (const std::size_t i : ReferenceLoneBreaks(t)) ++counts[t[i] == '\n' ? 1 : 2];
     for (std::size_t i = 0; i + 1 < t.size(); ++i) counts[0] += t[i] == '\r' && t[i + 1] == '\n';
     return counts;
 }
 
-std::vector<std::size_t> Counted(const std::string& t)
-{
+std::vector<std::size_t> Counted(const std::string& t) {
     const BreakCounts c = CountBreaks(t);
     return {c.CrLf, c.Lf, c.Cr};
 }
@@ -75,8 +70,7 @@ struct EdgeCase {
     std::string text;
 };
 
-std::string At(std::size_t pos, const std::string& piece, std::size_t size = 0)
-{
+std::string At(std::size_t pos, const std::string& piece, std::size_t size = 0) {
     std::string t(pos, 'x');
     t += piece;
     if (t.size() < size) t.append(size - t.size(), 'y');
@@ -85,8 +79,7 @@ std::string At(std::size_t pos, const std::string& piece, std::size_t size = 0)
 
 class LineScanEdgeTest : public ::testing::TestWithParam<EdgeCase> {};
 
-TEST_P(LineScanEdgeTest, AgreesWithTheByteRules)
-{
+TEST_P(LineScanEdgeTest, AgreesWithTheByteRules) {
     const std::string& t = GetParam().text;
     EXPECT_EQ(ScannedLines(t), ReferenceLines(t));
     EXPECT_EQ(Counted(t), ReferenceCounts(t));
@@ -103,8 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EdgeCase{"OtherControlBytes", At(5, std::string("\t\v\f\x0e\x0c\0", 6) + "\r\n", 64)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LineScanTest, RandomTextsAgreeWithTheByteRules)
-{
+TEST(LineScanTest, RandomTextsAgreeWithTheByteRules) {
     // Dense breaks over a few blocks: every carry between blocks and every
     // CR LF / LF CR combination turns up.
     std::mt19937 rng(7);
@@ -118,8 +110,7 @@ TEST(LineScanTest, RandomTextsAgreeWithTheByteRules)
     }
 }
 
-TEST(LineScanTest, StopsWhenAsked)
-{
+TEST(LineScanTest, StopsWhenAsked) {
     const std::string t = At(100, "\n") + At(50, "\n") + "tail";
     int calls = 0;
     EXPECT_FALSE(ForEachLine(t, [&](std::string_view, std::size_t) { return ++calls < 2; }));
@@ -135,8 +126,7 @@ TEST(LineScanTest, StopsWhenAsked)
 
 // Lines beginning with "(*" by the byte rules: where each starts and how many
 // lines come before it.
-std::vector<std::pair<std::size_t, std::ptrdiff_t>> ReferenceLeadLines(const std::string& t)
-{
+std::vector<std::pair<std::size_t, std::ptrdiff_t>> ReferenceLeadLines(const std::string& t) {
     std::vector<std::pair<std::size_t, std::ptrdiff_t>> out;
     std::size_t start = 0;
     std::ptrdiff_t index = 0;
@@ -148,8 +138,7 @@ std::vector<std::pair<std::size_t, std::ptrdiff_t>> ReferenceLeadLines(const std
     return out;
 }
 
-TEST(LineScanTest, LinesBeginningWithAgreeWithTheByteRules)
-{
+TEST(LineScanTest, LinesBeginningWithAgreeWithTheByteRules) {
     // Sizes across several batches of blocks, so that leads, breaks and CR
     // LF pairs fall on every block edge.
     std::mt19937 rng(19);
@@ -176,8 +165,7 @@ TEST(LineScanTest, LinesBeginningWithAgreeWithTheByteRules)
     }
 }
 
-TEST(LineScanTest, LinesBeginningWithStopWhenAsked)
-{
+TEST(LineScanTest, LinesBeginningWithStopWhenAsked) {
     const std::string t = At(70, "\n(*a\n") + "(*b";
     int calls = 0;
     EXPECT_EQ(ForEachLineBeginningWith(t, '(', '*', [&](std::size_t, std::ptrdiff_t) { return ++calls < 1; }), -1);
@@ -187,10 +175,9 @@ TEST(LineScanTest, LinesBeginningWithStopWhenAsked)
     EXPECT_EQ(ForEachLineBeginningWith(std::string("x\n("), '(', '*', stop), 2);
 }
 
-TEST(LineScanTest, BitCountAgreesWithCountingBitByBit)
-{
-    std::vector<std::uint64_t> values = {0, 1, 0xFF, 0xFF00, ~std::uint64_t{0}, std::uint64_t{1} << 63,
-                                         0x5555555555555555ull, 0xF0F0F0F0F0F0F0F0ull};
+TEST(LineScanTest, BitCountAgreesWithCountingBitByBit) {
+    std::vector<std::uint64_t> values = {
+        0, 1, 0xFF, 0xFF00, ~std::uint64_t{0}, std::uint64_t{1} << 63, 0x5555555555555555ull, 0xF0F0F0F0F0F0F0F0ull};
     std::mt19937_64 rng(41);
     for (int i = 0; i < 1000; ++i) values.push_back(rng() & rng());
     for (const std::uint64_t v : values) {

@@ -31,8 +31,7 @@ public:
     std::vector<std::string> Messages;
 };
 
-std::string Crlf(std::initializer_list<std::string> lines)
-{
+std::string Crlf(std::initializer_list<std::string> lines) {
     std::string out;
     for (const auto& l : lines) out += l + "\r\n";
     return out;
@@ -48,8 +47,7 @@ struct LoadCase {
 
 class LoadSectionTest : public ::testing::TestWithParam<LoadCase> {};
 
-TEST_P(LoadSectionTest, ReadsWhatTheSectionMentions)
-{
+TEST_P(LoadSectionTest, ReadsWhatTheSectionMentions) {
     const auto& c = GetParam();
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -68,22 +66,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LoadCase{"Empty", "", {"old home", false, "old cmds"}},
         LoadCase{"NoSection", "a\r\n[HomeDirectory]x\r\n[DefineUtils]\r\n", {"old home", false, "old cmds"}},
-        LoadCase{"Full", Crlf({"u", S, "(*", "[HomeDirectory]C:\\work", "[DefineUtils]", "*)", CB, "Off[x]", "", CE, "", E}),
+        LoadCase{"Full",
+                 Crlf({"u", S, "(*", "[HomeDirectory]C:\\work", "[DefineUtils]", "*)", CB, "Off[x]", "", CE, "", E}),
                  {"C:\\work", true, "Off[x]\r\n"}},
         LoadCase{"OnlyTheWritersEmptyLineDropped", Crlf({S, CB, "A", "", "", CE, E}), {"old home", false, "A\r\n\r\n"}},
         LoadCase{"LoneEmptyLineIsNoCommand", Crlf({S, CB, "", CE, E}), {"old home", false, ""}},
-        LoadCase{"ByteOrderMarkBeforeTheStartMarker", "\xEF\xBB\xBF" + Crlf({S, "[HomeDirectory]h", E}),
+        LoadCase{"ByteOrderMarkBeforeTheStartMarker",
+                 "\xEF\xBB\xBF" + Crlf({S, "[HomeDirectory]h", E}),
                  {"h", false, "old cmds"}},
         LoadCase{"BareHomeDirective", Crlf({S, "[HomeDirectory]", E}), {"", false, "old cmds"}},
         LoadCase{"LaterHomeWins", Crlf({S, "[HomeDirectory]a", "[HomeDirectory]b", E}), {"b", false, "old cmds"}},
-        LoadCase{"LowerCaseDirectiveIgnored", Crlf({S, "[homedirectory]a", "[defineutils]", E}),
+        LoadCase{"LowerCaseDirectiveIgnored",
+                 Crlf({S, "[homedirectory]a", "[defineutils]", E}),
                  {"old home", false, "old cmds"}},
-        LoadCase{"UpperCaseMarkersFound", Crlf({"(*--- THIS SECTION IS ADDED BY QUILLANE ---*)", "[HomeDirectory]h",
-                                                "(*--- END OF SECTION ADDED BY QUILLANE ---*)"}),
+        LoadCase{"UpperCaseMarkersFound",
+                 Crlf({"(*--- THIS SECTION IS ADDED BY QUILLANE ---*)", "[HomeDirectory]h",
+                       "(*--- END OF SECTION ADDED BY QUILLANE ---*)"}),
                  {"h", false, "old cmds"}},
         LoadCase{"MarkerWithTrailingBlank", Crlf({S + " ", "[HomeDirectory]h", E}), {"old home", false, "old cmds"}},
         LoadCase{"NoEndMarker", Crlf({S, "[HomeDirectory]h", CB, "x", CE}), {"old home", false, "old cmds"}},
-        LoadCase{"DirectiveInCommandsCounts", Crlf({S, "*)", CB, "[DefineUtils]", CE, E}),
+        LoadCase{"DirectiveInCommandsCounts",
+                 Crlf({S, "*)", CB, "[DefineUtils]", CE, E}),
                  {"old home", true, "[DefineUtils]\r\n"}},
         LoadCase{"CommandsLinesVerbatim", Crlf({S, CB, "A", "", "B", CE, E}), {"old home", false, "A\r\n\r\nB\r\n"}},
         LoadCase{"EmptyCommandsBlock", Crlf({S, CB, CE, E}), {"old home", false, ""}},
@@ -92,18 +95,18 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"CommandsBeginAboveSectionIgnored", Crlf({CB, S, "x", CE, E}), {"old home", false, "old cmds"}},
         // End above start: no directive is read, but the commands rule of
         // the reader still applies (begin below start, end missing = -1).
-        LoadCase{"ReversedMarkers", Crlf({E, S, "[HomeDirectory]h", "[DefineUtils]", CB, "x"}),
-                 {"old home", false, ""}},
-        LoadCase{"ReversedMarkersCommandsKept", Crlf({E, S, "[HomeDirectory]h", CB, "x", CE}),
+        LoadCase{
+            "ReversedMarkers", Crlf({E, S, "[HomeDirectory]h", "[DefineUtils]", CB, "x"}), {"old home", false, ""}},
+        LoadCase{"ReversedMarkersCommandsKept",
+                 Crlf({E, S, "[HomeDirectory]h", CB, "x", CE}),
                  {"old home", false, "old cmds"}},
-        LoadCase{"LfAndCrBreaks", "x\n" + S + "\r[HomeDirectory]h\n" + CB + "\ra\n\rb\n" + CE + "\n" + E,
+        LoadCase{"LfAndCrBreaks",
+                 "x\n" + S + "\r[HomeDirectory]h\n" + CB + "\ra\n\rb\n" + CE + "\n" + E,
                  {"h", false, "a\r\n\r\nb\r\n"}},
-        LoadCase{"NulBytesKept", Crlf({S, "[HomeDirectory]a\0b"s, CB, "\0"s, CE, E}),
-                 {"a\0b"s, false, "\0\r\n"s}}),
+        LoadCase{"NulBytesKept", Crlf({S, "[HomeDirectory]a\0b"s, CB, "\0"s, CE, E}), {"a\0b"s, false, "\0\r\n"s}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LoadSectionTest, Cp932BytesAreKept)
-{
+TEST(LoadSectionTest, Cp932BytesAreKept) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     const std::string home = FromUtf8("C:\\表\\ソフト", CpShiftJis);
@@ -115,8 +118,7 @@ TEST(LoadSectionTest, Cp932BytesAreKept)
     EXPECT_EQ(s.Commands, FromUtf8("Print[\"能\"]\r\n", CpShiftJis));
 }
 
-TEST(LoadSectionTest, DefaultsAreTheNotSetText)
-{
+TEST(LoadSectionTest, DefaultsAreTheNotSetText) {
     const SectionSettings s = DefaultSettings(CpShiftJis);
     EXPECT_EQ(s.HomeDirectory, "(\x96\xa2\x90\xdd\x92\xe8)");
     EXPECT_EQ(s.Commands, "(\x96\xa2\x90\xdd\x92\xe8)");
@@ -133,8 +135,7 @@ struct LoadFailureCase {
 
 class LoadFailureTest : public ::testing::TestWithParam<LoadFailureCase> {};
 
-TEST_P(LoadFailureTest, ReportsThePathAndKeepsTheSettings)
-{
+TEST_P(LoadFailureTest, ReportsThePathAndKeepsTheSettings) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "folder");
     const std::string path = GetParam().relative == "<empty>" ? "" : dir.File(GetParam().relative);
@@ -168,20 +169,20 @@ const std::string NS = "(未設定)";
 // The break a file without any gets.
 const std::string Native = OnWindows ? "\r\n" : "\n";
 const std::string Bom = "\xEF\xBB\xBF";
-const std::vector<std::string> OnlyUtilsSection{S,
-                                                "(*",
-                                                "[DefineUtils]",
-                                                "*)",
-                                                "",
-                                                "MoveToNotebookDirectory::usage =",
-                                                "\"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)\"",
-                                                "MoveToNotebookDirectory[] :=",
-                                                "SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];",
-                                                "",
-                                                E};
+const std::vector<std::string> OnlyUtilsSection{
+    S,
+    "(*",
+    "[DefineUtils]",
+    "*)",
+    "",
+    "MoveToNotebookDirectory::usage =",
+    "\"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)\"",
+    "MoveToNotebookDirectory[] :=",
+    "SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];",
+    "",
+    E};
 
-std::string Join(const std::vector<std::string>& lines, const std::string& br = "\r\n")
-{
+std::string Join(const std::vector<std::string>& lines, const std::string& br = "\r\n") {
     std::string out;
     for (const auto& l : lines) out += l + br;
     return out;
@@ -192,8 +193,7 @@ const std::string CmdX = Crlf({S, "(*", "*)", CB, "X", "", CE, "", E});
 
 class SaveSectionTest : public ::testing::TestWithParam<SaveCase> {};
 
-TEST_P(SaveSectionTest, KeepsUserLinesAndReplacesTheSection)
-{
+TEST_P(SaveSectionTest, KeepsUserLinesAndReplacesTheSection) {
     const auto& c = GetParam();
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -212,51 +212,68 @@ INSTANTIATE_TEST_SUITE_P(
         SaveCase{"NoSectionAppends", "a\r\nb\nc", {NS, true, NS}, "a\r\nb\nc\r\n" + OnlyUtils},
         SaveCase{"LfFileStaysLf", "a\nb", {NS, true, NS}, "a\nb\n" + Join(OnlyUtilsSection, "\n")},
         SaveCase{"CrFileStaysCr", "a\rb\r", {NS, true, NS}, "a\rb\r" + Join(OnlyUtilsSection, "\r")},
-        SaveCase{"OnlyTheUserLinesCount", "a\nb\n" + CmdX + "c\r\n", {NS, true, NS},
+        SaveCase{"OnlyTheUserLinesCount",
+                 "a\nb\n" + CmdX + "c\r\n",
+                 {NS, true, NS},
                  "a\nb\n" + Join(OnlyUtilsSection, "\n") + "c\r\n"},
         SaveCase{"BreaklessUserLinesTakeTheSectionsBreak", S + "\r\n" + E, {NS, true, NS}, OnlyUtils},
-        SaveCase{"BreaklessFileTakesTheSystemBreak", "a", {NS, true, NS}, "a" + Native + Join(OnlyUtilsSection, Native)},
-        SaveCase{"ByteOrderMarkKept", Bom + S + "\n" + E + "\nu", {NS, true, NS},
-                 Bom + Join(OnlyUtilsSection, "\n") + "u"},
+        SaveCase{
+            "BreaklessFileTakesTheSystemBreak", "a", {NS, true, NS}, "a" + Native + Join(OnlyUtilsSection, Native)},
+        SaveCase{
+            "ByteOrderMarkKept", Bom + S + "\n" + E + "\nu", {NS, true, NS}, Bom + Join(OnlyUtilsSection, "\n") + "u"},
         SaveCase{"ByteOrderMarkAloneIsNoLine", Bom, {NS, true, NS}, Bom + Join(OnlyUtilsSection, Native)},
         // A CR then the user's LF would read as one break: the section ends
         // in CR LF there.
-        SaveCase{"LoneCrsBeforeAnLf", "a\rb\r" + S + "\n" + E + "\n\nc\r", {NS, true, NS},
+        SaveCase{"LoneCrsBeforeAnLf",
+                 "a\rb\r" + S + "\n" + E + "\n\nc\r",
+                 {NS, true, NS},
                  "a\rb\r" + Join(OnlyUtilsSection, "\r") + "\n\nc\r"},
-        SaveCase{"BothMarkersReplaced", "top\r\n" + CmdX + "bottom\n", {NS, true, NS},
-                 "top\r\n" + OnlyUtils + "bottom\n"},
+        SaveCase{
+            "BothMarkersReplaced", "top\r\n" + CmdX + "bottom\n", {NS, true, NS}, "top\r\n" + OnlyUtils + "bottom\n"},
         SaveCase{"UpperCaseMarkersReplaced",
-                 "top\r\n(*--- THIS SECTION IS ADDED BY QUILLANE ---*)\r\nold\r\n(*--- end of section added by quillane ---*)\r\nbottom",
-                 {NS, true, NS}, "top\r\n" + OnlyUtils + "bottom"},
+                 "top\r\n(*--- THIS SECTION IS ADDED BY QUILLANE ---*)\r\nold\r\n(*--- end of section added by "
+                 "quillane ---*)\r\nbottom",
+                 {NS, true, NS},
+                 "top\r\n" + OnlyUtils + "bottom"},
         SaveCase{"AllNotSetRemovesTheSection", "top\r\n" + CmdX + "bottom\r\n", {NS, false, NS}, "top\r\nbottom\r\n"},
-        SaveCase{"NotSetInsideCommandsDropsBlock", "top\r\n", {NS, false, "Print[1]" + NS},
-                 "top\r\n"},
-        SaveCase{"StartWithoutEndRunsToTheEnd", "top\r\n" + S + "\r\nold1\r\nold2", {NS, true, NS}, "top\r\n" + OnlyUtils},
-        SaveCase{"SecondSectionBelowIsKept", "a\r\n" + CmdX + "b\r\n" + CmdX, {NS, true, NS},
+        SaveCase{"NotSetInsideCommandsDropsBlock", "top\r\n", {NS, false, "Print[1]" + NS}, "top\r\n"},
+        SaveCase{
+            "StartWithoutEndRunsToTheEnd", "top\r\n" + S + "\r\nold1\r\nold2", {NS, true, NS}, "top\r\n" + OnlyUtils},
+        SaveCase{"SecondSectionBelowIsKept",
+                 "a\r\n" + CmdX + "b\r\n" + CmdX,
+                 {NS, true, NS},
                  "a\r\n" + OnlyUtils + "b\r\n" + CmdX},
-        SaveCase{"SeveralStartMarkersInside", Crlf({"a", S, "x", S, "y", E, "b"}), {NS, true, NS},
+        SaveCase{"SeveralStartMarkersInside",
+                 Crlf({"a", S, "x", S, "y", E, "b"}),
+                 {NS, true, NS},
                  "a\r\n" + OnlyUtils + "b\r\n"},
         // One empty line before the commands end marker, whether or not the
         // text ends in a break; the reader drops it again.
-        SaveCase{"CommandsTextEndingInBreakGetsBlankLine", "\r\n", {NS, false, "L1\r\nL2\r\n"},
+        SaveCase{"CommandsTextEndingInBreakGetsBlankLine",
+                 "\r\n",
+                 {NS, false, "L1\r\nL2\r\n"},
                  Crlf({"", S, "(*", "*)", CB, "L1", "L2", "", CE, "", E})},
-        SaveCase{"CommandsTextWithoutFinalBreakToo", "\r\n", {NS, false, "L1\r\nL2"},
+        SaveCase{"CommandsTextWithoutFinalBreakToo",
+                 "\r\n",
+                 {NS, false, "L1\r\nL2"},
                  Crlf({"", S, "(*", "*)", CB, "L1", "L2", "", CE, "", E})},
         SaveCase{"EmptyCommandsTextIsABlock", "\r\n", {NS, false, ""}, Crlf({"", S, "(*", "*)", CB, "", CE, "", E})},
-        SaveCase{"CommandsLinesTakeTheFileBreak", "x\n", {NS, false, "a\r\nb\rc"},
+        SaveCase{"CommandsLinesTakeTheFileBreak",
+                 "x\n",
+                 {NS, false, "a\r\nb\rc"},
                  Join({"x", S, "(*", "*)", CB, "a", "b", "c", "", CE, "", E}, "\n")},
-        SaveCase{"HomeWithQuoteEscapedInCodeOnly", "\r\n", {"C:\\temp\\\"x\"", false, NS},
-                 Crlf({"", S, "(*", "[HomeDirectory]C:\\temp\\\"x\"", "*)", "", "$Path = DeleteCases[$Path, $HomeDirectory]",
-                       "Unprotect[$HomeDirectory]", "$HomeDirectory = \"C:\\\\temp\\\\\\\"x\\\"\"",
-                       "Protect[$HomeDirectory]", "AppendTo[$Path, $HomeDirectory]", "SetDirectory[$HomeDirectory]",
-                       "", E})},
+        SaveCase{"HomeWithQuoteEscapedInCodeOnly",
+                 "\r\n",
+                 {"C:\\temp\\\"x\"", false, NS},
+                 Crlf({"", S, "(*", "[HomeDirectory]C:\\temp\\\"x\"", "*)", "",
+                       "$Path = DeleteCases[$Path, $HomeDirectory]", "Unprotect[$HomeDirectory]",
+                       "$HomeDirectory = \"C:\\\\temp\\\\\\\"x\\\"\"", "Protect[$HomeDirectory]",
+                       "AppendTo[$Path, $HomeDirectory]", "SetDirectory[$HomeDirectory]", "", E})},
         SaveCase{"NulBytesKept", "a\0b\r\n\0\r\n"s, {NS, false, NS}, "a\0b\r\n\0\r\n"s},
-        SaveCase{"UserLinesWithDirectivesKept", "[HomeDirectory]mine\r\n", {NS, false, NS},
-                 "[HomeDirectory]mine\r\n"}),
+        SaveCase{"UserLinesWithDirectivesKept", "[HomeDirectory]mine\r\n", {NS, false, NS}, "[HomeDirectory]mine\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SaveSectionTest, WorkedExampleInCodePage932)
-{
+TEST(SaveSectionTest, WorkedExampleInCodePage932) {
     TempDir dir;
     const std::string path = dir.File("init.m");
     const std::string user = FromUtf8("(* 表示 *)", CpShiftJis);
@@ -268,12 +285,11 @@ TEST(SaveSectionTest, WorkedExampleInCodePage932)
     EXPECT_EQ(ReadBytes(path),
               Crlf({user, S, "(*", "[HomeDirectory]C:\\work", "*)", "", "$Path = DeleteCases[$Path, $HomeDirectory]",
                     "Unprotect[$HomeDirectory]", "$HomeDirectory = \"C:\\\\work\"", "Protect[$HomeDirectory]",
-                    "AppendTo[$Path, $HomeDirectory]", "SetDirectory[$HomeDirectory]", "", CB,
-                    "Off[General::spell]", "", CE, "", E}));
+                    "AppendTo[$Path, $HomeDirectory]", "SetDirectory[$HomeDirectory]", "", CB, "Off[General::spell]",
+                    "", CE, "", E}));
 }
 
-TEST(SaveSectionTest, LoadAndSaveWithoutChangesWritesTheSameBytes)
-{
+TEST(SaveSectionTest, LoadAndSaveWithoutChangesWritesTheSameBytes) {
     // The commands lines in the file, and as the first save writes them: the
     // files of earlier versions, which gained an empty commands line on
     // every save, stop growing too.
@@ -312,8 +328,7 @@ struct RefusalCase {
 
 class SaveRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 
-TEST_P(SaveRefusalTest, WritesNothingAndSaysWhy)
-{
+TEST_P(SaveRefusalTest, WritesNothingAndSaysWhy) {
     const auto& c = GetParam();
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -347,16 +362,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"HomeWithAnUnassignedPair", "", {"\x85\x40\"", false, NS}, "ホームディレクトリに", CpShiftJis},
         RefusalCase{"HomeNotUtf8", "", {"\xE8\xA1\"", false, NS}, "ホームディレクトリに"},
         RefusalCase{"CommandsWithSectionEnd", "", {NS, false, "x\r\n" + E + "\r\ny"}, "コマンドの 2 行目"},
-        RefusalCase{"CommandsWithSectionStartUpper", "",
-                    {NS, false, "(*--- THIS SECTION IS ADDED BY QUILLANE ---*)"}, "コマンドの 1 行目"},
+        RefusalCase{"CommandsWithSectionStartUpper",
+                    "",
+                    {NS, false, "(*--- THIS SECTION IS ADDED BY QUILLANE ---*)"},
+                    "コマンドの 1 行目"},
         RefusalCase{"CommandsWithCommandsEnd", "", {NS, false, "a\nb\n" + CE}, "コマンドの 3 行目"},
         RefusalCase{"CommandsWithCommandsBegin", "", {NS, false, CB}, "コマンドの 1 行目"},
         RefusalCase{"CommandsWithHomeDirective", "", {"h", false, "[HomeDirectory]other"}, "コマンドの 1 行目"},
         RefusalCase{"CommandsWithUtilsDirective", "", {NS, false, "a\r\n[DefineUtils]"}, "コマンドの 2 行目"},
-        RefusalCase{"LongListOfLinesIsCut", "",
-                    {NS, false, "[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n"
-                                "[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n"
-                                "[DefineUtils]\n[DefineUtils]"},
+        RefusalCase{"LongListOfLinesIsCut",
+                    "",
+                    {NS, false,
+                     "[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n"
+                     "[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n[DefineUtils]\n"
+                     "[DefineUtils]\n[DefineUtils]"},
                     "コマンドの 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 行目ほか 2 行は"},
         RefusalCase{"StrayCommandsBeginBelow", Crlf({S, E, "a", CB, "b"}), {"h", false, NS}, "(4 行目)"},
         RefusalCase{"StrayCommandsBeginAbove", Crlf({CB, "x", S, E}), {NS, false, "c"}, "(1 行目)"},
@@ -365,8 +384,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"RemovingLeavesAStartBelow", Crlf({"a", S, E, "b", S, "c"}), {NS, false, NS}, "(5 行目)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SaveSectionTest, ValuesThatAreNotWrittenAreNotChecked)
-{
+TEST(SaveSectionTest, ValuesThatAreNotWrittenAreNotChecked) {
     // A home directory of exactly the not-set text is not written, so there
     // is nothing to refuse; commands with a marker are not written when they
     // hold the not-set text either.
@@ -377,8 +395,7 @@ TEST(SaveSectionTest, ValuesThatAreNotWrittenAreNotChecked)
     EXPECT_EQ(ReadBytes(path), "\r\n" + OnlyUtils);
 }
 
-TEST(SaveSectionTest, CodePageWithoutTheSectionTextsRefuses)
-{
+TEST(SaveSectionTest, CodePageWithoutTheSectionTextsRefuses) {
     // Code page 1252 has no kanji for the not-set text or the usage string.
     TempDir dir;
     const std::string path = dir.File("init.m");
@@ -402,8 +419,7 @@ struct OpenFailureCase {
 
 class SaveOpenFailureTest : public ::testing::TestWithParam<OpenFailureCase> {};
 
-TEST_P(SaveOpenFailureTest, CannotOpenAndCreatesNothing)
-{
+TEST_P(SaveOpenFailureTest, CannotOpenAndCreatesNothing) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "folder");
     const std::string path = GetParam().relative.empty() ? "" : dir.File(GetParam().relative);
@@ -447,8 +463,7 @@ public:
     bool Chance(int percent) { return Pick(100) < percent; }
 
     // Random letter case, as a hand-edited file might have it.
-    std::string Mangle(const std::string& marker)
-    {
+    std::string Mangle(const std::string& marker) {
         std::string out = marker;
         const int mode = Pick(3);
         for (char& ch : out) {
@@ -460,10 +475,10 @@ public:
     }
 
     // Random line text; `directives` lets it begin with a directive.
-    std::string Text(bool directives = true)
-    {
-        static const char* const pieces[] = {"x = 1;", "Print[\"表\"]", "ソ能", "C:\\dir\\", "\"q\"", " ", "",
-                                             "(* 日本語 *)", "[HomeDirectory]user", "[DefineUtils]", "\t"};
+    std::string Text(bool directives = true) {
+        static const char* const pieces[] = {
+            "x = 1;",       "Print[\"表\"]",       "ソ能",          "C:\\dir\\", "\"q\"", " ", "",
+            "(* 日本語 *)", "[HomeDirectory]user", "[DefineUtils]", "\t"};
         std::string out;
         for (int n = Pick(4); n > 0; --n) out += FromUtf8(pieces[Pick(directives ? 11 : 8)], FCp);
         if (Chance(5)) out += std::string(1, '\0');
@@ -471,8 +486,7 @@ public:
     }
 
     // A user line: text, or now and then a marker.
-    std::string UserLine(bool allowSectionMarkers, Generated& g)
-    {
+    std::string UserLine(bool allowSectionMarkers, Generated& g) {
         const int roll = Pick(100);
         if (roll < 4) {
             g.strayCommandsMarker = true;
@@ -489,8 +503,7 @@ public:
     // line begins. An empty line after a CR never takes an LF, which would
     // merge into one CR LF.
     std::string JoinLines(const std::vector<std::string>& lines, bool finalBreak, Breaks kind,
-                          std::vector<std::size_t>* starts = nullptr)
-    {
+                          std::vector<std::size_t>* starts = nullptr) {
         static const char* const breaks[] = {"\r\n", "\n", "\r"};
         std::string out;
         for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -508,8 +521,7 @@ public:
         return out;
     }
 
-    Generated File(Breaks kind)
-    {
+    Generated File(Breaks kind) {
         Generated g;
         std::vector<std::string> lines;
         for (int n = Pick(6); n > 0; --n) lines.push_back(UserLine(false, g));
@@ -547,8 +559,7 @@ public:
 
     // Commands as lines with random breaks; `readBack` is what the reader
     // must give back, each line followed by CR LF.
-    std::string Commands(std::string& readBack)
-    {
+    std::string Commands(std::string& readBack) {
         std::vector<std::string> lines;
         for (int n = Pick(5); n > 0; --n) lines.push_back(Text(false));
         const bool finalBreak = Chance(50);
@@ -564,19 +575,20 @@ private:
 };
 
 // The kinds of break in `text`: bit 0 CR LF, bit 1 LF, bit 2 CR.
-unsigned BreakKinds(const std::string& text)
-{
+unsigned BreakKinds(const std::string& text) {
     unsigned kinds = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') kinds |= 1, ++i;
-        else if (text[i] == '\n') kinds |= 2;
-        else if (text[i] == '\r') kinds |= 4;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            kinds |= 1, ++i;
+        else if (text[i] == '\n')
+            kinds |= 2;
+        else if (text[i] == '\r')
+            kinds |= 4;
     }
     return kinds;
 }
 
-SectionSettings Loaded(const std::string& path, unsigned cp)
-{
+SectionSettings Loaded(const std::string& path, unsigned cp) {
     SectionSettings s = DefaultSettings(cp);
     RecordingReporter reporter;
     LoadSection(path, s, cp, reporter);
@@ -588,15 +600,14 @@ SectionSettings Loaded(const std::string& path, unsigned cp)
 // lines all take one break, the one of the user's lines when they have only
 // one kind, the system's when the file has none.
 void ExpectKeptAroundTheSection(const std::string& after, const Generated& g, const SectionSettings& settings,
-                                unsigned cp)
-{
+                                unsigned cp) {
     const std::string ns = NotSetText(cp);
     ASSERT_GE(after.size(), g.above.size() + g.below.size());
     ASSERT_EQ(after.substr(0, g.above.size()), g.above);
     ASSERT_EQ(after.substr(after.size() - g.below.size()), g.below);
     std::string middle = after.substr(g.above.size(), after.size() - g.above.size() - g.below.size());
-    const bool sectionWritten = settings.HomeDirectory != ns || settings.DefineUtils ||
-                                settings.Commands.find(ns) == std::string::npos;
+    const bool sectionWritten =
+        settings.HomeDirectory != ns || settings.DefineUtils || settings.Commands.find(ns) == std::string::npos;
     EXPECT_EQ(!middle.empty(), sectionWritten);
     if (!sectionWritten) return;
     // A CR section ends in CR LF before the user's LF.
@@ -619,8 +630,7 @@ void ExpectKeptAroundTheSection(const std::string& after, const Generated& g, co
 // generated file itself, the second save of what was loaded writes what the
 // first did. Marker lines of the user's may make a file that is refused.
 void ExpectSavesOfWhatWasLoadedToStay(const std::string& path, unsigned cp, const Generated& g,
-                                      const SectionSettings& back, const std::string& after)
-{
+                                      const SectionSettings& back, const std::string& after) {
     const auto saveAgain = [&](const SectionSettings& s) {
         try {
             SaveSection(path, s, cp);
@@ -643,14 +653,13 @@ void ExpectSavesOfWhatWasLoadedToStay(const std::string& path, unsigned cp, cons
 
 }  // namespace roundtrip
 
-TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad)
-{
+TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad) {
     using roundtrip::Breaks;
     // Thousands of saves: in memory where the system has a folder there, as
     // what is measured is what is written, not how durably.
     std::error_code ec;
     TempDir dir(std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
-                                                               : std::filesystem::temp_directory_path());
+                                                              : std::filesystem::temp_directory_path());
     const std::string path = dir.File("init.m");
     int saved = 0;
     int refused = 0;
@@ -665,8 +674,10 @@ TEST(SectionRoundTripTest, RandomFilesAndSettingsSurviveSaveThenLoad)
         std::string commandsReadBack = ns;
         if (gen.Chance(80)) settings.HomeDirectory = gen.Text();
         settings.DefineUtils = gen.Chance(50);
-        if (gen.Chance(70)) settings.Commands = gen.Commands(commandsReadBack);
-        else if (gen.Chance(50)) settings.Commands = gen.Text() + ns + gen.Text();
+        if (gen.Chance(70))
+            settings.Commands = gen.Commands(commandsReadBack);
+        else if (gen.Chance(50))
+            settings.Commands = gen.Text() + ns + gen.Text();
 
         WriteBytes(path, g.file);
         SCOPED_TRACE("seed " + std::to_string(seed));

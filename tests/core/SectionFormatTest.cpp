@@ -15,20 +15,17 @@ using namespace quillane;
 
 namespace {
 
-std::vector<std::string> WrittenLines(const SectionSettings& s, unsigned cp)
-{
+std::vector<std::string> WrittenLines(const SectionSettings& s, unsigned cp) {
     return BuildSectionLines(s, cp);
 }
 
-std::string WrittenText(const SectionSettings& s, unsigned cp)
-{
+std::string WrittenText(const SectionSettings& s, unsigned cp) {
     std::string text;
     for (const auto& line : BuildSectionLines(s, cp)) text += line + "\r\n";
     return text;
 }
 
-const std::vector<std::string> HomeBlock(const std::string& literal)
-{
+const std::vector<std::string> HomeBlock(const std::string& literal) {
     return {"",
             "$Path = DeleteCases[$Path, $HomeDirectory]",
             "Unprotect[$HomeDirectory]",
@@ -39,26 +36,25 @@ const std::vector<std::string> HomeBlock(const std::string& literal)
             ""};
 }
 
-const std::vector<std::string> UtilsBlock()
-{
-    return {"", "MoveToNotebookDirectory::usage =",
+const std::vector<std::string> UtilsBlock() {
+    return {"",
+            "MoveToNotebookDirectory::usage =",
             "\"MoveToNotebook[] はノートブックの保存先ディレクトリをカレントディレクトリにする。(Quillane)\"",
-            "MoveToNotebookDirectory[] :=", "SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];",
+            "MoveToNotebookDirectory[] :=",
+            "SetDirectory[ ToFileName[NotebookDirectory /. Options[$FrontEnd]] ];",
             ""};
 }
 
 const std::string Start = "(*--- This section is added by Quillane ---*)";
 const std::string End = "(*--- End of section added by Quillane ---*)";
 
-std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
-{
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> out;
     for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
-TEST(SectionLayoutTest, WorkedExampleIsEighteenLines)
-{
+TEST(SectionLayoutTest, WorkedExampleIsEighteenLines) {
     SectionSettings s;
     s.HomeDirectory = "C:\\work";
     s.DefineUtils = false;
@@ -94,8 +90,7 @@ struct LayoutCase {
 
 class SectionLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
-TEST_P(SectionLayoutTest, BlocksFollowTheSettings)
-{
+TEST_P(SectionLayoutTest, BlocksFollowTheSettings) {
     const auto& c = GetParam();
     SectionSettings s = DefaultSettings(CpUtf8);
     if (c.home) s.HomeDirectory = "/home/u";
@@ -122,8 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Combinations, SectionLayoutTest,
                                            LayoutCase{"All", true, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SectionLayoutTest, UsageTextIsEncodedInTheCodePage)
-{
+TEST(SectionLayoutTest, UsageTextIsEncodedInTheCodePage) {
     SectionSettings s = DefaultSettings(CpShiftJis);
     s.DefineUtils = true;
     const std::string text = WrittenText(s, CpShiftJis);
@@ -142,8 +136,7 @@ struct NotSetCase {
 
 class NotSetRuleTest : public ::testing::TestWithParam<NotSetCase> {};
 
-TEST_P(NotSetRuleTest, ExactForHomeContainedForCommands)
-{
+TEST_P(NotSetRuleTest, ExactForHomeContainedForCommands) {
     const auto& c = GetParam();
     for (const unsigned cp : {CpUtf8, CpShiftJis}) {
         SectionSettings s;
@@ -156,17 +149,16 @@ TEST_P(NotSetRuleTest, ExactForHomeContainedForCommands)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, NotSetRuleTest,
-    ::testing::Values(NotSetCase{"BothNotSet", "(未設定)", "(未設定)", false, false},
-                      NotSetCase{"NotSetInsideCommands", "(未設定)", "Print[1]\r\n(未設定)x\r\n", false, false},
-                      NotSetCase{"HomeWithBlank", " (未設定)", "", true, true},
-                      NotSetCase{"HomeOtherCase", "(未設定)X", "a", true, true},
-                      NotSetCase{"EmptyHomeIsAValue", "", "a", true, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, NotSetRuleTest,
+                         ::testing::Values(NotSetCase{"BothNotSet", "(未設定)", "(未設定)", false, false},
+                                           NotSetCase{"NotSetInsideCommands", "(未設定)", "Print[1]\r\n(未設定)x\r\n",
+                                                      false, false},
+                                           NotSetCase{"HomeWithBlank", " (未設定)", "", true, true},
+                                           NotSetCase{"HomeOtherCase", "(未設定)X", "a", true, true},
+                                           NotSetCase{"EmptyHomeIsAValue", "", "a", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SectionWantedTest, OnlyAllThreeNotSetMeansNoSection)
-{
+TEST(SectionWantedTest, OnlyAllThreeNotSetMeansNoSection) {
     const std::string ns = NotSetText(CpShiftJis);
     SectionSettings s{ns, false, "x" + ns};
     EXPECT_FALSE(SectionWanted(s, ns));
@@ -187,30 +179,28 @@ struct EscapeCase {
 
 class EscapeTest : public ::testing::TestWithParam<EscapeCase> {};
 
-TEST_P(EscapeTest, BackslashAndQuoteOnly)
-{
+TEST_P(EscapeTest, BackslashAndQuoteOnly) {
     const auto& c = GetParam();
     EXPECT_EQ(EscapeMathematicaString(c.text, c.codePage), c.literal);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, EscapeTest,
-    ::testing::Values(EscapeCase{"Plain", CpUtf8, "/home/u", "/home/u"},
-                      EscapeCase{"TabTrap", CpShiftJis, "C:\\temp", "C:\\\\temp"},
-                      EscapeCase{"NewlineTrap", CpShiftJis, "C:\\new", "C:\\\\new"},
-                      EscapeCase{"Quote", CpUtf8, "a\"b", "a\\\"b"},
-                      EscapeCase{"TrailingBackslash", CpUtf8, "C:\\", "C:\\\\"},
-                      EscapeCase{"OtherBytesKept", CpUtf8, "a'b$c`\t", "a'b$c`\t"},
-                      // 表 is 0x95 0x5C in code page 932: the 0x5C is no backslash.
-                      EscapeCase{"Cp932Trail5C", CpShiftJis, "C:\\\x95\x5c\\x", "C:\\\\\x95\x5c\\\\x"},
-                      EscapeCase{"Cp932Trail5CAtEnd", CpShiftJis, "\x83\x5c", "\x83\x5c"},
-                      // In UTF-8 the same bytes are not a character pair.
-                      EscapeCase{"Utf8Has5C", CpUtf8, "\x95\x5c", "\x95\\\x5c"},
-                      EscapeCase{"Utf8Japanese", CpUtf8, "表\\ソ", "表\\\\ソ"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, EscapeTest,
+                         ::testing::Values(EscapeCase{"Plain", CpUtf8, "/home/u", "/home/u"},
+                                           EscapeCase{"TabTrap", CpShiftJis, "C:\\temp", "C:\\\\temp"},
+                                           EscapeCase{"NewlineTrap", CpShiftJis, "C:\\new", "C:\\\\new"},
+                                           EscapeCase{"Quote", CpUtf8, "a\"b", "a\\\"b"},
+                                           EscapeCase{"TrailingBackslash", CpUtf8, "C:\\", "C:\\\\"},
+                                           EscapeCase{"OtherBytesKept", CpUtf8, "a'b$c`\t", "a'b$c`\t"},
+                                           // 表 is 0x95 0x5C in code page 932: the 0x5C is no backslash.
+                                           EscapeCase{"Cp932Trail5C", CpShiftJis, "C:\\\x95\x5c\\x",
+                                                      "C:\\\\\x95\x5c\\\\x"},
+                                           EscapeCase{"Cp932Trail5CAtEnd", CpShiftJis, "\x83\x5c", "\x83\x5c"},
+                                           // In UTF-8 the same bytes are not a character pair.
+                                           EscapeCase{"Utf8Has5C", CpUtf8, "\x95\x5c", "\x95\\\x5c"},
+                                           EscapeCase{"Utf8Japanese", CpUtf8, "表\\ソ", "表\\\\ソ"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SectionLayoutTest, HeaderKeepsTheRawHomeDirectory)
-{
+TEST(SectionLayoutTest, HeaderKeepsTheRawHomeDirectory) {
     SectionSettings s = DefaultSettings(CpShiftJis);
     s.HomeDirectory = "C:\\\x95\x5c\"q";
     const auto lines = WrittenLines(s, CpShiftJis);
@@ -227,8 +217,7 @@ namespace {
 class SmallReads : public IReadableFile {
 public:
     SmallReads(std::string text, std::size_t step) : FText(std::move(text)), FStep(step) {}
-    FileError Read(char* data, std::size_t size, std::size_t& got) override
-    {
+    FileError Read(char* data, std::size_t size, std::size_t& got) override {
         got = std::min({FStep, size, FText.size() - FAt});
         std::copy_n(FText.data() + FAt, got, data);
         FAt += got;
@@ -241,15 +230,13 @@ private:
     std::size_t FAt = 0;
 };
 
-bool Same(const SectionSettings& a, const SectionSettings& b)
-{
+bool Same(const SectionSettings& a, const SectionSettings& b) {
     return a.HomeDirectory == b.HomeDirectory && a.DefineUtils == b.DefineUtils && a.Commands == b.Commands;
 }
 
 // The reader's steps one line at a time over the whole text, without the
 // shortcuts the engine takes.
-SectionSettings ReferenceRead(const std::string& text, const SectionMarkers& m, SectionSettings s)
-{
+SectionSettings ReferenceRead(const std::string& text, const SectionMarkers& m, SectionSettings s) {
     const std::vector<std::string_view> lines = SplitLines(std::string_view(text).substr(BomLength(text)));
     const auto first = [&](std::string_view marker) {
         const auto it = std::find_if(lines.begin(), lines.end(),
@@ -294,8 +281,7 @@ struct ReaderCase {
 
 class RandomReaderTest : public ::testing::TestWithParam<ReaderCase> {};
 
-TEST_P(RandomReaderTest, BothReadersReadWhatALineByLineReadingReads)
-{
+TEST_P(RandomReaderTest, BothReadersReadWhatALineByLineReadingReads) {
     // Files made mostly of markers and directives in every order, so that
     // each rule about which lines count is exercised: the reader on the
     // whole text and the one-pass reader on the file must both agree with
@@ -337,26 +323,30 @@ TEST_P(RandomReaderTest, BothReadersReadWhatALineByLineReadingReads)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RandomReaderTest,
-    ::testing::Values(
-        ReaderCase{"ShortFilesTinyReads",
-                   {"(*--- this section is added by quillane ---*)", "[HomeDirectory]a", "[HomeDirectory]",
-                    "[DefineUtils]", "text", ""},
-                   12, 7, 3, 4000},
-        // Long lines, most beginning like a marker, so that markers fall
-        // anywhere in the scan's blocks and the reads.
-        ReaderCase{"LongFilesLongLines",
-                   {"(* QUILLANE COMMANDS BEGIN *)", "[HomeDirectory]h", "[DefineUtils]",
-                    "(* a comment that runs on for a while, longer than one block of the scan *)",
-                    "(*--- This section is added by Quillane ---*) ", std::string(90, 'x')},
-                   60, 400, 37, 1500}),
+    ::testing::Values(ReaderCase{"ShortFilesTinyReads",
+                                 {"(*--- this section is added by quillane ---*)", "[HomeDirectory]a",
+                                  "[HomeDirectory]", "[DefineUtils]", "text", ""},
+                                 12,
+                                 7,
+                                 3,
+                                 4000},
+                      // Long lines, most beginning like a marker, so that markers fall
+                      // anywhere in the scan's blocks and the reads.
+                      ReaderCase{"LongFilesLongLines",
+                                 {"(* QUILLANE COMMANDS BEGIN *)", "[HomeDirectory]h", "[DefineUtils]",
+                                  "(* a comment that runs on for a while, longer than one block of the scan *)",
+                                  "(*--- This section is added by Quillane ---*) ", std::string(90, 'x')},
+                                 60,
+                                 400,
+                                 37,
+                                 1500}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Serves `text` in one read; any read after it fails.
 class OneReadThenFail : public IReadableFile {
 public:
     explicit OneReadThenFail(std::string text) : FText(std::move(text)) {}
-    FileError Read(char* data, std::size_t size, std::size_t& got) override
-    {
+    FileError Read(char* data, std::size_t size, std::size_t& got) override {
         if (FDone) return EIO;
         got = std::min(size, FText.size());
         std::copy_n(FText.data(), got, data);
@@ -369,20 +359,19 @@ private:
     bool FDone = false;
 };
 
-TEST(SectionReaderTest, StopsReadingOnceNothingLaterCanCount)
-{
+TEST(SectionReaderTest, StopsReadingOnceNothingLaterCanCount) {
     // Every marker is found and both ranges are closed: a later read that
     // would fail is never made.
-    OneReadThenFail file("(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n"
-                         "(* Quillane commands begin *)\r\nc\r\n(* Quillane commands end *)\r\n"
-                         "(*--- End of section added by Quillane ---*)\r\nmore\r\n");
+    OneReadThenFail file(
+        "(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n"
+        "(* Quillane commands begin *)\r\nc\r\n(* Quillane commands end *)\r\n"
+        "(*--- End of section added by Quillane ---*)\r\nmore\r\n");
     SectionSettings s{"home", true, "cmds"};
     EXPECT_EQ(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s), 0);
     EXPECT_TRUE(Same(s, SectionSettings{"x", false, "c\r\n"}));
 }
 
-TEST(SectionReaderTest, AFailedReadChangesOnlyDefineUtils)
-{
+TEST(SectionReaderTest, AFailedReadChangesOnlyDefineUtils) {
     OneReadThenFail file("(*--- This section is added by Quillane ---*)\r\n[HomeDirectory]x\r\n");
     SectionSettings s{"home", true, "cmds"};
     EXPECT_EQ(ReadSectionFromFile(file, EncodeMarkers(CpUtf8), s), EIO);

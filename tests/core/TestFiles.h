@@ -19,8 +19,7 @@ constexpr bool OnWindows = false;
 #endif
 
 /// The system's error code for a failure: `posix` (errno) or `windows`.
-constexpr int SystemCode(int posix, int windows)
-{
+constexpr int SystemCode(int posix, int windows) {
     return OnWindows ? windows : posix;
 }
 
@@ -28,16 +27,14 @@ constexpr int SystemCode(int posix, int windows)
 /// with its contents when destroyed.
 class TempDir {
 public:
-    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path())
-    {
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
         std::random_device rd;
         for (;;) {
             FPath = base / ("quillane-test-" + std::to_string(rd()));
             if (std::filesystem::create_directory(FPath)) break;
         }
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(FPath, ec);
     }
@@ -49,8 +46,7 @@ public:
     /// UTF-8 path of `name` inside the folder.
     std::string File(const std::string& name) const { return (FPath / std::filesystem::u8path(name)).u8string(); }
     /// Number of entries in the folder.
-    std::size_t EntryCount() const
-    {
+    std::size_t EntryCount() const {
         return static_cast<std::size_t>(
             std::distance(std::filesystem::directory_iterator(FPath), std::filesystem::directory_iterator()));
     }
@@ -60,15 +56,13 @@ private:
 };
 
 /// Writes `bytes` as the whole file at UTF-8 `path`.
-inline void WriteBytes(const std::string& path, const std::string& bytes)
-{
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 /// The whole file at UTF-8 `path`.
-inline std::string ReadBytes(const std::string& path)
-{
+inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -6,8 +6,7 @@
 
 using namespace quillane;
 
-TEST(Translation, ArgReplacesEachPlaceholderOnceAndLeavesTheRest)
-{
+TEST(Translation, ArgReplacesEachPlaceholderOnceAndLeavesTheRest) {
     const struct {
         const char* Pattern;
         std::initializer_list<std::string> Args;
@@ -20,12 +19,10 @@ TEST(Translation, ArgReplacesEachPlaceholderOnceAndLeavesTheRest)
         {"%%1", {"x"}, "%x"},
         {"%0%1%表%", {"x"}, "%0x%表%"},  // no digit 1 to 9: kept, the end included
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Arg(c.Pattern, c.Args), c.Expected) << c.Pattern;
+    for (const auto& c : cases) EXPECT_EQ(Arg(c.Pattern, c.Args), c.Expected) << c.Pattern;
 }
 
-TEST(Translation, TextsGoThroughTheTranslationSetAndStayAsWrittenWithout)
-{
+TEST(Translation, TextsGoThroughTheTranslationSetAndStayAsWrittenWithout) {
     EXPECT_EQ(Translate("ctx", "ファイル"), "ファイル");
     const TTranslation before = SetTranslation([](const char* context, const char* text, const char* disambiguation) {
         return std::string(context) + ":" + text + ":" + (disambiguation ? disambiguation : "-");

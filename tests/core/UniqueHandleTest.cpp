@@ -20,8 +20,7 @@ struct CountedTraits {
 
 using Counted = UniqueHandle<CountedTraits>;
 
-TEST(UniqueHandle, ClosesEachHandleOnce)
-{
+TEST(UniqueHandle, ClosesEachHandleOnce) {
     Closed.clear();
     {
         Counted a(1);

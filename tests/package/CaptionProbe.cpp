@@ -34,34 +34,29 @@ struct TInk {
     int Height = 0;
     std::vector<unsigned char> Dark;
 
-    explicit TInk(const QImage& picture)
-    {
+    explicit TInk(const QImage& picture) {
         const QImage image = picture.convertToFormat(QImage::Format_RGB32);
         Width = image.width();
         Height = image.height();
         Dark.resize(std::size_t(Width) * Height);
         for (int y = 0; y < Height; ++y)
-            for (int x = 0; x < Width; ++x)
-                Dark[std::size_t(y) * Width + x] = qGray(image.pixel(x, y)) < 128;
+            for (int x = 0; x < Width; ++x) Dark[std::size_t(y) * Width + x] = qGray(image.pixel(x, y)) < 128;
     }
     bool At(int x, int y) const { return Dark[std::size_t(y) * Width + x] != 0; }
 
     // The smallest rectangle holding all of the ink; empty when there is none.
-    QRect Bounds() const
-    {
+    QRect Bounds() const {
         QRect bounds;
         for (int y = 0; y < Height; ++y)
             for (int x = 0; x < Width; ++x)
-                if (At(x, y))
-                    bounds |= QRect(x, y, 1, 1);
+                if (At(x, y)) bounds |= QRect(x, y, 1, 1);
         return bounds;
     }
 };
 
 // The caption as the window draws it: a group box's title in the window's
 // font and frame style.
-QImage DrawnCaption(const QString& caption, const QFont& font)
-{
+QImage DrawnCaption(const QString& caption, const QFont& font) {
     QGroupBox box;
     box.setFont(font);
     quillane::UseEtchedFrame(&box);
@@ -72,12 +67,10 @@ QImage DrawnCaption(const QString& caption, const QFont& font)
 
 // The share of the caption's ink pixels that differ from `window` where the
 // caption fits best, 0 for a perfect match.
-double BestMismatch(const TInk& window, const QImage& drawn)
-{
+double BestMismatch(const TInk& window, const QImage& drawn) {
     const TInk all(drawn);
     const QRect bounds = all.Bounds();
-    if (bounds.isEmpty() || bounds.width() > window.Width || bounds.height() > window.Height)
-        return 1.0;
+    if (bounds.isEmpty() || bounds.width() > window.Width || bounds.height() > window.Height) return 1.0;
     std::vector<QPoint> on, off;
     for (int y = bounds.top(); y <= bounds.bottom(); ++y)
         for (int x = bounds.left(); x <= bounds.right(); ++x)
@@ -86,8 +79,7 @@ double BestMismatch(const TInk& window, const QImage& drawn)
     for (int y = 0; y + bounds.height() <= window.Height; ++y)
         for (int x = 0; x + bounds.width() <= window.Width; ++x) {
             int differ = 0;
-            for (const QPoint& p : on)
-                differ += !window.At(x + p.x(), y + p.y());
+            for (const QPoint& p : on) differ += !window.At(x + p.x(), y + p.y());
             for (std::size_t i = 0; i < off.size() && differ < best; ++i)
                 differ += window.At(x + off[i].x(), y + off[i].y());
             best = std::min(best, differ);
@@ -99,14 +91,12 @@ double BestMismatch(const TInk& window, const QImage& drawn)
 // lacks its characters, the default sans-serif face where it does, whose
 // missing-character glyph shows (some faces draw it as nothing). Null when
 // no face here does.
-QImage DrawnAsBoxes(const QString& caption, QFont font)
-{
+QImage DrawnAsBoxes(const QString& caption, QFont font) {
     QStringList families = QFontDatabase::families(QFontDatabase::Latin);
     families.prepend(QFontInfo(QFont(QStringLiteral("sans-serif"))).family());
     font.setStyleStrategy(QFont::NoFontMerging);
     for (const QString& family : families) {
-        if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese))
-            continue;
+        if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese)) continue;
         font.setFamily(family);
         const QImage drawn = DrawnCaption(caption, font);
         if (!TInk(drawn).Bounds().isEmpty()) {
@@ -119,13 +109,11 @@ QImage DrawnAsBoxes(const QString& caption, QFont font)
 
 // The window's picture once it has stopped changing, so that a window
 // still painting its first frame is not judged.
-QImage SettledPicture(QScreen* screen, WId window)
-{
+QImage SettledPicture(QScreen* screen, WId window) {
     QImage last;
     for (int attempt = 0; attempt < 50; ++attempt) {
         const QImage now = screen->grabWindow(window).toImage();
-        if (!now.isNull() && now == last)
-            return now;
+        if (!now.isNull() && now == last) return now;
         last = now;
         QThread::msleep(100);
     }
@@ -134,8 +122,7 @@ QImage SettledPicture(QScreen* screen, WId window)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: quillane_caption_probe <window id> <caption>\n");
@@ -165,7 +152,7 @@ int main(int argc, char** argv)
     const TInk ink(picture);
     const double asDrawn = BestMismatch(ink, DrawnCaption(caption, font));
     const double asBoxes = BestMismatch(ink, boxes);
-    std::printf("caption at its best place: %.0f%% of its ink differs as %s draws it, %.0f%% as boxes\n",
-                asDrawn * 100, qPrintable(font.family()), asBoxes * 100);
+    std::printf("caption at its best place: %.0f%% of its ink differs as %s draws it, %.0f%% as boxes\n", asDrawn * 100,
+                qPrintable(font.family()), asBoxes * 100);
     return asDrawn <= 0.2 && asDrawn * 2 < asBoxes ? 0 : 1;
 }

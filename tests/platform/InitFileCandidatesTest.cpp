@@ -56,7 +56,9 @@ struct DiscoveryCase {
     bool PosixOnly = false;
 };
 
-void PrintTo(const DiscoveryCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const DiscoveryCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 // A path below the test folder as the cases write it.
 std::string Relative(const TempDir& tmp, std::string path) {
@@ -165,7 +167,8 @@ const DiscoveryCase DiscoveryCases[] = {
      {"product:13.0:inst/Mathematica/13.0", "hklm:{A}:inst/Wolfram/14.1", "hklm32:{B}:inst/Mathematica/9.0",
       "hkcu:{C}:inst/Wolfram/14.10", "hkcu32:{D}:inst/Mathematica/13.0/", "file:inst/Wolfram/14.1" + Init},
      {UserFile, AllFile, "inst inst/Wolfram/14.10" + Init + " Wolfram 14.10",
-      "inst inst/Wolfram/14.1" + Init + " Wolfram 14.1 exists", "inst inst/Mathematica/13.0" + Init + " Mathematica 13.0",
+      "inst inst/Wolfram/14.1" + Init + " Wolfram 14.1 exists",
+      "inst inst/Mathematica/13.0" + Init + " Mathematica 13.0",
       "inst inst/Mathematica/9.0" + Init + " Mathematica 9.0"},
      "product-key inst/Mathematica/13.0" + Init},
     // The old key's last version has no folder: the newest registered
@@ -174,8 +177,8 @@ const DiscoveryCase DiscoveryCases[] = {
      {"product:9.0:inst/Mathematica/9.0", "product:9.1", "hklm:custom:inst/Custom", "hklm:old:inst/Mathematica/13.0",
       "hkcu32:new:inst/Wolfram Engine/14.1", "dword:d", "locked:l", "empty:e", "bare:b"},
      {UserFile, AllFile, "inst inst/Wolfram Engine/14.1" + Init + " Wolfram Engine 14.1",
-      "inst inst/Mathematica/13.0" + Init + " Mathematica 13.0", "inst inst/Mathematica/9.0" + Init + " Mathematica 9.0",
-      "inst inst/Custom" + Init + " Custom "},
+      "inst inst/Mathematica/13.0" + Init + " Mathematica 13.0",
+      "inst inst/Mathematica/9.0" + Init + " Mathematica 9.0", "inst inst/Custom" + Init + " Custom "},
      "installations inst/Wolfram Engine/14.1" + Init},
     // Linux: the installations from the folders on disk; the engine's 14.1
     // is listed beside the full product's.
@@ -218,8 +221,18 @@ TEST(SystemKernelEnvironment, ReadsVariablesAndFolders) {
 
 TEST(CompareVersionNumbers, OrdersByNumber) {
     // Each older than the next; "=" marks one as new as the one before.
-    const std::vector<std::string> order = {"", "=Beta", "=alpha", "0.1", "9.0", "13", "=13.0 日本語版", "=013.0.0",
-                                            "14.1", "14.9", "14.10", "14.99999999999999999999",
+    const std::vector<std::string> order = {"",
+                                            "=Beta",
+                                            "=alpha",
+                                            "0.1",
+                                            "9.0",
+                                            "13",
+                                            "=13.0 日本語版",
+                                            "=013.0.0",
+                                            "14.1",
+                                            "14.9",
+                                            "14.10",
+                                            "14.99999999999999999999",
                                             "14.100000000000000000000"};
     for (std::size_t i = 1; i < order.size(); ++i) {
         const bool same = order[i][0] == '=';

@@ -29,7 +29,9 @@ struct Layout {
     std::vector<std::string> Folders;   // expected "rootN/folder" of the installations, in order
 };
 
-void PrintTo(const Layout& l, std::ostream* os) { *os << l.Name; }
+void PrintTo(const Layout& l, std::ostream* os) {
+    *os << l.Name;
+}
 
 class InstallFolderRegistryTest : public ::testing::TestWithParam<Layout> {};
 
@@ -69,18 +71,41 @@ TEST_P(InstallFolderRegistryTest, ListsVersionFolders) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, InstallFolderRegistryTest,
-    ::testing::Values(
-        Layout{"NoRootExists", {}, {}, 4, false, {}, "", {}},
-        Layout{"EmptyRoot", {"root1"}, {}, 4, true, {}, "", {}},
-        Layout{"OneVersion", {"root0/13.1"}, {}, 4, true, {"13.1"}, "root0/13.1", {"root0/13.1"}},
-        Layout{"TextOrderAcrossRoots", {"root0/9.0", "root0/10.4", "root2/4.1"}, {}, 4, true,
-               {"10.4", "9.0", "4.1"}, "root0/9.0", {"root0/10.4", "root0/9.0", "root2/4.1"}},
-        Layout{"FirstRootWinsForSameVersion", {"root0/13.0", "root1/13.0", "root1/12.3"}, {}, 2, true,
-               {"13.0", "12.3"}, "root0/13.0", {"root0/13.0", "root1/12.3", "root1/13.0"}},
-        Layout{"FilesAndHiddenFoldersIgnored", {"root0/12.0", "root0/.cache"}, {"root0/14.0", "root0/README"}, 1,
-               true, {"12.0"}, "root0/12.0", {"root0/12.0"}},
-        Layout{"SpacesAndNonAscii", {"root0/数学 表ソ能 1.0"}, {}, 1, true, {"数学 表ソ能 1.0"},
-               "root0/数学 表ソ能 1.0", {"root0/数学 表ソ能 1.0"}}),
+    ::testing::Values(Layout{"NoRootExists", {}, {}, 4, false, {}, "", {}},
+                      Layout{"EmptyRoot", {"root1"}, {}, 4, true, {}, "", {}},
+                      Layout{"OneVersion", {"root0/13.1"}, {}, 4, true, {"13.1"}, "root0/13.1", {"root0/13.1"}},
+                      Layout{"TextOrderAcrossRoots",
+                             {"root0/9.0", "root0/10.4", "root2/4.1"},
+                             {},
+                             4,
+                             true,
+                             {"10.4", "9.0", "4.1"},
+                             "root0/9.0",
+                             {"root0/10.4", "root0/9.0", "root2/4.1"}},
+                      Layout{"FirstRootWinsForSameVersion",
+                             {"root0/13.0", "root1/13.0", "root1/12.3"},
+                             {},
+                             2,
+                             true,
+                             {"13.0", "12.3"},
+                             "root0/13.0",
+                             {"root0/13.0", "root1/12.3", "root1/13.0"}},
+                      Layout{"FilesAndHiddenFoldersIgnored",
+                             {"root0/12.0", "root0/.cache"},
+                             {"root0/14.0", "root0/README"},
+                             1,
+                             true,
+                             {"12.0"},
+                             "root0/12.0",
+                             {"root0/12.0"}},
+                      Layout{"SpacesAndNonAscii",
+                             {"root0/数学 表ソ能 1.0"},
+                             {},
+                             1,
+                             true,
+                             {"数学 表ソ能 1.0"},
+                             "root0/数学 表ソ能 1.0",
+                             {"root0/数学 表ソ能 1.0"}}),
     [](const ::testing::TestParamInfo<Layout>& info) { return info.param.Name; });
 
 TEST(InstallFolderRegistryKeys, OnlyTheProductKeyAndVersionsExist) {
@@ -93,8 +118,7 @@ TEST(InstallFolderRegistryKeys, OnlyTheProductKeyAndVersionsExist) {
     EXPECT_NE(registry.OpenLocalMachineKey("\\" + Product), nullptr);
     for (const std::string& missing : {std::string("Software"), std::string("Software\\Wolfram Research"),
                                        Product + "\\13.2", Product + "\\13.1\\Sub", Product + "\\",
-                                       std::string("Software\\Other\\Mathematica\\13.1"),
-                                       Installations + "\\13.1"})
+                                       std::string("Software\\Other\\Mathematica\\13.1"), Installations + "\\13.1"})
         EXPECT_EQ(registry.OpenLocalMachineKey(missing), nullptr) << missing;
     // Installations register only for the machine, in this process's view.
     EXPECT_EQ(registry.OpenKey(RegRoot::CurrentUser, RegView::Default, Product), nullptr);

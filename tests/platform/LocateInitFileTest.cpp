@@ -31,7 +31,9 @@ struct LocateCase {
     std::string Error;   // expected error text instead of a result
 };
 
-void PrintTo(const LocateCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const LocateCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class LocateInitFileTest : public ::testing::TestWithParam<LocateCase> {};
 
@@ -59,12 +61,32 @@ void Versions(MemoryRegistry& r, std::initializer_list<const char*> names) {
 const LocateCase Cases[] = {
     {"NoProductKey", [](MemoryRegistry& r) { r.AddKey("Software\\Wolfram Research"); }, "", ""},
     {"ProductKeyWithoutVersions", [](MemoryRegistry& r) { r.AddKey(Product); }, "", ""},
-    {"HighestOfThree", [](MemoryRegistry& r) { Versions(r, {"5.0", "4.0", "4.1"}); }, "C:\\M\\5.0", ""},
-    {"TextOrderNotNumeric", [](MemoryRegistry& r) { Versions(r, {"4.1", "10.0"}); }, "C:\\M\\4.1", ""},
-    {"TextOrderNotNumericReversed", [](MemoryRegistry& r) { Versions(r, {"10.0", "4.1"}); }, "C:\\M\\4.1", ""},
-    {"FourVersions", [](MemoryRegistry& r) { Versions(r, {"4.0", "10.0", "5.0", "4.1"}); }, "C:\\M\\5.0", ""},
+    {"HighestOfThree",
+     [](MemoryRegistry& r) {
+         Versions(r, {"5.0", "4.0", "4.1"});
+     },
+     "C:\\M\\5.0", ""},
+    {"TextOrderNotNumeric",
+     [](MemoryRegistry& r) {
+         Versions(r, {"4.1", "10.0"});
+     },
+     "C:\\M\\4.1", ""},
+    {"TextOrderNotNumericReversed",
+     [](MemoryRegistry& r) {
+         Versions(r, {"10.0", "4.1"});
+     },
+     "C:\\M\\4.1", ""},
+    {"FourVersions",
+     [](MemoryRegistry& r) {
+         Versions(r, {"4.0", "10.0", "5.0", "4.1"});
+     },
+     "C:\\M\\5.0", ""},
     // A byte order would put "Beta" before "alpha".
-    {"CaseIgnoredInOrder", [](MemoryRegistry& r) { Versions(r, {"Beta", "alpha"}); }, "C:\\M\\Beta", ""},
+    {"CaseIgnoredInOrder",
+     [](MemoryRegistry& r) {
+         Versions(r, {"Beta", "alpha"});
+     },
+     "C:\\M\\Beta", ""},
     {"InstallDirBeforeProductDir",
      [](MemoryRegistry& r) {
          r.SetString(Product + "\\5.0", "ProductDir", "C:\\Product");
@@ -73,8 +95,8 @@ const LocateCase Cases[] = {
      "C:\\Install", ""},
     {"ProductDirWhenNoInstallDir",
      [](MemoryRegistry& r) { r.SetString(Product + "\\5.0", "ProductDir", "C:\\Product"); }, "C:\\Product", ""},
-    {"ValueNamesIgnoreCase",
-     [](MemoryRegistry& r) { r.SetString(Product + "\\5.0", "INSTALLDIR", "C:\\Upper"); }, "C:\\Upper", ""},
+    {"ValueNamesIgnoreCase", [](MemoryRegistry& r) { r.SetString(Product + "\\5.0", "INSTALLDIR", "C:\\Upper"); },
+     "C:\\Upper", ""},
     {"NewestVersionWithoutValues",
      [](MemoryRegistry& r) {
          r.SetString(Product + "\\4.0", "InstallDir", "C:\\Old");
@@ -104,15 +126,12 @@ const LocateCase Cases[] = {
      },
      "C:\\A", ""},
     {"StringWithoutTerminator",
-     [](MemoryRegistry& r) { r.SetValue(Product + "\\5.0", "InstallDir", RegType::String, "C:\\NoNul"); },
-     "C:\\NoNul", ""},
-    {"TrailingSeparatorKept",
-     [](MemoryRegistry& r) { r.SetString(Product + "\\5.0", "InstallDir", "C:\\Wolfram\\"); }, "C:\\Wolfram\\",
+     [](MemoryRegistry& r) { r.SetValue(Product + "\\5.0", "InstallDir", RegType::String, "C:\\NoNul"); }, "C:\\NoNul",
      ""},
+    {"TrailingSeparatorKept", [](MemoryRegistry& r) { r.SetString(Product + "\\5.0", "InstallDir", "C:\\Wolfram\\"); },
+     "C:\\Wolfram\\", ""},
     {"NonAsciiFolder",
-     [](MemoryRegistry& r) {
-         r.SetString(Product + "\\5.0", "InstallDir", "C:\\Program Files\\数学 表ソ能");
-     },
+     [](MemoryRegistry& r) { r.SetString(Product + "\\5.0", "InstallDir", "C:\\Program Files\\数学 表ソ能"); },
      "C:\\Program Files\\数学 表ソ能", ""},
     {"DWordInstallDir",
      [](MemoryRegistry& r) { r.SetValue(Product + "\\5.0", "InstallDir", RegType::DWord, Dword(7)); }, "",
@@ -138,15 +157,16 @@ const LocateCase Cases[] = {
      [](MemoryRegistry& r) { r.SetUnreadableValue(Product + "\\5.0", "ProductDir", RegType::String, 20); }, "",
      "'ProductDir' の取得に失敗しました"},
     {"UnreadableButEmpty",
-     [](MemoryRegistry& r) { r.SetUnreadableValue(Product + "\\5.0", "InstallDir", RegType::String, 0); }, "",
-     ""},
-    {"UnqueryableInstallDir", [](MemoryRegistry& r) { r.SetUnqueryableValue(Product + "\\5.0", "InstallDir"); },
-     "", "'InstallDir' の取得に失敗しました"},
+     [](MemoryRegistry& r) { r.SetUnreadableValue(Product + "\\5.0", "InstallDir", RegType::String, 0); }, "", ""},
+    {"UnqueryableInstallDir", [](MemoryRegistry& r) { r.SetUnqueryableValue(Product + "\\5.0", "InstallDir"); }, "",
+     "'InstallDir' の取得に失敗しました"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Registry, LocateInitFileTest, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<LocateCase>& info) { return info.param.Name; });
 
-TEST(LocateInitFileSuffix, IsThisPlatformsForm) { EXPECT_EQ(std::string(KernelInitRelativePath), InitSuffix); }
+TEST(LocateInitFileSuffix, IsThisPlatformsForm) {
+    EXPECT_EQ(std::string(KernelInitRelativePath), InitSuffix);
+}
 
 }  // namespace

@@ -21,8 +21,8 @@ std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
     static std::atomic<int> counter{0};
-    std::wstring dir = std::wstring(buffer, n) + L"quillane-notepad-" + std::to_wstring(GetCurrentProcessId()) +
-                       L"-" + std::to_wstring(counter++);
+    std::wstring dir = std::wstring(buffer, n) + L"quillane-notepad-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                       std::to_wstring(counter++);
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
 }
@@ -49,7 +49,9 @@ struct PathCase {
     std::string Path;
 };
 
-void PrintTo(const PathCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const PathCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class NotepadLauncherTest : public ::testing::TestWithParam<PathCase> {};
 

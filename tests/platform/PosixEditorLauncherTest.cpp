@@ -48,10 +48,17 @@ void WriteFile(const std::string& path, const std::string& text, mode_t mode) {
 std::string FakeEditorScript(const std::string& out, const std::string& release) {
     return "#!/bin/sh\n"
            "i=0\n"
-           "while [ ! -e '" + release + "' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done\n"
-           "[ -e '" + release + "' ] || { printf 'never released' > '" + out + "'; exit 1; }\n"
-           "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" + out + ".part'\n"
-           "mv '" + out + ".part' '" + out + "'\n";
+           "while [ ! -e '" +
+           release +
+           "' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done\n"
+           "[ -e '" +
+           release + "' ] || { printf 'never released' > '" + out +
+           "'; exit 1; }\n"
+           "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" +
+           out +
+           ".part'\n"
+           "mv '" +
+           out + ".part' '" + out + "'\n";
 }
 
 // Waits for the file, for at most a minute; empty when it never appears.
@@ -79,7 +86,9 @@ struct PathCase {
     std::string Arrives;  // the editor's one argument
 };
 
-void PrintTo(const PathCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const PathCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class PosixEditorLauncherTest : public ::testing::TestWithParam<PathCase> {};
 
@@ -121,7 +130,9 @@ struct SearchCase {
     std::string Chosen;                      // "binN/name", or empty
 };
 
-void PrintTo(const SearchCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const SearchCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class PosixEditorSearchTest : public ::testing::TestWithParam<SearchCase> {};
 
@@ -147,8 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SearchCase{"SkipsMissing", {"mousepad"}, {}, {}, {"gedit", "mousepad"}, "bin1/mousepad"},
                       SearchCase{"SkipsNotExecutable", {"kate"}, {"gedit"}, {}, {"gedit", "kate"}, "bin1/kate"},
                       SearchCase{"SkipsFolders", {"kate"}, {}, {}, {"folder-editor", "kate"}, "bin1/kate"},
-                      SearchCase{"CandidateOrderBeforePathOrder", {"kate"}, {}, {"gedit"}, {"gedit", "kate"},
-                                 "bin2/gedit"},
+                      SearchCase{
+                          "CandidateOrderBeforePathOrder", {"kate"}, {}, {"gedit"}, {"gedit", "kate"}, "bin2/gedit"},
                       SearchCase{"PathOrderForOneCandidate", {"gedit"}, {}, {"gedit"}, {"gedit"}, "bin1/gedit"},
                       SearchCase{"NoneFound", {}, {"gedit"}, {}, {"gedit", "kate"}, ""}),
     [](const ::testing::TestParamInfo<SearchCase>& info) { return info.param.Name; });
@@ -159,7 +170,9 @@ struct ExecCase {
     std::vector<std::string> Args;  // for the path "/p q/init.m"; empty: refused
 };
 
-void PrintTo(const ExecCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const ExecCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class PosixEditorExecTest : public ::testing::TestWithParam<ExecCase> {};
 
@@ -169,18 +182,17 @@ TEST_P(PosixEditorExecTest, ExpandsDesktopExecLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     ExecLines, PosixEditorExecTest,
-    ::testing::Values(
-        ExecCase{"FileCode", "gedit %F", {"gedit", "/p q/init.m"}},
-        ExecCase{"UrlCodeWithOptions", "kate -b  --new %U", {"kate", "-b", "--new", "/p q/init.m"}},
-        ExecCase{"NoFieldCodeAppendsPath", "mousepad", {"mousepad", "/p q/init.m"}},
-        ExecCase{"OtherCodesDropped", "xed %i --name=%c %k %f", {"xed", "--name=", "/p q/init.m"}},
-        ExecCase{"PercentLiteral", "ed --ratio=50%% %f", {"ed", "--ratio=50%", "/p q/init.m"}},
-        ExecCase{"QuotedProgram", "\"/opt/My Editor/edit\" %f", {"/opt/My Editor/edit", "/p q/init.m"}},
-        ExecCase{"QuotedEscapes", "sh -c \"echo \\\\\\\"\\\\$HOME\\\\\\\"\" %f",
-                 {"sh", "-c", "echo \"$HOME\"", "/p q/init.m"}},
-        ExecCase{"ValueEscapeSpace", "edit\\s--x %f", {"edit", "--x", "/p q/init.m"}},
-        ExecCase{"UnterminatedQuote", "\"edit %f", {}},
-        ExecCase{"Empty", "", {}}),
+    ::testing::Values(ExecCase{"FileCode", "gedit %F", {"gedit", "/p q/init.m"}},
+                      ExecCase{"UrlCodeWithOptions", "kate -b  --new %U", {"kate", "-b", "--new", "/p q/init.m"}},
+                      ExecCase{"NoFieldCodeAppendsPath", "mousepad", {"mousepad", "/p q/init.m"}},
+                      ExecCase{"OtherCodesDropped", "xed %i --name=%c %k %f", {"xed", "--name=", "/p q/init.m"}},
+                      ExecCase{"PercentLiteral", "ed --ratio=50%% %f", {"ed", "--ratio=50%", "/p q/init.m"}},
+                      ExecCase{"QuotedProgram", "\"/opt/My Editor/edit\" %f", {"/opt/My Editor/edit", "/p q/init.m"}},
+                      ExecCase{"QuotedEscapes",
+                               "sh -c \"echo \\\\\\\"\\\\$HOME\\\\\\\"\" %f",
+                               {"sh", "-c", "echo \"$HOME\"", "/p q/init.m"}},
+                      ExecCase{"ValueEscapeSpace", "edit\\s--x %f", {"edit", "--x", "/p q/init.m"}},
+                      ExecCase{"UnterminatedQuote", "\"edit %f", {}}, ExecCase{"Empty", "", {}}),
     [](const ::testing::TestParamInfo<ExecCase>& info) { return info.param.Name; });
 
 // A desktop with mimeapps.list and .desktop files in temporary XDG folders.
@@ -212,8 +224,9 @@ protected:
 };
 
 TEST_F(PosixEditorDesktopTest, DefaultForPlainTextWins) {
-    MimeApps("/config", "[Added Associations]\ntext/plain=vi.desktop;\n[Default Applications]\n"
-                        "text/html=web.desktop\ntext/plain=desk.desktop;\n");
+    MimeApps("/config",
+             "[Added Associations]\ntext/plain=vi.desktop;\n[Default Applications]\n"
+             "text/html=web.desktop\ntext/plain=desk.desktop;\n");
     Desktop("/data1", "desk.desktop", "Name=Desk\nExec=desk-editor --new-window %U\n");
     EXPECT_EQ(Command(), (std::vector<std::string>{Bin() + "/desk-editor", "--new-window", "/home/u/init.m"}));
 }
@@ -258,8 +271,14 @@ TEST(PosixEditorLauncherFailure, SaysWhatWasTried) {
     TempDir tmp;
     ASSERT_FALSE(tmp.Path().empty());
     // Executable, but not a program the system can start.
-    WriteFile(tmp.Path() + "/broken", "\x7f" "ELF garbage", 0755);
-    WriteFile(tmp.Path() + "/also-broken", "\x7f" "ELF garbage", 0755);
+    WriteFile(tmp.Path() + "/broken",
+              "\x7f"
+              "ELF garbage",
+              0755);
+    WriteFile(tmp.Path() + "/also-broken",
+              "\x7f"
+              "ELF garbage",
+              0755);
     const std::string out = tmp.Path() + "/args", release = tmp.Path() + "/release";
     WriteFile(tmp.Path() + "/works", FakeEditorScript(out, release), 0755);
     struct Case {
@@ -269,7 +288,8 @@ TEST(PosixEditorLauncherFailure, SaysWhatWasTried) {
     };
     const Case cases[] = {
         {"nothing found", {"gedit", "kate"}, {"ﾃｷｽﾄｴﾃﾞｨﾀが見つかりません", "gedit, kate"}},
-        {"none starts", {"broken", "also-broken"},
+        {"none starts",
+         {"broken", "also-broken"},
          {"ﾃｷｽﾄｴﾃﾞｨﾀを起動できません", tmp.Path() + "/broken (", tmp.Path() + "/also-broken ("}},
         {"the next one starts", {"broken", "works"}, {}},
     };

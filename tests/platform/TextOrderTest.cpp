@@ -14,9 +14,13 @@ struct OrderCase {
     int Sign;  // of CompareTextIgnoreCase(A, B)
 };
 
-void PrintTo(const OrderCase& c, std::ostream* os) { *os << '"' << c.A << "\" vs \"" << c.B << '"'; }
+void PrintTo(const OrderCase& c, std::ostream* os) {
+    *os << '"' << c.A << "\" vs \"" << c.B << '"';
+}
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 class TextOrderTest : public ::testing::TestWithParam<OrderCase> {};
 

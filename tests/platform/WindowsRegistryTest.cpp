@@ -30,9 +30,9 @@ struct RegValue {
     std::string Version;
     std::string Name;
     DWORD Type;
-    std::string Text;   // UTF-8, stored as UTF-16 for string types
-    bool Terminated;    // with a terminating NUL
-    DWORD RawDword;     // the data of REG_DWORD
+    std::string Text;  // UTF-8, stored as UTF-16 for string types
+    bool Terminated;   // with a terminating NUL
+    DWORD RawDword;    // the data of REG_DWORD
 };
 
 RegValue Sz(const std::string& version, const std::string& name, const std::string& text, DWORD type = REG_SZ) {
@@ -46,16 +46,14 @@ void DeleteProductKey() {
 void Store(const RegValue& v) {
     HKEY key = nullptr;
     const std::wstring path = std::wstring(Product) + L"\\" + Wide(v.Version);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     LONG r = ERROR_SUCCESS;
     const std::wstring name = Wide(v.Name);
     if (v.Name.empty()) {
         // A version key without values.
     } else if (v.Type == REG_DWORD) {
-        r = RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.RawDword),
-                           sizeof(DWORD));
+        r = RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.RawDword), sizeof(DWORD));
     } else if (v.Type == REG_BINARY) {
         r = RegSetValueExW(key, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(v.Text.data()),
                            static_cast<DWORD>(v.Text.size()));
@@ -75,7 +73,9 @@ struct RegistryCase {
     std::string Error;
 };
 
-void PrintTo(const RegistryCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const RegistryCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class WindowsRegistryTest : public ::testing::TestWithParam<RegistryCase> {
 protected:
@@ -110,33 +110,47 @@ INSTANTIATE_TEST_SUITE_P(
         RegistryCase{"FourVersions",
                      {Sz("4.0", "InstallDir", "C:\\W\\4.0"), Sz("10.0", "InstallDir", "C:\\W\\10.0"),
                       Sz("5.0", "InstallDir", "C:\\W\\5.0"), Sz("4.1", "ProductDir", "C:\\W\\4.1")},
-                     "C:\\W\\5.0", ""},
+                     "C:\\W\\5.0",
+                     ""},
         RegistryCase{"TextOrderNotNumeric",
-                     {Sz("10.0", "InstallDir", "C:\\W\\10.0"), Sz("4.1", "InstallDir", "C:\\W\\4.1")}, "C:\\W\\4.1",
+                     {Sz("10.0", "InstallDir", "C:\\W\\10.0"), Sz("4.1", "InstallDir", "C:\\W\\4.1")},
+                     "C:\\W\\4.1",
                      ""},
         RegistryCase{"CaseIgnoredInOrder",
                      {Sz("alpha", "InstallDir", "C:\\W\\alpha"), Sz("Beta", "InstallDir", "C:\\W\\Beta")},
-                     "C:\\W\\Beta", ""},
+                     "C:\\W\\Beta",
+                     ""},
         RegistryCase{"InstallDirBeforeProductDir",
-                     {Sz("5.0", "ProductDir", "C:\\Product"), Sz("5.0", "InstallDir", "C:\\Install")}, "C:\\Install",
+                     {Sz("5.0", "ProductDir", "C:\\Product"), Sz("5.0", "InstallDir", "C:\\Install")},
+                     "C:\\Install",
                      ""},
         RegistryCase{"ProductDirExpandStringNotExpanded",
-                     {Sz("5.0", "ProductDir", "%SystemDrive%\\Wolfram", REG_EXPAND_SZ)}, "%SystemDrive%\\Wolfram",
+                     {Sz("5.0", "ProductDir", "%SystemDrive%\\Wolfram", REG_EXPAND_SZ)},
+                     "%SystemDrive%\\Wolfram",
                      ""},
         RegistryCase{"NewestVersionWithoutValues", {Sz("4.0", "InstallDir", "C:\\Old"), Sz("5.0", "", "")}, "", ""},
         RegistryCase{"SizeZeroString",
-                     {{"5.0", "InstallDir", REG_SZ, "", false, 0}, Sz("5.0", "ProductDir", "C:\\Product")}, "", ""},
-        RegistryCase{"StringWithoutTerminator", {{"5.0", "InstallDir", REG_SZ, "C:\\NoNul", false, 0}},
-                     "C:\\NoNul", ""},
+                     {{"5.0", "InstallDir", REG_SZ, "", false, 0}, Sz("5.0", "ProductDir", "C:\\Product")},
+                     "",
+                     ""},
+        RegistryCase{
+            "StringWithoutTerminator", {{"5.0", "InstallDir", REG_SZ, "C:\\NoNul", false, 0}}, "C:\\NoNul", ""},
         RegistryCase{"NonAsciiFolderAndVersion",
                      {Sz("5.0 日本語版", "InstallDir", "C:\\Program Files\\数学 表ソ能")},
-                     "C:\\Program Files\\数学 表ソ能", ""},
+                     "C:\\Program Files\\数学 表ソ能",
+                     ""},
         RegistryCase{"TrailingBackslashKept", {Sz("5.0", "InstallDir", "C:\\Wolfram\\")}, "C:\\Wolfram\\", ""},
-        RegistryCase{"DWordInstallDir", {{"5.0", "InstallDir", REG_DWORD, "", true, 42}}, "",
+        RegistryCase{"DWordInstallDir",
+                     {{"5.0", "InstallDir", REG_DWORD, "", true, 42}},
+                     "",
                      "'InstallDir' のデータ型が不正です"},
-        RegistryCase{"BinaryProductDir", {{"5.0", "ProductDir", REG_BINARY, "C:\\x", true, 0}}, "",
+        RegistryCase{"BinaryProductDir",
+                     {{"5.0", "ProductDir", REG_BINARY, "C:\\x", true, 0}},
+                     "",
                      "'ProductDir' のデータ型が不正です"},
-        RegistryCase{"MultiStringInstallDir", {Sz("5.0", "InstallDir", "C:\\A", REG_MULTI_SZ)}, "",
+        RegistryCase{"MultiStringInstallDir",
+                     {Sz("5.0", "InstallDir", "C:\\A", REG_MULTI_SZ)},
+                     "",
                      "'InstallDir' のデータ型が不正です"}),
     [](const ::testing::TestParamInfo<RegistryCase>& info) { return info.param.Name; });
 

@@ -179,8 +179,7 @@ TEST_F(MemoryShellTest, EveryEnumeratedItemAndFolderIsCountedAndReleased) {
     std::size_t items = 0;
     std::function<void(ShellFolder&)> walk = [&](ShellFolder& folder) {
         ShellEnumPtr e;
-        if (folder.EnumObjects(0, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, e) != ShellOk)
-            return;
+        if (folder.EnumObjects(0, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, e) != ShellOk) return;
         PItemIDList raw = nullptr;
         while (e->Next(raw) == ShellOk) {
             IDListPtr item(raw);
@@ -236,12 +235,12 @@ TEST_F(MemoryShellTest, HeldAndDelayedCallsWaitWhileOthersAnswer) {
 
 TEST(MemoryShellDescription, MalformedDescriptionsAreRefused) {
     const char* const bad[] = {
-        "A\n    B",                // skips a level
-        " A",                      // odd indentation
-        "A | folder bogus",        // unknown flag
-        "A\nA",                    // duplicate sibling
-        "  A",                     // indented first line
-        " | folder",               // no name
+        "A\n    B",          // skips a level
+        " A",                // odd indentation
+        "A | folder bogus",  // unknown flag
+        "A\nA",              // duplicate sibling
+        "  A",               // indented first line
+        " | folder",         // no name
     };
     for (const char* description : bad)
         EXPECT_THROW(MemoryShell shell(description), std::invalid_argument) << description;

@@ -36,12 +36,16 @@ public:
     ~TempTree() {
         if (FRoot.empty()) return;
         // Give back permissions a test took away, so everything can go.
-        ::nftw(FRoot.c_str(), [](const char* p, const struct stat*, int type, FTW*) {
-            if (type == FTW_D || type == FTW_DNR) ::chmod(p, 0700);
-            return 0;
-        }, 16, FTW_PHYS);
-        ::nftw(FRoot.c_str(), [](const char* p, const struct stat*, int, FTW*) { return ::remove(p); }, 16,
-               FTW_DEPTH | FTW_PHYS);
+        ::nftw(
+            FRoot.c_str(),
+            [](const char* p, const struct stat*, int type, FTW*) {
+                if (type == FTW_D || type == FTW_DNR) ::chmod(p, 0700);
+                return 0;
+            },
+            16, FTW_PHYS);
+        ::nftw(
+            FRoot.c_str(), [](const char* p, const struct stat*, int, FTW*) { return ::remove(p); }, 16,
+            FTW_DEPTH | FTW_PHYS);
     }
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
@@ -266,8 +270,8 @@ TEST_F(PosixShellTest, Attributes) {
         SCOPED_TRACE(c.path);
         IDListPtr list = Parse(c.path);
         ASSERT_TRUE(list);
-        const std::uint32_t attrs = GetItemAttributes(
-            *DesktopFolder(), list.get(), SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM);
+        const std::uint32_t attrs =
+            GetItemAttributes(*DesktopFolder(), list.get(), SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM);
         EXPECT_TRUE(attrs & SFGAO_FILESYSTEM);
         EXPECT_EQ((attrs & SFGAO_FOLDER) != 0, c.folder);
         EXPECT_EQ((attrs & SFGAO_FILESYSANCESTOR) != 0, c.folder);
@@ -349,10 +353,16 @@ TEST_F(PosixShellTest, ForeignItemsAreRefused) {
     };
     const Case cases[] = {
         {"unknown kind", std::string("\x06\x00Zab\x00", 6)},
-        {"folder item straight under the desktop", std::string("\x06\x00" "Dab\x00", 6)},
-        {"computer with a name", std::string("\x05\x00" "Cx\x00", 5)},
+        {"folder item straight under the desktop", std::string("\x06\x00"
+                                                               "Dab\x00",
+                                                               6)},
+        {"computer with a name", std::string("\x05\x00"
+                                             "Cx\x00",
+                                             5)},
         {"home not absolute", std::string("\x06\x00Hab\x00", 6)},
-        {"no terminating zero", std::string("\x05\x00" "Cxy", 5)},
+        {"no terminating zero", std::string("\x05\x00"
+                                            "Cxy",
+                                            5)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -364,7 +374,10 @@ TEST_F(PosixShellTest, ForeignItemsAreRefused) {
     }
     // A component that climbs out of its folder is not an item.
     IDListPtr root = Parse(T.Root());
-    IDListPtr dotdot = MakeIDList(std::string("\x06\x00" "D..\x00", 6));
+    IDListPtr dotdot =
+        MakeIDList(std::string("\x06\x00"
+                               "D..\x00",
+                               6));
     IDListPtr joined = ConcatIDLists(root.get(), dotdot.get());
     EXPECT_EQ(GetPathFromIDList(joined.get()), "");
 }
@@ -398,8 +411,8 @@ TEST(PosixVolumes, MountTableSelection) {
                                                                {"/mnt/slow", true},
                                                                {"/mnt/auto", true},
                                                                {"/media/share", true}}));
-    EXPECT_EQ(RemoteMountPoints(mounts), (std::vector<std::string>{"/mnt/nfs", "/mnt/slow", "/run/user/1000/gvfs",
-                                                                   "/mnt/auto", "/media/share"}));
+    EXPECT_EQ(RemoteMountPoints(mounts),
+              (std::vector<std::string>{"/mnt/nfs", "/mnt/slow", "/run/user/1000/gvfs", "/mnt/auto", "/media/share"}));
     EXPECT_EQ(SelectVolumes({}), std::vector<PosixVolume>{{"/"}});
 }
 
@@ -423,10 +436,9 @@ TEST(PosixDesktop, DesktopFolderFromTheUserDirsFile) {
     t.Dir("home/config");
     t.Dir("home/デスクトップ");
     t.Dir("home/Desktop");
-    std::ofstream(t / "home/config/user-dirs.dirs")
-        << "# written by xdg-user-dirs-update\n"
-        << "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
-        << "XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n";
+    std::ofstream(t / "home/config/user-dirs.dirs") << "# written by xdg-user-dirs-update\n"
+                                                    << "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
+                                                    << "XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n";
     const char* saved = std::getenv("XDG_CONFIG_HOME");
     const std::string savedValue = saved ? saved : "";
     ::setenv("XDG_CONFIG_HOME", (t / "home/config").c_str(), 1);
@@ -450,8 +462,10 @@ TEST(PosixDesktop, DesktopFolderFromTheUserDirsFile) {
         IDListPtr desktop = PathToIDList("", sfDesktop);
         EXPECT_EQ(GetPathFromIDList(desktop.get()), c.expected);
     }
-    if (saved) ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -44,14 +44,30 @@ TEST(SpecialFolderIDs, BothColumnsOfTheTable) {
         int other;
     };
     const Row rows[] = {
-        {sfDesktop, 0, 0},           {sfInternet, 1, 1},          {sfPrograms, 2, 2},
-        {sfControlPanel, 3, 3},      {sfPrinters, 4, 4},          {sfPersonal, 5, 5},
-        {sfFavorites, 6, 6},         {sfStartup, 7, 7},           {sfRecent, 8, 8},
-        {sfSendTo, 9, 9},            {sfRecycleBin, 10, 10},      {sfStartMenu, 11, 11},
-        {sfDesktopDir, 16, 16},      {sfMyComputer, 17, 17},      {sfNetwork, 18, 18},
-        {sfNetHood, 19, 19},         {sfFonts, 20, 20},           {sfTemplates, 21, 21},
-        {sfCommonStartMenu, 22, 11}, {sfCommonPrograms, 23, 2},   {sfCommonStartup, 24, 7},
-        {sfCommonDesktopDir, 25, 16}, {sfAppData, 26, 26},        {sfPrintHood, 27, 27},
+        {sfDesktop, 0, 0},
+        {sfInternet, 1, 1},
+        {sfPrograms, 2, 2},
+        {sfControlPanel, 3, 3},
+        {sfPrinters, 4, 4},
+        {sfPersonal, 5, 5},
+        {sfFavorites, 6, 6},
+        {sfStartup, 7, 7},
+        {sfRecent, 8, 8},
+        {sfSendTo, 9, 9},
+        {sfRecycleBin, 10, 10},
+        {sfStartMenu, 11, 11},
+        {sfDesktopDir, 16, 16},
+        {sfMyComputer, 17, 17},
+        {sfNetwork, 18, 18},
+        {sfNetHood, 19, 19},
+        {sfFonts, 20, 20},
+        {sfTemplates, 21, 21},
+        {sfCommonStartMenu, 22, 11},
+        {sfCommonPrograms, 23, 2},
+        {sfCommonStartup, 24, 7},
+        {sfCommonDesktopDir, 25, 16},
+        {sfAppData, 26, 26},
+        {sfPrintHood, 27, 27},
     };
     static_assert(sizeof rows / sizeof rows[0] == SpecialFolderCount, "every value is listed");
     for (const Row& row : rows) {
@@ -189,7 +205,11 @@ private:
 TEST_F(ShellRoutinesTest, DisplayNameAnswerKinds) {
     // The item: size 12, then "ab\0" at offset 2, then "cdefg" without a
     // zero up to the end of the item, then a second item "xy\0".
-    const std::string bytes = std::string("\x0c\x00" "ab\0cdefghi\x00", 12) + std::string("\x05\x00xy\x00", 5);
+    const std::string bytes = std::string(
+                                  "\x0c\x00"
+                                  "ab\0cdefghi\x00",
+                                  12) +
+                              std::string("\x05\x00xy\x00", 5);
     IDListPtr item = MakeIDList(bytes);
     std::string full260(StrRetBufferSize, 'z');
     struct Case {
@@ -354,8 +374,7 @@ TEST_F(ShellRoutinesTest, FolderAndSubfolderAttributes) {
     }
     IDListPtr users = Child("Computer/C:\\/Users");
     ShellFolderPtr drive = Bind("Computer/C:\\");
-    EXPECT_EQ(GetItemAttributes(*drive, users.get(), SFGAO_FOLDER | SFGAO_FILESYSTEM),
-              SFGAO_FOLDER | SFGAO_FILESYSTEM);
+    EXPECT_EQ(GetItemAttributes(*drive, users.get(), SFGAO_FOLDER | SFGAO_FILESYSTEM), SFGAO_FOLDER | SFGAO_FILESYSTEM);
     FShell->Failures().attributes = true;
     EXPECT_FALSE(IsFolderItem(*drive, users.get()));
     EXPECT_EQ(GetItemAttributes(*drive, users.get(), SFGAO_FOLDER), 0u);

@@ -86,8 +86,8 @@ TEST_F(WinShellTest, DesktopListsTheComputerWhichListsTheDrives) {
         return IDListBytes(l.get()) == IDListBytes(computer.get());
     });
     EXPECT_TRUE(listed) << "the desktop lists the computer";
-    std::uint32_t attrs = GetItemAttributes(*DesktopFolder(), computer.get(),
-                                            SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM);
+    std::uint32_t attrs =
+        GetItemAttributes(*DesktopFolder(), computer.get(), SFGAO_FILESYSANCESTOR | SFGAO_FOLDER | SFGAO_FILESYSTEM);
     EXPECT_TRUE(attrs & SFGAO_FOLDER);
     EXPECT_TRUE(attrs & SFGAO_FILESYSANCESTOR);
     EXPECT_FALSE(attrs & SFGAO_FILESYSTEM);
