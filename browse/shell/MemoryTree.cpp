@@ -4,6 +4,7 @@
 #include "ShellIcons.h"
 #include "ShellNamespace.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -19,36 +20,38 @@ std::string Trim(const std::string& s) {
     return s.substr(begin, end - begin + 1);
 }
 
+// A description's flags: an attribute bit it sets, or a switch it turns on.
+struct Flag {
+    const char* name;
+    std::uint32_t attribute;
+    bool MemNode::*on;
+};
+
+const Flag Flags[] = {
+    {"folder", SFGAO_FOLDER, nullptr},
+    {"fs", SFGAO_FILESYSTEM, nullptr},
+    {"ancestor", SFGAO_FILESYSANCESTOR, nullptr},
+    {"sub", SFGAO_HASSUBFOLDER, nullptr},
+    {"nosub", 0, &MemNode::noSub},
+    {"hidden", 0, &MemNode::hidden},
+    {"noattr", 0, &MemNode::noAttr},
+    {"noname", 0, &MemNode::noName},
+    {"nobind", 0, &MemNode::noBind},
+    {"noenum", 0, &MemNode::noEnum},
+    {"noicon", 0, &MemNode::noIcon},
+    {"nopath", 0, &MemNode::noPath},
+};
+
 void ApplyFlags(MemNode& node, const std::string& flags, int lineNo) {
     std::istringstream in(flags);
-    std::string flag;
-    while (in >> flag) {
-        if (flag == "folder")
-            node.attributes |= SFGAO_FOLDER;
-        else if (flag == "fs")
-            node.attributes |= SFGAO_FILESYSTEM;
-        else if (flag == "ancestor")
-            node.attributes |= SFGAO_FILESYSANCESTOR;
-        else if (flag == "sub")
-            node.attributes |= SFGAO_HASSUBFOLDER;
-        else if (flag == "nosub")
-            node.noSub = true;
-        else if (flag == "hidden")
-            node.hidden = true;
-        else if (flag == "noattr")
-            node.noAttr = true;
-        else if (flag == "noname")
-            node.noName = true;
-        else if (flag == "nobind")
-            node.noBind = true;
-        else if (flag == "noenum")
-            node.noEnum = true;
-        else if (flag == "noicon")
-            node.noIcon = true;
-        else if (flag == "nopath")
-            node.noPath = true;
-        else
-            throw std::invalid_argument("line " + std::to_string(lineNo) + ": unknown flag " + flag);
+    std::string word;
+    while (in >> word) {
+        const auto flag =
+            std::find_if(std::begin(Flags), std::end(Flags), [&](const Flag& f) { return word == f.name; });
+        if (flag == std::end(Flags))
+            throw std::invalid_argument("line " + std::to_string(lineNo) + ": unknown flag " + word);
+        node.attributes |= flag->attribute;
+        if (flag->on != nullptr) node.*(flag->on) = true;
     }
 }
 
